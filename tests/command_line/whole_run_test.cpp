@@ -94,15 +94,4 @@ TEST(WholeRun, BadValueEndsWithOneMessageAndOne)
     EXPECT_EQ(run.err, "");
 }
 
-TEST(WholeRun, NoticesComeBeforeTheUsage)
-{
-    finished_run run = run_veskplay({"-i", "-ts", "250", "file.raw"});
-    EXPECT_EQ(run.exit_status, 0);
-    std::vector<std::string> expected{"Setting infinite timeouts for debugging.", "stop_ms = 250"};
-    for (const std::string &line : expected_usage_lines())
-        expected.push_back(line);
-    EXPECT_EQ(lines_of(run.out), expected);
-    EXPECT_EQ(run.err, "");
-}
-
 }  // namespace
