@@ -34,8 +34,9 @@ uint32_t channel_of(const char *word) { return static_cast<uint32_t>(decimal_num
 
 bool channel_in_range(uint32_t channel) { return channel < static_cast<uint32_t>(channel_table_size); }
 
-// Names that could be taken for options are refused, which also refuses absolute paths.
-bool looks_like_file_name(const char *text) { return text[0] != '\0' && text[0] != '-' && text[0] != '/'; }
+// File names and -y texts: empty words and words that could be taken for
+// options are refused, which also refuses absolute paths.
+bool is_plain_argument(const char *text) { return text[0] != '\0' && text[0] != '-' && text[0] != '/'; }
 
 // A NaN fails every range written this way.
 bool within(double value, double lowest, double highest) { return value >= lowest && value <= highest; }
@@ -58,7 +59,7 @@ int32_t channel_for_file(const char *word, const char *file, const char *option_
         failure(output, "%s channel must be in the range 0..%d.\n", option_kind, channel_table_size - 1);
         return -1;
     }
-    if (!looks_like_file_name(file)) {
+    if (!is_plain_argument(file)) {
         failure(output, "\"%s\" doesn't look like a valid filename.\n", file);
         return -1;
     }
@@ -144,7 +145,7 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
     } else if (named(name, "y")) {
         uint32_t value = 0;
         uint32_t mask = 0;
-        if (!looks_like_file_name(argument) || parse_hardware_settings(argument, &value, &mask) != 0)
+        if (!is_plain_argument(argument) || parse_hardware_settings(argument, &value, &mask) != 0)
             return failure(output, "\"%s\" isn't a valid string of hardware setting(s).\n", argument);
         settings.setup_value = value;
         settings.setup_mask = mask;
