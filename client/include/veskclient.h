@@ -102,8 +102,7 @@ typedef struct vesk_instance vesk_instance;
  * 2000 ms and an empty text; null when it cannot be allocated. The debug mask
  * and log path (null or empty: standard output) are kept for debug logging. */
 vesk_instance *vesk_init(uint32_t debug_mask, const char *log_path);
-/* Frees the instance (null allowed). It does not disconnect: call
- * vesk_connect(instance, NULL) first. */
+/* Closes the instance's connection, if any, and frees it (null allowed). */
 void vesk_shutdown(vesk_instance *instance);
 /* The text of the last operation, valid until the next one changes it;
  * "NULL instance handle" for a null handle. */

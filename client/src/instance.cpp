@@ -61,6 +61,7 @@ vesk_instance *vesk_init(uint32_t debug_mask, const char *log_path) {
 
 void vesk_shutdown(vesk_instance *instance) {
     if (instance == nullptr) return;
+    disconnect(instance);  // nothing could ever close it once the record is gone
     delete instance;
     --active_instances;
 }

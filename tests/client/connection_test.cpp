@@ -223,3 +223,16 @@ TEST(Connect, RefusedAndUnansweredConnections) {
               (outcome{-3, "Connection to audio device was closed"}));
     EXPECT_EQ(i->socket, -1);
 }
+
+TEST(Connect, ShutdownClosesAForgottenConnection) {
+    fake::server server;  // serves one connection at a time
+    vesk_instance *forgotten = vesk_init(0, nullptr);
+    vesk_control(forgotten, VESK_CONTROL_BLOCK_SIZE, 16);
+    ASSERT_EQ(vesk_connect(forgotten, server.address().c_str()), 0);
+    vesk_shutdown(forgotten);
+
+    instance_ptr next = new_instance();
+    control(next.get(), 16, 16);
+    control(next.get(), 2, 500);
+    EXPECT_EQ(vesk_connect(next.get(), server.address().c_str()), 0) << vesk_errtext(next.get());
+}
