@@ -29,8 +29,10 @@ constexpr size_t max_connections = 16;
 // A connection without the session that sends no request for this long, or
 // any connection whose peer takes none of a reply for this long, is closed.
 constexpr auto idle_limit = std::chrono::seconds(30);
-// Bytes read from a socket at one go.
+// Bytes read from a socket at one go, and requests answered on one
+// connection before the others get their turn.
 constexpr size_t read_chunk = 1 << 20;
+constexpr int requests_per_round = 16;
 
 volatile sig_atomic_t stop_requested = 0;
 
@@ -167,27 +169,31 @@ bool send_reply(loop_state& loop, socket_connection& c, sim_clock::time_point no
     return true;
 }
 
+// Reads until the socket runs dry, so that a client that sends part of a
+// request and hangs up is gone before anyone else's request is read.
 // Returns false when the connection is to close.
-bool receive_request(loop_state& loop, socket_connection& c, std::vector<uint8_t>& buffer,
-                     sim_clock::time_point now) {
-    const uint64_t wanted = bytes_wanted(c.framing);
-    if (wanted == 0) return true;
-    const ssize_t got = recv(c.fd, buffer.data(), std::min<uint64_t>(wanted, buffer.size()), 0);
-    if (got == 0) return false;
-    if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-    const auto answered = take_bytes(loop.server, c.framing,
-                                     std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), now);
-    if (c.framing.broken) {
-        if (loop.options.verbose) print_line(describe_event(c.framing.id, "sent a malformed request"));
-        return false;
-    }
-    if (answered) {
+bool receive_requests(loop_state& loop, socket_connection& c, std::vector<uint8_t>& buffer,
+                      sim_clock::time_point now) {
+    for (int answered_count = 0; answered_count < requests_per_round;) {
+        const uint64_t wanted = bytes_wanted(c.framing);
+        if (wanted == 0) return true;
+        const ssize_t got = recv(c.fd, buffer.data(), std::min<uint64_t>(wanted, buffer.size()), 0);
+        if (got == 0) return false;
+        if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+        const auto answered = take_bytes(
+            loop.server, c.framing, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), now);
+        if (c.framing.broken) {
+            if (loop.options.verbose) print_line(describe_event(c.framing.id, "sent a malformed request"));
+            return false;
+        }
+        if (!answered) continue;
+        ++answered_count;
         c.last_progress = now;
         if (loop.options.verbose) {
             print_line(describe_request(c.framing.id, *answered));
             print_line(describe_reply(c.framing));
         }
-        return send_reply(loop, c, now);
+        if (!send_reply(loop, c, now)) return false;
     }
     return true;
 }
@@ -240,7 +246,7 @@ int run_server(const sim_options& options) {
             bool keep = true;
             if (revents & POLLOUT) keep = send_reply(loop, c, now);
             if (keep && (revents & (POLLIN | POLLHUP | POLLERR))) {
-                if (bytes_wanted(c.framing) > 0) keep = receive_request(loop, c, buffer, now);
+                if (bytes_wanted(c.framing) > 0) keep = receive_requests(loop, c, buffer, now);
                 else keep = !(revents & (POLLHUP | POLLERR));
             }
             if (keep && (revents & POLLNVAL)) keep = false;
