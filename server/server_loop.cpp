@@ -149,7 +149,7 @@ void close_connection(loop_state& loop, socket_connection& c) {
 }
 
 // Returns false when the connection is to close.
-bool send_reply(loop_state& loop, socket_connection& c, sim_clock::time_point now) {
+bool send_reply(socket_connection& c, sim_clock::time_point now) {
     while (c.framing.replying) {
         const auto pieces = unsent_reply(c.framing);
         iovec vectors[2];
@@ -165,7 +165,6 @@ bool send_reply(loop_state& loop, socket_connection& c, sim_clock::time_point no
         c.last_progress = now;
         if (reply_progress(c.framing, static_cast<uint64_t>(sent))) return false;
     }
-    (void)loop;
     return true;
 }
 
@@ -193,7 +192,7 @@ bool receive_requests(loop_state& loop, socket_connection& c, std::vector<uint8_
             print_line(describe_request(c.framing.id, *answered));
             print_line(describe_reply(c.framing));
         }
-        if (!send_reply(loop, c, now)) return false;
+        if (!send_reply(c, now)) return false;
     }
     return true;
 }
@@ -223,6 +222,7 @@ int run_server(const sim_options& options) {
     loop_state loop{options, {make_device(options), std::nullopt}, {}, 1, false};
     std::vector<uint8_t> buffer(read_chunk);
     std::vector<pollfd> polled;
+    int status = 0;
 
     while (!stop_requested && !(options.once && loop.session_ended)) {
         polled.clear();
@@ -237,6 +237,7 @@ int run_server(const sim_options& options) {
         const int ready = ppoll(polled.data(), polled.size(), &housekeeping, &wait_mask);
         if (ready < 0 && errno != EINTR) {
             print_line(system_error("poll"));
+            status = 1;
             break;
         }
         const auto now = sim_clock::now();
@@ -244,7 +245,7 @@ int run_server(const sim_options& options) {
             socket_connection& c = loop.connections[i];
             const short revents = ready > 0 ? polled[i + 1].revents : 0;
             bool keep = true;
-            if (revents & POLLOUT) keep = send_reply(loop, c, now);
+            if (revents & POLLOUT) keep = send_reply(c, now);
             if (keep && (revents & (POLLIN | POLLHUP | POLLERR))) {
                 if (bytes_wanted(c.framing) > 0) keep = receive_requests(loop, c, buffer, now);
                 else keep = !(revents & (POLLHUP | POLLERR));
@@ -260,7 +261,7 @@ int run_server(const sim_options& options) {
     for (auto& c : loop.connections) close_connection(loop, c);
     close(listener);
     if (!options.port_file.empty()) std::remove(options.port_file.c_str());
-    return 0;
+    return status;
 }
 
 }  // namespace vesksim

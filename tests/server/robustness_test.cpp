@@ -1,7 +1,10 @@
 // Refused staging and reads, malformed input, vanishing clients and
 // signals: none of them may cost the next session.
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 
@@ -139,6 +142,31 @@ TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
         << vesk_errtext(other.get());
     close(fd);
     expect_good_session(sim);
+}
+
+TEST(CommandLine, RefusesBadValuesWithStatus1) {
+    const std::string binary = std::getenv("VESKSIM");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"--listen localhost:0", "--listen wants ADDRESS:PORT with an IPv4 address, not 'localhost:0'"},
+        {"--listen 127.0.0.1:65536", "--listen wants ADDRESS:PORT with an IPv4 address, not '127.0.0.1:65536'"},
+        {"--inputs 33", "--inputs wants a channel count from 1 to 32, not '33'"},
+        {"--outputs=0", "--outputs wants a channel count from 1 to 32, not '0'"},
+        {"--setup 0x100000000", "--setup wants a 32-bit number, not '0x100000000'"},
+        {"--speed -1", "--speed wants 0 or a number from 0.001 to 1e+06, not '-1'"},
+        {"--hardware c4", "--hardware wants c3 or b, not 'c4'"},
+        {"--port-file", "--port-file wants a value"},
+        {"--verbose extra", "unknown option 'extra'"},
+    };
+    for (const auto &[arguments, message] : cases) {
+        FILE *output = popen((binary + " " + arguments + " 2>&1").c_str(), "r");
+        ASSERT_NE(output, nullptr);
+        std::string text;
+        char chunk[256];
+        while (fgets(chunk, sizeof chunk, output) != nullptr) text += chunk;
+        const int status = pclose(output);
+        EXPECT_EQ(text, "vesksim: " + message + "\nTry 'vesksim --help'.\n");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << arguments;
+    }
 }
 
 TEST(Signals, EndTheServerCleanly) {
