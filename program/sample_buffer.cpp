@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <stdexcept>
 
 bool allocate_samples(sample_block &buffer, std::size_t count, const std::string &what)
 {

@@ -1,28 +1,9 @@
 #include "sequence_summary.h"
 
-#include <cstdarg>
-#include <cstdio>
-
+#include "append_format.h"
 #include "loopback_levels.h"
 
 namespace {
-
-__attribute__((format(printf, 2, 3))) void append(std::string &text, const char *format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    va_list again;
-    va_copy(again, arguments);
-    int length = std::vsnprintf(nullptr, 0, format, arguments);
-    va_end(arguments);
-    if (length > 0) {
-        std::size_t start = text.size();
-        text.resize(start + static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(&text[start], static_cast<std::size_t>(length) + 1, format, again);
-        text.resize(start + static_cast<std::size_t>(length));
-    }
-    va_end(again);
-}
 
 const char *plural(int32_t count)
 {
@@ -36,29 +17,29 @@ std::string format_sequence_summary(const run_settings &settings, int32_t sequen
     const char *mark = settings.promiscuous ? " (*)" : "";
     bool normal = settings.extended_mode == 0;
     std::string text;
-    append(text, "Server at %s.\n", settings.server_address);
+    append_format(text, "Server at %s.\n", settings.server_address);
     for (int i = 0; i < num_loopback_levels; ++i)
         if (loopback_levels[i].value == settings.loopback)
-            append(text, "%s.\n", loopback_levels[i].description);
-    append(text, "Data sequence (all blocks have %d samples):\n",
+            append_format(text, "%s.\n", loopback_levels[i].description);
+    append_format(text, "Data sequence (all blocks have %d samples):\n",
            static_cast<int>(settings.samples_per_block));
     if (settings.start_quiet_blocks != 0)
-        append(text, "  %d preceding quiet block%s%s\n", settings.start_quiet_blocks,
+        append_format(text, "  %d preceding quiet block%s%s\n", settings.start_quiet_blocks,
                plural(settings.start_quiet_blocks), mark);
     if (!normal)
-        append(text, "  %d block%s of %s extended audio sequence (*)\n", sequence_length,
+        append_format(text, "  %d block%s of %s extended audio sequence (*)\n", sequence_length,
                plural(sequence_length), settings.extended_mode == 2 ? "a looped" : "an");
     if (normal && settings.ramp)
-        append(text, "  1 ramp-up block%s\n", mark);
+        append_format(text, "  1 ramp-up block%s\n", mark);
     if (normal && settings.junk_blocks > 0)
-        append(text, "  %d junk block%s%s\n", settings.junk_blocks, plural(settings.junk_blocks),
+        append_format(text, "  %d junk block%s%s\n", settings.junk_blocks, plural(settings.junk_blocks),
                mark);
     if (normal)
-        append(text, "  %d data block%s (*)\n", settings.block_count, plural(settings.block_count));
+        append_format(text, "  %d data block%s (*)\n", settings.block_count, plural(settings.block_count));
     if (normal && settings.ramp)
-        append(text, "  1 ramp-down block%s\n", mark);
+        append_format(text, "  1 ramp-down block%s\n", mark);
     if (settings.end_quiet_blocks != 0)
-        append(text, "  %d following quiet block%s%s\n", settings.end_quiet_blocks,
+        append_format(text, "  %d following quiet block%s%s\n", settings.end_quiet_blocks,
                plural(settings.end_quiet_blocks), mark);
     text += "Response will be captured during portions of sequence marked with (*)\n";
     if (!settings.synchronized)
