@@ -112,6 +112,11 @@ std::string rate(const std::string &hz)
 }
 const std::string loopback_none = "CONTROL 0x8 0 0 0 len=0";
 
+void PrintTo(const setup_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class SetUp : public testing::TestWithParam<setup_case> {};
 
 TEST_P(SetUp, MergesSendsAndEndsAsAsked)
@@ -231,6 +236,11 @@ struct failure_case {
     lines report;            // the lines between the failure and the shutdown
     std::string last_request;  // nothing is sent after the halt wait
 };
+
+void PrintTo(const failure_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class RefusedStep : public testing::TestWithParam<failure_case> {};
 
