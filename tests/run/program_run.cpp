@@ -50,9 +50,9 @@ std::vector<std::string> program_result::lines() const
 std::string built_program(const char *variable)
 {
     const char *path = std::getenv(variable);
-    if (!path || !*path)
-        throw std::runtime_error(std::string(variable) + " is not set");
-    return path;
+    if (path && *path)
+        return path;
+    return std::string(variable) == "VESKSIM" ? VESK_BUILT_VESKSIM : VESK_BUILT_VESKPLAY;
 }
 
 program_result run_program(const std::string &program, const std::vector<std::string> &args,
@@ -160,4 +160,11 @@ std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples)
     std::vector<uint8_t> bytes(samples.size() * sizeof(int32_t));
     std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
+}
+
+std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count)
+{
+    if (lines.size() <= count)
+        return lines;
+    return {lines.end() - static_cast<std::ptrdiff_t>(count), lines.end()};
 }

@@ -18,7 +18,8 @@ struct program_result {
     std::vector<std::string> lines() const;
 };
 
-// Path of a built program from the environment (VESKPLAY, VESKSIM).
+// Path of a built program: the environment variable (VESKPLAY, VESKSIM) when
+// set, else the one this build made.
 std::string built_program(const char *variable);
 
 // Runs program with args in folder work (when not empty) and waits for it
@@ -47,6 +48,12 @@ struct temp_folder {
     temp_folder &operator=(const temp_folder &) = delete;
     std::filesystem::path operator/(const std::string &name) const { return path / name; }
 };
+
+// The lines a run prints from "Shutting down." on.
+inline const std::vector<std::string> shutdown_lines = {"Shutting down.", "Done."};
+
+// The last count lines of a transcript (all of them when there are fewer).
+std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count);
 
 std::vector<uint8_t> read_file(const std::filesystem::path &file);
 void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes);

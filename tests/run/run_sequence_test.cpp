@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "expected_samples.h"
 #include "whole_run.h"
 
 namespace {
@@ -191,22 +192,6 @@ std::vector<int32_t> data_samples(const whole_run &run, uint32_t tag)
     return {};
 }
 
-// The sine of a block, sample by sample, as the device should receive it.
-std::vector<int32_t> sine(int n, double cycles, double amplitude)
-{
-    std::vector<int32_t> samples;
-    for (int i = 0; i < n; ++i) {
-        double phase = ((double(i) / n) * cycles * 3.141592653589793) * 2;
-        samples.push_back(int32_t(uint32_t(int32_t(std::sin(phase) * amplitude * 8388607.0)) << 8));
-    }
-    return samples;
-}
-
-std::vector<int32_t> repeated(int n, int32_t value)
-{
-    return std::vector<int32_t>(std::size_t(n), value);
-}
-
 std::vector<int32_t> framing_pattern(int n)
 {
     std::vector<int32_t> samples;
@@ -292,15 +277,6 @@ TEST(WholeRun, RampBlocksFadeTheStimulusInAndOut)
     EXPECT_EQ(data_samples(run, 1), up);
     EXPECT_EQ(data_samples(run, 2), repeated(64, 0x3FFFFF00));
     EXPECT_EQ(data_samples(run, 3), down);
-}
-
-// Samples of a playback file: every byte distinct, the top bit set in half of them.
-std::vector<int32_t> playback_pattern(int samples, uint32_t seed)
-{
-    std::vector<int32_t> values;
-    for (int i = 0; i < samples; ++i)
-        values.push_back(int32_t(seed * 0x01000193u + uint32_t(i) * 0x9E3779B1u));
-    return values;
 }
 
 TEST(WholeRun, NormalModePlaysTheFirstBlockOfEachFile)

@@ -12,10 +12,3 @@ whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
     run.requests = server.requests();
     return run;
 }
-
-std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count)
-{
-    if (lines.size() <= count)
-        return lines;
-    return {lines.end() - static_cast<std::ptrdiff_t>(count), lines.end()};
-}

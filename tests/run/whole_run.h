@@ -21,9 +21,3 @@ struct whole_run {
 // Runs veskplay -a ADDRESS args... in folder work (when given).
 whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
                        const std::filesystem::path &work = {});
-
-// The lines a run prints from "Shutting down." on.
-inline const std::vector<std::string> shutdown_lines = {"Shutting down.", "Done."};
-
-// The last count lines of a transcript.
-std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count);
