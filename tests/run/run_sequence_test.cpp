@@ -369,6 +369,8 @@ TEST_P(RefusedPlayback, EndsAtOnceWithStatusOne)
     write_file(work / "short.raw", std::vector<uint8_t>(63 * 4, 1));
     write_file(work / "empty.raw", {});
     write_file(work / "one.raw", std::vector<uint8_t>(64 * 4, 1));
+    write_file(work / "huge.raw", {});
+    std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
     fake_device device;
     device.outputs = 2;
     std::vector<std::string> args = {"-s", "64", "-c0", "cap.raw"};
@@ -386,6 +388,8 @@ INSTANTIATE_TEST_SUITE_P(WholeRun, RefusedPlayback, testing::Values(
                       {"short.raw is the wrong length (expected 64 samples, got 63)"}},
     refused_file_case{"empty_in_extended_mode", {"-x", "-r0", "empty.raw"},
                       {"empty.raw contains 0 full blocks", "empty.raw is empty"}},
+    refused_file_case{"four_gib_in_extended_mode", {"-x", "-r0", "huge.raw"},
+                      {"huge.raw is too large to play (4 GiB or more)"}},
     refused_file_case{"generated_stimulus_in_extended_mode", {"-x", "-r0", "one.raw"},
                       {"Channel 0 stimulus data is external input.",
                        "In extended mode, channel stimulus must be external data or silence; channel 1 is not"}}),
