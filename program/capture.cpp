@@ -79,10 +79,13 @@ bool handle_captured_block(const run_settings &settings, uint32_t input_channels
         if (FILE *stream = streams[ch]) {
             bool written = write_samples(stream, samples, n);
             int error = errno;
-            if (written && per_block) {
+            // A file that failed is closed at once, so the failure is reported only once.
+            if (per_block || !written) {
                 streams[ch] = nullptr;
-                written = std::fclose(stream) == 0;
-                error = errno;
+                if (std::fclose(stream) != 0 && written) {
+                    written = false;
+                    error = errno;
+                }
             }
             if (!written) {
                 report_write_failure(ch, error);

@@ -84,6 +84,7 @@ bool apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
         } else if (strcasecmp(keyword, "standby") == 0) {
             word = (word & ~master_state_bits) | master_standby;
         } else if (strcasecmp(keyword, "run") == 0) {
+            // Running at the sample rate, as set above.
         } else if (strcasecmp(keyword, "query") == 0) {
             return false;
         } else {
