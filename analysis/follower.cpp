@@ -21,7 +21,7 @@ struct follower_state {
     int32_t lowest_value = INT32_MAX;
     // Only the last three samples of the previous block are ever looked back at,
     // so they are all that is carried: nothing to allocate, nothing to fail.
-    bool history_saved = false;
+    // Before the first block they read 0, which is not negative.
     int32_t history[history_size] = {};
 };
 
@@ -82,12 +82,10 @@ std::string follower_line(const interval_summary &intervals)
 void print_line(const std::string &line) { std::fputs(line.c_str(), stdout); }
 
 // Sample i of the stream seen from the current block: negative positions reach
-// into the previous block's last three samples, or read 0 when there is none.
+// into the previous block's last three samples.
 int32_t sample_at(const int32_t *samples, int32_t i)
 {
-    if (i >= 0)
-        return samples[i];
-    return follower.history_saved ? follower.history[history_size + i] : 0;
+    return i >= 0 ? samples[i] : follower.history[history_size + i];
 }
 
 void record_crossing()
@@ -123,10 +121,10 @@ void analyze_block(int32_t n, const int32_t *samples)
     }
     for (int k = 0; k < history_size; ++k)
         follower.history[k] = samples[n - history_size + k];
-    follower.history_saved = true;
 }
 
 void cleanup_follower()
 {
-    follower.history_saved = false;
+    for (int32_t &sample : follower.history)
+        sample = 0;
 }

@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdlib>
 #include <strings.h>
 
@@ -33,16 +34,36 @@ uint32_t channel_of(const char *word) { return static_cast<uint32_t>(decimal_num
 
 bool channel_in_range(uint32_t channel) { return channel < static_cast<uint32_t>(channel_table_size); }
 
-// Names that could be taken for options are refused, which also refuses absolute paths.
-bool looks_like_file_name(const char *text) { return text[0] != '\0' && text[0] != '-' && text[0] != '/'; }
+// File names and -y texts: empty words and words that could be taken for
+// options are refused, which also refuses absolute paths.
+bool is_plain_argument(const char *text) { return text[0] != '\0' && text[0] != '-' && text[0] != '/'; }
 
 // A NaN fails every range written this way.
 bool within(double value, double lowest, double highest) { return value >= lowest && value <= highest; }
 
-outcome failure(std::string &output, const char *message)
+// Every failure ends the parse with exactly one message.
+__attribute__((format(printf, 2, 3))) outcome failure(std::string &output, const char *format, ...)
 {
-    output += message;
+    va_list arguments;
+    va_start(arguments, format);
+    append_format_list(output, format, arguments);
+    va_end(arguments);
     return outcome::failed;
+}
+
+// The channel of a -c, -u or -r word, or -1 after reporting a bad channel or file name.
+int32_t channel_for_file(const char *word, const char *file, const char *option_kind, std::string &output)
+{
+    uint32_t channel = channel_of(word);
+    if (!channel_in_range(channel)) {
+        failure(output, "%s channel must be in the range 0..%d.\n", option_kind, channel_table_size - 1);
+        return -1;
+    }
+    if (!is_plain_argument(file)) {
+        failure(output, "\"%s\" doesn't look like a valid filename.\n", file);
+        return -1;
+    }
+    return static_cast<int32_t>(channel);
 }
 
 outcome apply_option_with_argument(const char *word, const char *argument, run_settings &settings,
@@ -72,10 +93,8 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
     } else if (named(name, "f")) {
         if (number < 1)
             return failure(output, "Frequency must be a positive nonzero integer value in Hz.\n");
-        if (number > max_frequency_hz) {
-            append_format(output, "%d Hz is too high for the %d Hz sample rate.\n", number, frequency_message_rate);
-            return outcome::failed;
-        }
+        if (number > max_frequency_hz)
+            return failure(output, "%d Hz is too high for the %d Hz sample rate.\n", number, frequency_message_rate);
         settings.frequency_hz = number;
     } else if (named(name, "m")) {
         double amplitude = std::strtod(argument, nullptr);
@@ -95,43 +114,27 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
         settings.stop_ms = static_cast<uint32_t>(stop_ms);
         append_format(output, "stop_ms = %u\n", settings.stop_ms);
     } else if (named(name, "s")) {
-        if (number < min_samples_per_block || number > max_samples_per_block) {
-            append_format(output, "Samples per block must be in the range %d..%d.\n", min_samples_per_block,
-                          max_samples_per_block);
-            return outcome::failed;
-        }
+        if (number < min_samples_per_block || number > max_samples_per_block)
+            return failure(output, "Samples per block must be in the range %d..%d.\n", min_samples_per_block,
+                           max_samples_per_block);
         settings.samples_per_block = static_cast<uint32_t>(number);
     } else if (begins_with_letter(name, 'c') || begins_with_letter(name, 'u')) {
-        uint32_t channel = channel_of(word);
-        if (!channel_in_range(channel)) {
-            append_format(output, "Capture (/C or /U) channel must be in the range 0..%d.\n", channel_table_size - 1);
+        int32_t channel = channel_for_file(word, argument, "Capture (/C or /U)", output);
+        if (channel < 0)
             return outcome::failed;
-        }
-        if (!looks_like_file_name(argument)) {
-            append_format(output, "\"%s\" doesn't look like a valid filename.\n", argument);
-            return outcome::failed;
-        }
         settings.capture_file[channel] = argument;
         settings.capture_per_block[channel] = begins_with_letter(name, 'u');
     } else if (named(name, "l")) {
         const loopback_level *level = loopback_by_tag(argument);
-        if (!level) {
-            append_format(output, "Unrecognized loopback \"%s\".\n", argument);
-            return outcome::failed;
-        }
+        if (!level)
+            return failure(output, "Unrecognized loopback \"%s\".\n", argument);
         settings.loopback = level->value;
     } else if (named(name, "a")) {
         settings.server_address = argument;
     } else if (begins_with_letter(name, 'r')) {
-        uint32_t channel = channel_of(word);
-        if (!channel_in_range(channel)) {
-            append_format(output, "Playback (/R) channel must be in the range 0..%d.\n", channel_table_size - 1);
+        int32_t channel = channel_for_file(word, argument, "Playback (/R)", output);
+        if (channel < 0)
             return outcome::failed;
-        }
-        if (!looks_like_file_name(argument)) {
-            append_format(output, "\"%s\" doesn't look like a valid filename.\n", argument);
-            return outcome::failed;
-        }
         settings.playback_file[channel] = argument;
     } else if (named(name, "d")) {
         settings.debug_mask = static_cast<uint32_t>(number);
@@ -142,10 +145,8 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
     } else if (named(name, "y")) {
         uint32_t value = 0;
         uint32_t mask = 0;
-        if (!looks_like_file_name(argument) || parse_hardware_settings(argument, &value, &mask) != 0) {
-            append_format(output, "\"%s\" isn't a valid string of hardware setting(s).\n", argument);
-            return outcome::failed;
-        }
+        if (!is_plain_argument(argument) || parse_hardware_settings(argument, &value, &mask) != 0)
+            return failure(output, "\"%s\" isn't a valid string of hardware setting(s).\n", argument);
         settings.setup_value = value;
         settings.setup_mask = mask;
     } else if (named(name, "o")) {
@@ -179,10 +180,8 @@ outcome apply_option_without_argument(const char *word, run_settings &settings, 
         settings.promiscuous = true;
     } else if (begins_with_letter(name, 'n')) {
         uint32_t channel = channel_of(word);
-        if (!channel_in_range(channel)) {
-            append_format(output, "Capture (/C) channel must be in the range 0..%d.\n", channel_table_size - 1);
-            return outcome::failed;
-        }
+        if (!channel_in_range(channel))
+            return failure(output, "Capture (/C) channel must be in the range 0..%d.\n", channel_table_size - 1);
         settings.analyze_channel = static_cast<int32_t>(channel);
     } else if (named(name, "x")) {
         settings.extended_mode = 1;
