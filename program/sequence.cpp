@@ -10,39 +10,40 @@ namespace {
 // or data block for the server to synchronise capture with playback.
 constexpr uint64_t minimum_sync_samples = 4000;
 
-struct segment_stager {
+// Where segments go: every segment spans all output channels.
+struct segment_target {
     vesk_instance *instance;
     uint32_t output_channels;
-
-    bool stage(const char *label, uint32_t flags, const int32_t *const *channels,
-               uint32_t block_count, uint32_t tag) const
-    {
-        int32_t code =
-            vesk_stage_output(instance, flags, output_channels, channels, block_count, tag);
-        if (code == VESK_SUCCESS)
-            return true;
-        std::printf("vesk_stage_output (%s): %s: %s\n", label, vesk_returntext(instance, code),
-                    vesk_errtext(instance));
-        return false;
-    }
 };
 
+bool stage_segment(const segment_target &target, const char *label, uint32_t flags,
+                   const int32_t *const *channels, uint32_t block_count, uint32_t tag)
+{
+    int32_t code = vesk_stage_output(target.instance, flags, target.output_channels, channels,
+                                     block_count, tag);
+    if (code == VESK_SUCCESS)
+        return true;
+    std::printf("vesk_stage_output (%s): %s: %s\n", label, vesk_returntext(target.instance, code),
+                vesk_errtext(target.instance));
+    return false;
+}
+
 // Every block of the extended sequence under one tag.
-bool stage_extended_blocks(const segment_stager &stager, uint32_t samples_per_block,
+bool stage_extended_blocks(const segment_target &target, uint32_t samples_per_block,
                            const stimulus_table &stimulus, int32_t sequence_length,
                            bool loop, uint32_t tag)
 {
     for (int32_t b = 0; b < sequence_length; ++b) {
         stimulus_table block{};
-        for (uint32_t ch = 0; ch < stager.output_channels; ++ch)
+        for (uint32_t ch = 0; ch < target.output_channels; ++ch)
             if (stimulus[ch])
                 block[ch] = stimulus[ch] + static_cast<std::size_t>(b) * samples_per_block;
         uint32_t flags = VESK_STAGE_DATA | (loop && b == 0 ? VESK_STAGE_LOOP_START : 0);
-        int32_t code = vesk_stage_output(stager.instance, flags, stager.output_channels,
+        int32_t code = vesk_stage_output(target.instance, flags, target.output_channels,
                                          block.data(), 1, tag);
         if (code != VESK_SUCCESS) {
             std::printf("vesk_stage_output (data block %d/%d): %s: %s\n", b + 1, sequence_length,
-                        vesk_returntext(stager.instance, code), vesk_errtext(stager.instance));
+                        vesk_returntext(target.instance, code), vesk_errtext(target.instance));
             return false;
         }
     }
@@ -60,6 +61,7 @@ void plan_sequence(run_settings &settings, uint32_t output_channels)
     // Without output channels there is nothing to pad.
     if (!settings.sync_check || output_channels == 0)
         return;
+    // In 64 bits: a long quiet run must not wrap round to a small total.
     uint64_t samples_per_quiet_block = uint64_t{output_channels} * settings.samples_per_block;
     uint64_t leading_blocks =
         static_cast<uint64_t>(settings.start_quiet_blocks) + (settings.ramp ? 1 : 0);
@@ -85,7 +87,7 @@ bool stage_sequence(const run_settings &settings, vesk_instance *instance,
                     uint32_t output_channels, const stimulus_table &stimulus,
                     int32_t sequence_length)
 {
-    const segment_stager stager{instance, output_channels};
+    const segment_target target{instance, output_channels};
     // Quiet, ramp and junk blocks are captured only in promiscuous mode.
     const uint32_t not_captured = settings.promiscuous ? 0 : VESK_STAGE_NO_CAPTURE;
     const int32_t *const *data = stimulus.data();
@@ -98,28 +100,28 @@ bool stage_sequence(const run_settings &settings, vesk_instance *instance,
         return false;
     }
     if (settings.start_quiet_blocks != 0 &&
-        !stager.stage("start-quiet", VESK_STAGE_DATA | not_captured, nullptr,
+        !stage_segment(target, "start-quiet", VESK_STAGE_DATA | not_captured, nullptr,
                       static_cast<uint32_t>(settings.start_quiet_blocks), sequence_tag++))
         return false;
     if (settings.ramp &&
-        !stager.stage("ramp-up", VESK_STAGE_RAMP_UP | not_captured, data, 1, sequence_tag++))
+        !stage_segment(target, "ramp-up", VESK_STAGE_RAMP_UP | not_captured, data, 1, sequence_tag++))
         return false;
-    if (!normal && !stage_extended_blocks(stager, settings.samples_per_block, stimulus,
+    if (!normal && !stage_extended_blocks(target, settings.samples_per_block, stimulus,
                                           sequence_length, settings.extended_mode == 2,
                                           sequence_tag++))
         return false;
     if (normal && settings.junk_blocks > 0 &&
-        !stager.stage("junk", VESK_STAGE_DATA | not_captured, data,
+        !stage_segment(target, "junk", VESK_STAGE_DATA | not_captured, data,
                       static_cast<uint32_t>(settings.junk_blocks), sequence_tag++))
         return false;
-    if (normal && !stager.stage("data", VESK_STAGE_DATA, data,
+    if (normal && !stage_segment(target, "data", VESK_STAGE_DATA, data,
                                 static_cast<uint32_t>(settings.block_count), sequence_tag++))
         return false;
     if (settings.ramp &&
-        !stager.stage("ramp-down", VESK_STAGE_RAMP_DOWN | not_captured, data, 1, sequence_tag++))
+        !stage_segment(target, "ramp-down", VESK_STAGE_RAMP_DOWN | not_captured, data, 1, sequence_tag++))
         return false;
     if (settings.end_quiet_blocks != 0 &&
-        !stager.stage("end-quiet", VESK_STAGE_DATA | not_captured, nullptr,
+        !stage_segment(target, "end-quiet", VESK_STAGE_DATA | not_captured, nullptr,
                       static_cast<uint32_t>(settings.end_quiet_blocks), sequence_tag++))
         return false;
     return true;
