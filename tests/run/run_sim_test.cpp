@@ -135,18 +135,4 @@ TEST(SimulatedRun, EarlyStopThenTheCodecHalts)
     EXPECT_EQ(bytes % (1024 * 4), 0u);
 }
 
-TEST(SimulatedRun, RevBHardwareRunsWithoutTheSetUpWord)
-{
-    temp_folder work;
-    sim_process sim({"--speed", "0", "--hardware", "b"});
-    program_result result = run_against(sim, {"-b", "2", "-k", "44100"}, work.path);
-
-    EXPECT_EQ(result.status, 0);
-    lines all = result.lines();
-    ASSERT_FALSE(all.empty());
-    EXPECT_EQ(all[0], "Rev C3+ features not supported; assuming Rev B hardware.");
-    EXPECT_TRUE(has_line_starting(all, "got 2 blocks from vesk_read_input (tag 0x00000003"));
-    EXPECT_EQ(last_lines(all, 2), shutdown_lines);
-}
-
 }  // namespace
