@@ -85,26 +85,42 @@ TEST(Handshake, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     EXPECT_EQ(state, 0u);  // nothing of the first session's playback
 }
 
+struct setting_case {
+    const char *what;
+    bool query;  // else a control
+    uint32_t code;
+    int32_t value;
+    int32_t result;
+    const char *text;  // the refusal's text
+};
+
+void expect_settings(vesk_instance *client, const std::vector<setting_case> &cases) {
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const int32_t result = c.query ? vesk_query(client, c.code, nullptr, nullptr, nullptr, nullptr)
+                                       : vesk_control(client, c.code, c.value);
+        EXPECT_EQ(result, c.result);
+        if (result != 0) {
+            EXPECT_STREQ(vesk_errtext(client), c.text);
+        }
+    }
+}
+
 TEST(Settings, ControlsAndQueriesOnC3) {
     running_sim sim({"--outputs", "3", "--inputs", "5", "--supported", "0x0700000F", "--setup",
                      "0x04000105"});
-    expect_raw_cases(sim,
-                     {{"rate 16000", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 16000, 0, ""},
-                      {"rate 48000", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 48000, 0, ""},
-                      {"rate 44100", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 44100, -4,
-                       "Sample rate 44100 Hz is not supported; choose 16000, 24000, 32000 or "
-                       "48000"},
-                      {"loopback 2", VESK_CMD_CONTROL, VESK_CONTROL_LOOPBACK, 2, 0, ""},
-                      {"loopback 3", VESK_CMD_CONTROL, VESK_CONTROL_LOOPBACK, 3, -4,
-                       "Loopback 3 is not valid; choose 0 (none), 1 (i2s) or 2 (server)"},
-                      {"control 32", VESK_CMD_CONTROL, 32, 1, -4,
-                       "Unsupported control code 0x00000020"},
-                      {"query 3", VESK_CMD_QUERY, 3, 0, -4, "Unsupported query code 0x00000003"},
-                      {"command 9", 9, 0, 0, -4, "Unknown command 9"}},
-                     true);
-
     auto client = connect_client(sim, 1024);
-    uint32_t values[4] = {};
+    expect_settings(client.get(),
+                    {{"rate 16000", false, VESK_CONTROL_SAMPLE_RATE, 16000, 0, ""},
+                     {"rate 48000", false, VESK_CONTROL_SAMPLE_RATE, 48000, 0, ""},
+                     {"rate 44100", false, VESK_CONTROL_SAMPLE_RATE, 44100, -4,
+                      "Sample rate 44100 Hz is not supported; choose 16000, 24000, 32000 or 48000"},
+                     {"loopback 2", false, VESK_CONTROL_LOOPBACK, 2, 0, ""},
+                     {"loopback 3", false, VESK_CONTROL_LOOPBACK, 3, -4,
+                      "Loopback 3 is not valid; choose 0 (none), 1 (i2s) or 2 (server)"},
+                     {"query 3", true, 3, 0, -4, "Unsupported query code 0x00000003"}});
+
+    uint32_t values[2] = {};
     ASSERT_EQ(vesk_query(client.get(), VESK_QUERY_CHANNELS, &values[0], &values[1], nullptr, nullptr), 0);
     EXPECT_EQ(values[0], 3u);
     EXPECT_EQ(values[1], 5u);
@@ -122,17 +138,27 @@ TEST(Settings, ControlsAndQueriesOnC3) {
 
 TEST(Settings, PlenarBTakesAnyRateAndHasNoSetup) {
     running_sim sim({"--hardware", "b"});
+    auto client = connect_client(sim, 1024);
+    expect_settings(client.get(),
+                    {{"rate 1", false, VESK_CONTROL_SAMPLE_RATE, 1, 0, ""},
+                     {"rate 44100", false, VESK_CONTROL_SAMPLE_RATE, 44100, 0, ""},
+                     {"rate 0", false, VESK_CONTROL_SAMPLE_RATE, 0, -4,
+                      "Sample rate 0 Hz is not valid; it must be 1 Hz or more"},
+                     {"rate -5", false, VESK_CONTROL_SAMPLE_RATE, -5, -4,
+                      "Sample rate -5 Hz is not valid; it must be 1 Hz or more"},
+                     {"set-up word", false, VESK_CONTROL_HARDWARE_SETUP, 5, -7,
+                      "This hardware has no audio set-up"},
+                     {"set-up query", true, VESK_QUERY_SETUP, 0, -7,
+                      "This hardware has no audio set-up"}});
+}
+
+TEST(Settings, RefusesWhatTheLibraryNeverSends) {
+    running_sim sim;
     expect_raw_cases(sim,
-                     {{"rate 1", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 1, 0, ""},
-                      {"rate 44100", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 44100, 0, ""},
-                      {"rate 0", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 0, -4,
-                       "Sample rate 0 Hz is not valid; it must be 1 Hz or more"},
-                      {"rate -5", VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE, 0xFFFFFFFB, -4,
-                       "Sample rate -5 Hz is not valid; it must be 1 Hz or more"},
-                      {"set-up word", VESK_CMD_CONTROL, VESK_CONTROL_HARDWARE_SETUP, 5, -7,
-                       "This hardware has no audio set-up"},
-                      {"set-up query", VESK_CMD_QUERY, VESK_QUERY_SETUP, 0, -7,
-                       "This hardware has no audio set-up"}},
+                     {{"control 32", VESK_CMD_CONTROL, 32, 1, -4, "Unsupported control code 0x00000020"},
+                      {"command 9", 9, 0, 0, -4, "Unknown command 9"},
+                      {"connect twice", VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64, -2,
+                       "Already connected"}},
                      true);
 }
 
