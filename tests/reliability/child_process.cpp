@@ -45,9 +45,11 @@ child_process::child_process(const std::string &program, const std::vector<std::
         _exit(127);
     }
     close(ends[1]);
-    output_pipe = ends[0];
-    if (pid < 0)
+    if (pid < 0) {
+        close(ends[0]);
         throw std::runtime_error("fork failed");
+    }
+    output_pipe = ends[0];
 }
 
 child_process::~child_process()
@@ -86,7 +88,7 @@ bool child_process::wait_for_output(const std::string &wanted, std::chrono::mill
 
 void child_process::send(int signal_number) const
 {
-    if (!ended)
+    if (!ended && pid > 0)
         kill(pid, signal_number);
 }
 
