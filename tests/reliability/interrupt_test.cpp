@@ -21,7 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-
 std::string interrupted_line(int signal_number)
 {
     return signal_number == SIGTERM ? "Interrupted by SIGTERM" : "Interrupted by SIGINT";
