@@ -10,6 +10,14 @@ if(VESK_SHARED_LIBRARY)
   foreach(source IN LISTS vesk_client_sources)
     cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${vesk_client_dir}")
     list(APPEND vesk_shared_sources "${source}")
+    # Source properties (such as -O3 on the byte-order loops) belong to the
+    # client's folder; carry them over.
+    foreach(property COMPILE_OPTIONS COMPILE_DEFINITIONS)
+      get_source_file_property(value "${source}" DIRECTORY "${vesk_client_dir}" ${property})
+      if(value)
+        set_source_files_properties("${source}" PROPERTIES ${property} "${value}")
+      endif()
+    endforeach()
   endforeach()
 
   add_library(veskclient_shared SHARED ${vesk_shared_sources})

@@ -251,9 +251,9 @@ class Client:
         """Sets the instance's message text (vesk_set_errtext); None writes
         "No error". The text is taken literally."""
         if text is None:
-            self._lib.vesk_set_errtext(self._instance(), None)
+            self._lib.vesk_set_errtext(ctypes.c_void_p(self._instance()), None)
         else:
-            self._lib.vesk_set_errtext(self._instance(), b"%s", str(text).encode())
+            self._lib.vesk_set_errtext(ctypes.c_void_p(self._instance()), b"%s", str(text).encode())
 
     def _check(self, function, code):
         if code != SUCCESS:
