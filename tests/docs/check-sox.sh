@@ -28,9 +28,12 @@ raw() { sox -t raw -r 48000 -e signed-integer -b 32 -c 1 -L "$@"; }
 bytes() { stat -c %s "$1"; }
 
 # The inputs of the commands: a real capture of channel 0, the same signal
-# as per-block files from channel 1, and a stereo 16-bit WAV at 44100 Hz.
+# as per-block files from channel 1 (a sweep, so that no two blocks are
+# alike), and a stereo 16-bit WAV at 44100 Hz.
+sox -n -t raw -r 48000 -e signed-integer -b 32 -c 1 -L sweep.raw synth 0.25 sine 100-4000
 start_vesksim "$build/vesksim" "$work" --speed 0
-"$build/veskplay" -a "127.0.0.1:$VESKSIM_PORT" -l server -b 12 -c0 capture.raw -u1 blk >veskplay.out
+"$build/veskplay" -a "127.0.0.1:$VESKSIM_PORT" -l server -x -r0 sweep.raw -r1 sweep.raw \
+  -c0 capture.raw -u1 blk >veskplay.out
 grep -qx 'Done.' veskplay.out && [ "$(bytes capture.raw)" -eq $((12 * 1024 * 4)) ] \
   || { cat veskplay.out; echo "check-sox: veskplay made no capture" >&2; exit 1; }
 sox -n -r 44100 -c 2 -b 16 recording.wav synth 0.5 sine 1000 sine 300
