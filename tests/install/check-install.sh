@@ -30,24 +30,37 @@ for page in "$prefix"/share/man/man1/*.1; do
   [ -z "$warnings" ] || fail "$(basename "$page") renders with warnings: $warnings"
 done
 
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+build_with_pkg_config() {  # build_with_pkg_config OUTPUT
+  cc -std=c11 -Wall -Wextra -Werror -pedantic $(pkg-config --cflags veskclient) tests/install/consumer.c \
+     -o "$1" $(pkg-config --static --libs veskclient)
+}
+consumers=()
+
+# The shared library, when it was built: only the vesk_* functions are
+# exported, and -lveskclient links it. It then leaves the prefix, so that
+# the other consumers link the static library.
 if [ -f "$libdir/libveskclient.so" ]; then
-  exported=$(nm -D --defined-only "$libdir/libveskclient.so" | awk '$2 == "T" || $2 == "W" || $2 == "D" || $2 == "B" { print $3 }' | sort)
+  exported=$(nm -D --defined-only "$libdir/libveskclient.so" | awk '$2 ~ /^[TWDBRV]$/ { print $3 }' | sort)
   expected=$(grep -o '\bvesk_[a-z_]*(' "$prefix/include/veskclient.h" | tr -d '(' | sort -u)
   [ "$exported" = "$expected" ] || fail "libveskclient.so exports $(echo $exported), not $(echo $expected)"
-  echo "check-install: libveskclient.so exports the $(echo "$expected" | wc -l) vesk_* functions only"
+  mkdir "$work/shared"
+  cp -P "$libdir"/libveskclient.so* "$work/shared/"
+  build_with_pkg_config "$work/shared-consumer"
+  ldd "$work/shared-consumer" | grep -q libveskclient.so || fail "-lveskclient did not link the shared library"
+  consumers+=("$work/shared-consumer")
+  rm "$libdir"/libveskclient.so*
 fi
 
 cmake -S tests/install -B "$work/find-package" -DCMAKE_PREFIX_PATH="$prefix" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/find-package" >/dev/null
-
-export PKG_CONFIG_PATH=$libdir/pkgconfig
-cc -std=c11 -Wall -Wextra -Werror -pedantic $(pkg-config --cflags veskclient) tests/install/consumer.c \
-   -o "$work/pkg-config-consumer" $(pkg-config --static --libs veskclient)
+build_with_pkg_config "$work/pkg-config-consumer"
+consumers+=("$work/find-package/consumer" "$work/pkg-config-consumer")
 
 start_vesksim "$prefix/bin/vesksim" "$work" --speed 0
-for consumer in "$work/find-package/consumer" "$work/pkg-config-consumer"; do
-  "$consumer" "127.0.0.1:$VESKSIM_PORT" || fail "$consumer failed"
+for consumer in "${consumers[@]}"; do
+  LD_LIBRARY_PATH=$work/shared "$consumer" "127.0.0.1:$VESKSIM_PORT" || fail "$consumer failed"
 done
 stop_vesksim
-echo "check-install: 2 passed, 0 failed"
+echo "check-install: ${#consumers[@]} passed, 0 failed"
