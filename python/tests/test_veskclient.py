@@ -1,10 +1,7 @@
 """The Python module against a real vesksim on 127.0.0.1.
 
 Needs VESKSIM (path of the vesksim program) and VESKCLIENT_LIBRARY (path of
-libveskclient.so) in the environment:
-
-    VESKSIM=build-test/vesksim VESKCLIENT_LIBRARY=build-test/libveskclient.so \\
-        python3 -m unittest discover -s python/tests -v
+libveskclient.so) in the environment; python/tests/run.sh sets both.
 """
 
 import array
@@ -168,15 +165,17 @@ class StagedSequenceTest(SimulatorTest):
             position += count
         return blocks
 
-    def play_sequence(self, client):
+    def play_sequence(self, client, convert=list):
         self.assertEqual(client.channels(), (2, 2))
         client.stage_reset()
         for flags, channels, count, tag, _ in self.SEQUENCE:
-            client.stage_output(flags, channels, count, tag)
+            blocks = channels and [None if block is None else convert(block) for block in channels]
+            client.stage_output(flags, blocks, count, tag)
         client.start_output()
         got = []
         for capture in client.captures(0b11, max_blocks=3, poll_interval=0.01):
             self.assertEqual(capture.channels, [0, 1])
+            self.assertIsInstance(capture.samples, vc.numpy.ndarray if client.use_numpy else array.array)
             self.assertLessEqual(capture.count, 3)
             for k in range(capture.count):
                 got.append((capture.tag, capture.sequence + k,
@@ -201,9 +200,9 @@ class StagedSequenceTest(SimulatorTest):
         self.assertEqual(list(captures[0].block(0, 1)), pattern(2))
 
     @unittest.skipIf(vc.numpy is None, "numpy is not installed")
-    def test_blocks_come_back_as_numpy_arrays(self):
+    def test_numpy_blocks_go_out_and_come_back(self):
         client = self.client(use_numpy=True)
-        self.assertEqual(self.play_sequence(client), self.expected_blocks())
+        self.assertEqual(self.play_sequence(client, convert=vc.numpy.array), self.expected_blocks())
 
     def test_stopped_playback_ends_the_stream_and_halts(self):
         client = self.client()
@@ -306,6 +305,9 @@ class ErrorTest(SimulatorTest):
             (ValueError, [[2**31] * BLOCK_SIZE]),
             (TypeError, [[0.5] * BLOCK_SIZE]),
         ]
+        if vc.numpy is not None:
+            cases += [(ValueError, [vc.numpy.full(BLOCK_SIZE, 2**31)]),
+                      (TypeError, [vc.numpy.zeros(BLOCK_SIZE)])]
         for exception, channels in cases:
             with self.subTest(exception=exception.__name__):
                 self.assertRaises(exception, client.stage_output, vc.STAGE_DATA, channels, 1, 1)
