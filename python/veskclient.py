@@ -20,6 +20,7 @@ system's library path.
 import array
 import ctypes
 import ctypes.util
+import dataclasses
 import operator
 import os
 import time
@@ -131,7 +132,7 @@ def load_library(path=None):
         function = getattr(lib, name)
         function.restype = restype
         function.argtypes = argtypes
-    # Variadic: declared per call (format "%s" and one text).
+    # Variadic, so without argtypes: each call wraps its arguments itself.
     lib.vesk_set_errtext.restype = None
     return lib
 
@@ -164,21 +165,20 @@ def loopback_text(value, fallback=None, library=None):
     return _text(_library(library).vesk_loopbacktext(None, value, raw))
 
 
+@dataclasses.dataclass
 class Capture:
-    """Blocks of one read_input: count blocks, each of len(channels) channels
-    (ascending channel numbers) of block_size samples, all from the staged
-    segment with this tag; sequence numbers the first block.
-    samples holds them flat, block after block and channel after channel."""
+    """The blocks of one read_input: count blocks of the channels numbered in
+    channels (ascending), block_size samples each, all from the staged
+    segment with this tag; sequence numbers the first block. samples holds
+    them flat, block after block and, within a block, channel after
+    channel."""
 
-    __slots__ = ("count", "tag", "sequence", "channels", "block_size", "samples")
-
-    def __init__(self, count, tag, sequence, channels, block_size, samples):
-        self.count = count
-        self.tag = tag
-        self.sequence = sequence
-        self.channels = channels
-        self.block_size = block_size
-        self.samples = samples
+    count: int
+    tag: int
+    sequence: int
+    channels: list
+    block_size: int
+    samples: object = dataclasses.field(repr=False)
 
     def block(self, index, channel):
         """The samples of block index (0 to count - 1) of channel number
@@ -187,10 +187,6 @@ class Capture:
             raise IndexError(f"block {index} out of 0..{self.count - 1}")
         start = (index * len(self.channels) + self.channels.index(channel)) * self.block_size
         return self.samples[start:start + self.block_size]
-
-    def __repr__(self):
-        return (f"Capture(count={self.count}, tag={self.tag:#x}, sequence={self.sequence}, "
-                f"channels={self.channels}, block_size={self.block_size})")
 
 
 def _check_range(lowest, highest):
