@@ -85,7 +85,7 @@ INPUT_24BIT = 0x4000000
 
 MAX_CHANNELS = 32
 
-_SAMPLE_TYPECODE = next(code for code in "ilh" if array.array(code).itemsize == 4)
+_SAMPLE_TYPECODE = next(code for code in "il" if array.array(code).itemsize == 4)
 _u32 = ctypes.c_uint32
 _i32 = ctypes.c_int32
 _u32_p = ctypes.POINTER(_u32)
