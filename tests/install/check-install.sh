@@ -8,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tests/install/vesksim.sh
 build=${1:-build-test}
+scripts/install-test-deps.sh man-db pkg-config binutils
 
 work=$(mktemp -d)
 trap 'stop_vesksim; rm -rf "$work"' EXIT
