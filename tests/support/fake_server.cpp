@@ -109,7 +109,12 @@ io send_all(server_state &s, int fd, const uint8_t *buffer, std::size_t length) 
 
 std::vector<uint8_t> reply_bytes(const reply &r) {
     std::vector<uint8_t> bytes(VESK_HEADER_BYTES + r.payload.size());
-    const uint32_t words[7] = {r.magic, r.status, r.val0, r.val1, r.val2, r.val3,
+    const uint32_t words[7] = {r.magic,
+                               r.status,
+                               r.val0,
+                               r.val1,
+                               r.val2,
+                               r.val3,
                                r.length.value_or(static_cast<uint32_t>(r.payload.size()))};
     for (int i = 0; i < 7; ++i) put_word(&bytes[4 * i], words[i]);
     std::copy(r.payload.begin(), r.payload.end(), bytes.begin() + VESK_HEADER_BYTES);
@@ -160,6 +165,11 @@ void serve_connection(server_state &s, int fd, int index) {
 
         reply answer_to = respond(r);
         if (answer_to.kind == reply_kind::hang_up) return;
+        if (answer_to.kind == reply_kind::reset) {
+            linger abort_close{1, 0};
+            setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort_close, sizeof abort_close);
+            return;
+        }
         if (answer_to.kind == reply_kind::silence) continue;
         if (!answer(s, fd, answer_to)) return;
     }
@@ -224,6 +234,12 @@ reply hang_up() {
 reply silence() {
     reply r;
     r.kind = reply_kind::silence;
+    return r;
+}
+
+reply reset() {
+    reply r;
+    r.kind = reply_kind::reset;
     return r;
 }
 
