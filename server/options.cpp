@@ -6,8 +6,8 @@
 
 #include <arpa/inet.h>
 
+#include <cctype>
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string_view>
@@ -17,7 +17,8 @@ namespace vesksim {
 namespace {
 
 std::optional<uint64_t> parse_unsigned(const std::string& text, uint64_t most) {
-    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return std::nullopt;
+    // strtoull would take a sign or leading blanks.
+    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
@@ -59,8 +60,10 @@ std::optional<std::string> set_speed(sim_options& o, const std::string& text) {
     errno = 0;
     char* end = nullptr;
     const double speed = std::strtod(text.c_str(), &end);
-    if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(speed) || speed < 0)
-        return format_text("--speed wants a number of 0 or more, not '%s'", text.c_str());
+    const bool in_range = speed == 0 || (speed >= min_speed && speed <= max_speed);
+    if (text.empty() || errno != 0 || *end != '\0' || !in_range)
+        return format_text("--speed wants 0 or a number from %g to %g, not '%s'", min_speed,
+                           max_speed, text.c_str());
     o.speed = speed;
     return std::nullopt;
 }
@@ -144,7 +147,8 @@ std::string usage_text() {
         "  --supported MASK    the fields of the set-up word the hardware has\n"
         "                      (default 0x%08X, every field)\n"
         "  --speed X           1 plays in real time (default), 0 as fast as the\n"
-        "                      client reads, any other value that multiple of real time\n"
+        "                      client reads, any other value (0.001 to 1000000) that\n"
+        "                      multiple of real time\n"
         "  --once              exit when the first client session ends\n"
         "  --verbose           one line per request and reply on standard error\n"
         "  --help              show this text\n"

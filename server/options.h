@@ -15,6 +15,10 @@ enum class hardware_kind { c3, b };
 inline constexpr uint32_t default_setup_word = 0x00000005;
 inline constexpr uint32_t default_supported_mask = 0x07FFFF0F;
 
+// Speeds other than 0 that keep every simulated time a sane real time.
+inline constexpr double min_speed = 0.001;
+inline constexpr double max_speed = 1e6;
+
 struct sim_options {
     std::string listen_address = "127.0.0.1";
     uint16_t listen_port = 1024;

@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vesksim {
 
@@ -58,6 +59,10 @@ playback_state state_of(const playback& p, sim_clock::time_point now);
 // Hands out the next blocks captured and not yet delivered: consecutive,
 // of one tag, at most `most`.
 std::optional<captured_run> take_captured(playback& p, uint64_t most, sim_clock::time_point now);
+
+// The blocks of a run as a READ_INPUT payload: for each block, each input
+// of the mask in ascending order, big-endian samples.
+std::vector<uint8_t> captured_payload(const playback& p, const captured_run& run, uint32_t mask);
 
 // Playback is over and every captured block has been delivered.
 bool stream_finished(const playback& p);

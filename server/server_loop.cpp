@@ -29,8 +29,10 @@ constexpr size_t max_connections = 16;
 // A connection without the session that sends no request for this long, or
 // any connection whose peer takes none of a reply for this long, is closed.
 constexpr auto idle_limit = std::chrono::seconds(30);
-// Bytes read from a socket at one go.
+// Bytes read from a socket at one go, and requests answered on one
+// connection before the others get their turn.
 constexpr size_t read_chunk = 1 << 20;
+constexpr int requests_per_round = 16;
 
 volatile sig_atomic_t stop_requested = 0;
 
@@ -147,7 +149,7 @@ void close_connection(loop_state& loop, socket_connection& c) {
 }
 
 // Returns false when the connection is to close.
-bool send_reply(loop_state& loop, socket_connection& c, sim_clock::time_point now) {
+bool send_reply(socket_connection& c, sim_clock::time_point now) {
     while (c.framing.replying) {
         const auto pieces = unsent_reply(c.framing);
         iovec vectors[2];
@@ -163,31 +165,34 @@ bool send_reply(loop_state& loop, socket_connection& c, sim_clock::time_point no
         c.last_progress = now;
         if (reply_progress(c.framing, static_cast<uint64_t>(sent))) return false;
     }
-    (void)loop;
     return true;
 }
 
+// Reads until the socket runs dry, so that a client that sends part of a
+// request and hangs up is gone before anyone else's request is read.
 // Returns false when the connection is to close.
-bool receive_request(loop_state& loop, socket_connection& c, std::vector<uint8_t>& buffer,
-                     sim_clock::time_point now) {
-    const uint64_t wanted = bytes_wanted(c.framing);
-    if (wanted == 0) return true;
-    const ssize_t got = recv(c.fd, buffer.data(), std::min<uint64_t>(wanted, buffer.size()), 0);
-    if (got == 0) return false;
-    if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-    const auto answered = take_bytes(loop.server, c.framing,
-                                     std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), now);
-    if (c.framing.broken) {
-        if (loop.options.verbose) print_line(describe_event(c.framing.id, "sent a malformed request"));
-        return false;
-    }
-    if (answered) {
+bool receive_requests(loop_state& loop, socket_connection& c, std::vector<uint8_t>& buffer,
+                      sim_clock::time_point now) {
+    for (int answered_count = 0; answered_count < requests_per_round;) {
+        const uint64_t wanted = bytes_wanted(c.framing);
+        if (wanted == 0) return true;
+        const ssize_t got = recv(c.fd, buffer.data(), std::min<uint64_t>(wanted, buffer.size()), 0);
+        if (got == 0) return false;
+        if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+        const auto answered = take_bytes(
+            loop.server, c.framing, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), now);
+        if (c.framing.broken) {
+            if (loop.options.verbose) print_line(describe_event(c.framing.id, "sent a malformed request"));
+            return false;
+        }
+        if (!answered) continue;
+        ++answered_count;
         c.last_progress = now;
         if (loop.options.verbose) {
             print_line(describe_request(c.framing.id, *answered));
             print_line(describe_reply(c.framing));
         }
-        return send_reply(loop, c, now);
+        if (!send_reply(c, now)) return false;
     }
     return true;
 }
@@ -217,6 +222,7 @@ int run_server(const sim_options& options) {
     loop_state loop{options, {make_device(options), std::nullopt}, {}, 1, false};
     std::vector<uint8_t> buffer(read_chunk);
     std::vector<pollfd> polled;
+    int status = 0;
 
     while (!stop_requested && !(options.once && loop.session_ended)) {
         polled.clear();
@@ -231,6 +237,7 @@ int run_server(const sim_options& options) {
         const int ready = ppoll(polled.data(), polled.size(), &housekeeping, &wait_mask);
         if (ready < 0 && errno != EINTR) {
             print_line(system_error("poll"));
+            status = 1;
             break;
         }
         const auto now = sim_clock::now();
@@ -238,9 +245,9 @@ int run_server(const sim_options& options) {
             socket_connection& c = loop.connections[i];
             const short revents = ready > 0 ? polled[i + 1].revents : 0;
             bool keep = true;
-            if (revents & POLLOUT) keep = send_reply(loop, c, now);
+            if (revents & POLLOUT) keep = send_reply(c, now);
             if (keep && (revents & (POLLIN | POLLHUP | POLLERR))) {
-                if (bytes_wanted(c.framing) > 0) keep = receive_request(loop, c, buffer, now);
+                if (bytes_wanted(c.framing) > 0) keep = receive_requests(loop, c, buffer, now);
                 else keep = !(revents & (POLLHUP | POLLERR));
             }
             if (keep && (revents & POLLNVAL)) keep = false;
@@ -254,7 +261,7 @@ int run_server(const sim_options& options) {
     for (auto& c : loop.connections) close_connection(loop, c);
     close(listener);
     if (!options.port_file.empty()) std::remove(options.port_file.c_str());
-    return 0;
+    return status;
 }
 
 }  // namespace vesksim

@@ -193,25 +193,6 @@ reply handle_control_output(server_state& server, const header& request,
     return ordinary_reply();
 }
 
-std::vector<uint8_t> captured_bytes(const playback& p, const captured_run& run, uint32_t mask) {
-    const uint32_t n = p.setup.block_size;
-    const auto channels = static_cast<uint32_t>(std::popcount(mask));
-    std::vector<uint8_t> bytes(uint64_t{run.count} * channels * n * 4);
-    std::vector<int32_t> block(n);
-    uint8_t* out = bytes.data();
-    for (uint32_t b = 0; b < run.count; ++b) {
-        for (uint32_t input = 0; input < 32; ++input) {
-            if (!(mask & (uint32_t{1} << input))) continue;
-            capture_block(*p.sequence, p.setup, input, run.first + b, block.data());
-            for (int32_t sample : block) {
-                store_be32(out, static_cast<uint32_t>(sample));
-                out += 4;
-            }
-        }
-    }
-    return bytes;
-}
-
 reply handle_read_input(server_state& server, const header& request, sim_clock::time_point now) {
     session& s = *server.active;
     const uint32_t mask = request.arg0;
@@ -229,7 +210,7 @@ reply handle_read_input(server_state& server, const header& request, sim_clock::
     const uint64_t most = std::min<uint64_t>(wanted, std::max<uint64_t>(1, max_read_reply_bytes / block_bytes));
     auto run = take_captured(*s.play, most, now);
     if (!run) return ordinary_reply(stream_finished(*s.play) ? 1 : 0);
-    return data_reply(captured_bytes(*s.play, *run, mask), 0, run->tag,
+    return data_reply(captured_payload(*s.play, *run, mask), 0, run->tag,
                       static_cast<uint32_t>(run->first), run->count);
 }
 
