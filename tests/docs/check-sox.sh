@@ -9,7 +9,6 @@ build=$(realpath "${1:-build-test}")
 scripts/install-test-deps.sh sox
 
 readme=README.md
-grep -q '<!-- sox commands' "$readme" 2>/dev/null || readme=doc/README-usage.md
 commands=$(awk '/<!-- sox commands/ { marked = 1; next }
                 marked && /^```/ { if (inside) exit; inside = 1; next }
                 inside' "$readme")
