@@ -1,5 +1,6 @@
 #include "interrupt.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -46,17 +47,23 @@ void take_default_actions()
     }
 }
 
-// The only thread with the signals unblocked: their handler runs here and
-// cuts the read short. Once one signal is noted, either signal ends the
-// process at once (the handler has already done so for its own kind).
+// The only thread that takes the signals, and only inside its wait, so that
+// each one ends the wait and is seen at once. Once one is noted, either
+// signal ends the process at once (the handler has already seen to that for
+// its own kind).
 void receive_signals()
 {
-    sigset_t signals = interrupt_signals();
-    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
-    char byte;
-    while (read(receiver_wake[0], &byte, 1) < 0 && errno == EINTR) {
+    sigset_t during_wait;
+    pthread_sigmask(SIG_BLOCK, nullptr, &during_wait);
+    sigdelset(&during_wait, SIGINT);
+    sigdelset(&during_wait, SIGTERM);
+    pollfd wake{receiver_wake[0], POLLIN, 0};
+    for (;;) {
+        int ready = ppoll(&wake, 1, nullptr, &during_wait);
         if (interrupting_signal())
             take_default_actions();
+        if (ready > 0 || errno != EINTR)
+            return;  // closing the write end ends the wait
     }
 }
 
