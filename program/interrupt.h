@@ -6,8 +6,8 @@
 // The signals are received on a thread of their own that does nothing else:
 // the library counts a wait cut short by a signal as a broken connection,
 // so the run's thread keeps them blocked and its waits are never cut short.
-// A second signal of the same kind finds its default action and ends the
-// process at once.
+// A second signal, of either kind, finds its default action and ends the
+// process at once. A signal the caller has ignored stays ignored.
 #pragma once
 
 #include <string>
