@@ -5,6 +5,7 @@
 #include "command_line.h"
 #include "connection_setup.h"
 #include "follower.h"
+#include "interrupt.h"
 #include "playback_files.h"
 #include "run_state.h"
 #include "sequence.h"
@@ -20,28 +21,38 @@ enum class run_end { shut_down, exit_failure };
 int finish(int status)
 {
     std::fflush(stdout);
+    finish_catching_interrupts();
     return status;
+}
+
+// A signal noted before output starts ends the run at the next step.
+bool interrupted()
+{
+    int signal = interrupting_signal();
+    if (signal != 0)
+        std::fputs(interrupted_line(signal).c_str(), stdout);
+    return signal != 0;
 }
 
 // From the connection to the end of the transfer. Every way out leads to the
 // shutdown, except the playback-file and extended-stimulus errors.
 run_end connect_stage_and_transfer(run_settings &settings, run_state &run)
 {
-    if (!set_up_connection(settings, run))
+    if (!set_up_connection(settings, run) || interrupted())
         return run_end::shut_down;
     plan_sequence(settings, run.output_channels);
     open_capture_files(settings, run.input_channels, run.capture_stream);
     if (!read_playback_files(settings, run.output_channels, run.playback))
         return run_end::exit_failure;
-    if (!set_loopback(settings, run.instance))
+    if (interrupted() || !set_loopback(settings, run.instance))
         return run_end::shut_down;
     if (!choose_stimuli(settings, run.output_channels, run.stimuli, run.playback, run.stimulus))
         return run_end::exit_failure;
-    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus,
-                        run.playback.sequence_length))
+    if (interrupted() || !stage_sequence(settings, run.instance, run.output_channels,
+                                         run.stimulus, run.playback.sequence_length))
         return run_end::shut_down;
     std::fputs(format_sequence_summary(settings, run.playback.sequence_length).c_str(), stdout);
-    if (start_output(settings, run))
+    if (!interrupted() && start_output(settings, run))
         transfer_until_end(settings, run);
     return run_end::shut_down;
 }
@@ -57,6 +68,7 @@ int main(int argc, char **argv)
     std::fputs(parse_output.c_str(), stdout);
     if (!parsed.proceed)
         return finish(parsed.exit_status);
+    start_catching_interrupts();
 
     run_state run;
     run_end end = run_end::shut_down;

@@ -8,6 +8,7 @@
 #include "call_failure.h"
 #include "capture.h"
 #include "follower.h"
+#include "interrupt.h"
 
 namespace {
 
@@ -72,9 +73,8 @@ bool early_stop_due(uint32_t stop_ms, uint32_t first_block_time)
     return stop_ms != 0 && first_block_time != 0 && tick() - first_block_time + 1 >= stop_ms;
 }
 
-void stop_output(vesk_instance *instance, uint32_t first_block_time)
+void stop_output(vesk_instance *instance)
 {
-    std::printf("Stopping playback after %u ms\n", tick() - first_block_time + 1);
     int32_t code = vesk_control_output(instance, VESK_OUTPUT_STOP);
     if (code != VESK_SUCCESS)
         print_call_failure("vesk_control_output (stop): %s: %s\n", instance, code);
@@ -104,7 +104,13 @@ void transfer_until_end(const run_settings &settings, run_state &run)
         transfer_active = drain_input(settings, run, progress);
         // Checked after every drain, also after one that ended the transfer.
         if (early_stop_due(settings.stop_ms, progress.first_block_time)) {
-            stop_output(run.instance, progress.first_block_time);
+            std::printf("Stopping playback after %u ms\n", tick() - progress.first_block_time + 1);
+            stop_output(run.instance);
+            transfer_active = false;
+        } else if (int signal = interrupting_signal(); signal != 0 && transfer_active) {
+            // An interrupt stops playback as the early stop does.
+            std::fputs(interrupted_line(signal).c_str(), stdout);
+            stop_output(run.instance);
             transfer_active = false;
         }
     }

@@ -1,0 +1,162 @@
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <thread>
+
+#include "program_run.h"
+
+child_process::child_process(const std::string &program, const std::vector<std::string> &args,
+                             const std::filesystem::path &work, const std::filesystem::path &error_file)
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<std::string> words = {program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    pid = fork();
+    if (pid == 0) {
+        dup2(ends[1], STDOUT_FILENO);
+        if (!error_file.empty()) {
+            int error = open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(error, STDERR_FILENO);
+        }
+        // The child starts with the signals as a shell would leave them.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        if (!work.empty() && chdir(work.c_str()) != 0)
+            _exit(127);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(ends[1]);
+    if (pid < 0) {
+        close(ends[0]);
+        throw std::runtime_error("fork failed");
+    }
+    output_pipe = ends[0];
+}
+
+child_process::~child_process()
+{
+    if (!ended && pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (output_pipe >= 0)
+        close(output_pipe);
+}
+
+bool child_process::read_some(std::chrono::milliseconds limit)
+{
+    pollfd ready{output_pipe, POLLIN, 0};
+    if (poll(&ready, 1, static_cast<int>(limit.count())) <= 0)
+        return true;
+    char buffer[4096];
+    ssize_t got = read(output_pipe, buffer, sizeof buffer);
+    if (got <= 0)
+        return false;
+    text.append(buffer, static_cast<size_t>(got));
+    return true;
+}
+
+bool child_process::wait_for_output(const std::string &wanted, std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (text.find(wanted) == std::string::npos) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !read_some(left))
+            return text.find(wanted) != std::string::npos;
+    }
+    return true;
+}
+
+void child_process::send(int signal_number) const
+{
+    if (!ended && pid > 0)
+        kill(pid, signal_number);
+}
+
+bool child_process::running()
+{
+    if (!ended && waitpid(pid, &wait_status, WNOHANG) == pid)
+        ended = true;
+    return !ended;
+}
+
+int child_process::finish(std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    bool killed = false;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            send(SIGKILL);
+            killed = true;
+            break;
+        }
+        if (!read_some(left))
+            break;
+    }
+    if (!ended) {
+        waitpid(pid, &wait_status, 0);
+        ended = true;
+    }
+    return killed ? -1 : wait_status;
+}
+
+std::vector<std::string> child_process::lines() const
+{
+    std::vector<std::string> result;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        result.push_back(text.substr(start, end - start));
+    if (start < text.size())
+        result.push_back(text.substr(start));
+    return result;
+}
+
+namespace {
+
+std::vector<std::string> sim_arguments(const std::filesystem::path &folder, const std::vector<std::string> &options)
+{
+    std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--port-file", (folder / "port").string()};
+    args.insert(args.end(), options.begin(), options.end());
+    return args;
+}
+
+}  // namespace
+
+sim_child::sim_child(const std::filesystem::path &where, const std::vector<std::string> &options)
+    : folder(where), process(built_program("VESKSIM"), sim_arguments(where, options), {}, where / "vesksim.log")
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (port == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::ifstream file(folder / "port");
+        if (!(file >> port))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (port == 0)
+        throw std::runtime_error("vesksim did not report its port");
+}
+
+std::string sim_child::log() const
+{
+    std::ifstream file(folder / "vesksim.log");
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
