@@ -1,0 +1,114 @@
+// A scripted audio server for tests: a real TCP peer on 127.0.0.1 that runs
+// in a thread of the test process.
+//
+//   fake::server srv;                       // binds 127.0.0.1:0, starts serving
+//   srv.set_script([](const fake::request &r) {
+//       if (r.command == VESK_CMD_QUERY) return fake::ordinary(2, 8);
+//       return fake::ordinary();
+//   });
+//   vesk_connect(instance, srv.address().c_str());   // "127.0.0.1:PORT"
+//   ...
+//   auto seen = srv.requests();              // everything received so far
+//
+// The server accepts one connection at a time; when the peer closes it (or a
+// reply hangs up) it accepts the next. Every complete request is recorded
+// (header words in host order, payload bytes as received) before the script
+// is asked for its reply, so a request is in requests() once the client has
+// sent it and the server has read it. The default script answers every
+// request with an ordinary reply.
+//
+// Misbehaviour is part of the reply: late() delays it, trickled() sends it in
+// small pieces with pauses, with_magic() and with_length() falsify the
+// header, urgent() puts an out-of-band byte before it, hang_up() closes the
+// connection instead of answering and silence() never answers.
+// The destructor (or stop()) ends every wait at once.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "veskclient.h"
+
+namespace fake {
+
+struct request {
+    uint32_t magic = 0;
+    uint32_t command = 0;
+    uint32_t arg0 = 0, arg1 = 0, arg2 = 0, arg3 = 0;
+    uint32_t length = 0;
+    std::vector<uint8_t> payload;
+    int connection = 0;  // 0 for the first accepted connection, then 1, 2, ...
+};
+
+enum class reply_kind { answer, hang_up, silence };
+
+struct reply {
+    reply_kind kind = reply_kind::answer;
+    uint32_t magic = VESK_MAGIC;
+    uint32_t status = 0;
+    uint32_t val0 = 0, val1 = 0, val2 = 0, val3 = 0;
+    std::optional<uint32_t> length;  // header length word; payload size when unset
+    std::vector<uint8_t> payload;
+    std::chrono::milliseconds delay{0};  // before the first byte
+    std::size_t piece = 0;               // when not 0, send this many bytes at a time
+    std::chrono::milliseconds pause{0};  // between two pieces
+    bool urgent = false;                 // one out-of-band byte before the reply
+    bool close_after = false;            // hang up once the reply is sent
+};
+
+using script = std::function<reply(const request &)>;
+
+// Replies.
+reply ordinary(uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0, uint32_t val3 = 0);
+reply message(std::string_view text);
+reply error(int32_t code, std::string_view text);
+reply data(std::vector<uint8_t> bytes, uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0);
+reply hang_up();
+reply silence();
+
+// Misbehaviour, applied to a copy of a reply.
+reply late(reply r, std::chrono::milliseconds delay);
+reply trickled(reply r, std::size_t piece, std::chrono::milliseconds pause);
+reply with_magic(reply r, uint32_t magic);
+reply with_length(reply r, uint32_t claimed_length);
+reply urgent(reply r);
+reply then_close(reply r);
+
+// Scripts.
+reply answer_ordinary(const request &);
+// The n-th request gets the n-th reply; requests beyond the list get ordinary().
+script in_order(std::vector<reply> replies);
+
+// Payload helpers: 32-bit words travel most significant byte first.
+std::vector<uint8_t> big_endian_words(const std::vector<uint32_t> &words);
+uint32_t payload_word(const request &r, std::size_t index);
+
+struct server_state;
+
+struct server {
+    explicit server(script s = answer_ordinary);
+    ~server();
+    server(const server &) = delete;
+    server &operator=(const server &) = delete;
+
+    uint16_t port() const;
+    std::string address() const;  // "127.0.0.1:PORT"
+    void set_script(script s);    // applies from the next request on
+    std::vector<request> requests() const;
+    int connections() const;  // accepted so far
+    // Waits until at least count requests are recorded; false on time-out.
+    bool wait_for_requests(std::size_t count, std::chrono::milliseconds timeout) const;
+    void stop();
+
+private:
+    std::unique_ptr<server_state> state;
+};
+
+}  // namespace fake
