@@ -1,6 +1,6 @@
-// The byte-order loops alone, each beside memcpy of the same amount in the
-// same iterations: reading and writing every byte once is the memory speed
-// they should reach.
+// The library's byte-order loops alone, and the baseline's, each beside
+// memcpy of the same amount in the same iterations: reading and writing every
+// byte once is the memory speed they should reach.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -8,6 +8,7 @@
 
 #include "baseline_loops.h"
 #include "bench_session.h"
+#include "byte_order.h"
 
 namespace {
 
@@ -37,6 +38,24 @@ void against_memcpy(benchmark::State &state, Convert convert) {
     state.counters["ratio_to_memcpy"] = per(memcpy_seconds, convert_seconds);
 }
 
+void library_from_big_endian(benchmark::State &state) {
+    against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
+        from_big_endian(target, words);
+    });
+}
+
+void library_from_big_endian_24bit(benchmark::State &state) {
+    against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
+        from_big_endian_24bit(target, words);
+    });
+}
+
+void library_copy_to_big_endian(benchmark::State &state) {
+    against_memcpy(state, [](uint32_t *target, const uint32_t *source, size_t words) {
+        copy_to_big_endian(target, source, words);
+    });
+}
+
 void baseline_swap_in_place(benchmark::State &state) {
     against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
         swap_in_place(target, words);
@@ -51,5 +70,8 @@ void baseline_copy_swapped(benchmark::State &state) {
 
 }  // namespace
 
+BENCHMARK(library_from_big_endian)->Arg(1310720)->Arg(83886080)->UseManualTime();
+BENCHMARK(library_from_big_endian_24bit)->Arg(1310720)->Arg(83886080)->UseManualTime();
+BENCHMARK(library_copy_to_big_endian)->Arg(1310720)->Arg(83886080)->UseManualTime();
 BENCHMARK(baseline_swap_in_place)->Arg(1310720)->Arg(83886080)->UseManualTime();
 BENCHMARK(baseline_copy_swapped)->Arg(1310720)->Arg(83886080)->UseManualTime();
