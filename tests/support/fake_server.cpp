@@ -160,6 +160,11 @@ void serve_connection(server_state &s, int fd, int index) {
 
         reply answer_to = respond(r);
         if (answer_to.kind == reply_kind::hang_up) return;
+        if (answer_to.kind == reply_kind::reset) {
+            linger abort_close{1, 0};
+            setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort_close, sizeof abort_close);
+            return;
+        }
         if (answer_to.kind == reply_kind::silence) continue;
         if (!answer(s, fd, answer_to)) return;
     }
@@ -224,6 +229,12 @@ reply hang_up() {
 reply silence() {
     reply r;
     r.kind = reply_kind::silence;
+    return r;
+}
+
+reply reset() {
+    reply r;
+    r.kind = reply_kind::reset;
     return r;
 }
 

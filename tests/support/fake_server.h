@@ -20,7 +20,8 @@
 // Misbehaviour is part of the reply: late() delays it, trickled() sends it in
 // small pieces with pauses, with_magic() and with_length() falsify the
 // header, urgent() puts an out-of-band byte before it, hang_up() closes the
-// connection instead of answering and silence() never answers.
+// connection instead of answering, reset() does so abortively (the peer sees
+// ECONNRESET) and silence() never answers.
 // The destructor (or stop()) ends every wait at once.
 #pragma once
 
@@ -47,7 +48,7 @@ struct request {
     int connection = 0;  // 0 for the first accepted connection, then 1, 2, ...
 };
 
-enum class reply_kind { answer, hang_up, silence };
+enum class reply_kind { answer, hang_up, silence, reset };
 
 struct reply {
     reply_kind kind = reply_kind::answer;
@@ -72,6 +73,7 @@ reply error(int32_t code, std::string_view text);
 reply data(std::vector<uint8_t> bytes, uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0);
 reply hang_up();
 reply silence();
+reply reset();  // closes the connection with a reset instead of answering
 
 // Misbehaviour, applied to a copy of a reply.
 reply late(reply r, std::chrono::milliseconds delay);
