@@ -4,9 +4,12 @@
 
 #include <cstdint>
 
+// Resets the follower; called once before any block is analysed.
 void setup_follower();
-// Examines one block of n samples and prints a line after each rising zero crossing.
+// Examines one block of n samples and prints a line on standard output after
+// each rising zero crossing that has an earlier one to measure against.
 void analyze_block(int32_t n, const int32_t *samples);
+// Forgets the carried history at shutdown.
 void cleanup_follower();
 
 // Milliseconds since the first call; the first call returns 0.

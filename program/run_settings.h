@@ -5,6 +5,8 @@
 #include <cstdint>
 
 constexpr int channel_table_size = 32;
+constexpr int32_t min_samples_per_block = 16;
+constexpr int32_t max_samples_per_block = 65536;
 
 // A fixed private address: the device's usual place on a bench network.
 extern const char *const default_server_address;

@@ -1,4 +1,7 @@
 // The Plenar-C3 hardware settings word and mask: keyword parsing and printing.
+// Layout (bit 0 least significant): 0-3 master state, 8-11 receiver B,
+// 12-15 receiver A, 16-19 aux, 20-23 mic amp, 24 mic preamp, 25 mic bias,
+// 26 probe power. The mask marks a field by setting any of its bits.
 #pragma once
 
 #include <cstdint>

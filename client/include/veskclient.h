@@ -98,25 +98,56 @@ extern "C" {
 
 typedef struct vesk_instance vesk_instance;
 
+/* A new instance, not connected, without block size, with both time-outs at
+ * 2000 ms and an empty text; null when it cannot be allocated. The debug mask
+ * and log path (null or empty: standard output) are kept for debug logging. */
 vesk_instance *vesk_init(uint32_t debug_mask, const char *log_path);
+/* Closes the instance's connection, if any, and frees it (null allowed). */
 void vesk_shutdown(vesk_instance *instance);
+/* The text of the last operation, valid until the next one changes it;
+ * "NULL instance handle" for a null handle. */
 const char *vesk_errtext(vesk_instance *instance);
+/* The text of a return code; the handle is not used and may be null. */
 const char *vesk_returntext(vesk_instance *instance, int32_t code);
+/* "none", "i2s (codec)" or "server" for the loopback values 0, 1, 2; for any
+ * other value the fallback pointer itself. */
 const char *vesk_loopbacktext(vesk_instance *instance, int32_t value, const char *fallback);
+/* Sets the instance's text (at most 1023 characters); a null format gives
+ * "No error", an empty result "Error description not available". */
 void vesk_set_errtext(vesk_instance *instance, const char *format, ...)
 #if defined(__GNUC__) || defined(__clang__)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
+/* One setting (VESK_CONTROL_*). Time-outs (milliseconds, 0 for no limit) can
+ * be set at any time, the block size only while not connected; sample rate,
+ * loopback and hardware set-up go to the server and need a connection, and
+ * keep the text of the operation before unless the server sends one. */
 int32_t vesk_control(vesk_instance *instance, uint32_t code, int32_t value);
+/* Closes any connection, then connects to "ipaddr:port" and does the
+ * handshake; a null or empty address only disconnects ("Disconnected"). The
+ * block size must be set first. On failure the instance is not connected. */
 int32_t vesk_connect(vesk_instance *instance, const char *address);
+/* Asks the server for the four values of a VESK_QUERY_* code and stores them
+ * through the non-null pointers. VESK_NOT_CONNECTED without a connection. */
 int32_t vesk_query(vesk_instance *instance, uint32_t code, uint32_t *val0, uint32_t *val1,
                    uint32_t *val2, uint32_t *val3);
+/* Passes length command bytes to the device and receives exactly length
+ * response bytes; VESK_NETWORK_ERROR when fewer arrive. */
 int32_t vesk_link(vesk_instance *instance, const uint8_t *command, uint32_t length,
                   uint8_t *response);
+/* Stages one segment of block_count blocks under a tag (VESK_STAGE_* flags).
+ * With data flags, each non-null channels[n] below channel_count (at most 32)
+ * is one block of samples for channel n; the blocks are only read. Leaves the
+ * text alone on success. */
 int32_t vesk_stage_output(vesk_instance *instance, uint32_t flags, uint32_t channel_count,
                           const int32_t *const *channels, uint32_t block_count, uint32_t tag);
+/* Sends an output control value (VESK_OUTPUT_*); needs a block size. */
 int32_t vesk_control_output(vesk_instance *instance, uint32_t value);
+/* Reads up to *block_count captured blocks of the channels in channel_mask
+ * into buffer (blocks x channels x block size samples, host order), then sets
+ * *block_count to the number read (0 after a failure) and stores tag and
+ * sequence where not null. VESK_END_OF_STREAM once the server has no more. */
 int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mask, int32_t *buffer,
                         uint32_t *block_count, uint32_t flags, uint32_t *tag,
                         uint32_t *sequence);

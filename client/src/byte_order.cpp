@@ -30,7 +30,9 @@ inline void store(uint32_t *at, four_words w) { std::memcpy(at, &w, sizeof w); }
 
 inline four_words shifted_24bit(four_words w) { return (four_words)((four_samples)w >> 8); }
 
-inline uint32_t shifted_24bit(uint32_t w) { return static_cast<uint32_t>(static_cast<int32_t>(w) >> 8); }
+inline uint32_t shifted_24bit(uint32_t w) {
+    return static_cast<uint32_t>(static_cast<int32_t>(w) >> 8);
+}
 
 constexpr std::size_t lanes = 4;
 

@@ -18,8 +18,8 @@ int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buf
             const char *why = last_errortext(instance);
             disconnect(instance);
             return pre_return(instance, VESK_NETWORK_ERROR,
-                              "Error waiting for audio device while %s data: %s",
-                              word_for(way), why);
+                              "Error waiting for audio device while %s data: %s", word_for(way),
+                              why);
         }
         case readiness::timed_out:
             return pre_return(instance, VESK_NETWORK_ERROR, "Timed out %s network traffic",
@@ -94,8 +94,8 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
                         htonl(request.length)};
     int32_t code = traffic(instance, direction::sending, instance->socket, wire, sizeof wire);
     if (code == VESK_SUCCESS && request.length != 0)
-        code = traffic(instance, direction::sending, instance->socket,
-                       const_cast<void *>(payload), request.length);
+        code = traffic(instance, direction::sending, instance->socket, const_cast<void *>(payload),
+                       request.length);
     if (code == VESK_SUCCESS)
         code = traffic(instance, direction::receiving, instance->socket, wire, sizeof wire);
     if (code != VESK_SUCCESS) return closing(instance, code);
@@ -126,7 +126,8 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
     if (answer.status == VESK_STATUS_DATA && reply_buffer != nullptr && capacity != nullptr) {
         received = std::min(*capacity, answer.length);
         if (received != 0) {
-            code = traffic(instance, direction::receiving, instance->socket, reply_buffer, received);
+            code =
+                traffic(instance, direction::receiving, instance->socket, reply_buffer, received);
             if (code != VESK_SUCCESS) return closing(instance, code);
         }
     }

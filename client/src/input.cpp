@@ -5,9 +5,9 @@
 #include "byte_order.h"
 #include "exchange.h"
 
-extern "C" int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mask,
-                                   int32_t *buffer, uint32_t *block_count, uint32_t flags,
-                                   uint32_t *tag, uint32_t *sequence) {
+extern "C" int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mask, int32_t *buffer,
+                                   uint32_t *block_count, uint32_t flags, uint32_t *tag,
+                                   uint32_t *sequence) {
     if (block_count == nullptr)
         return pre_return(instance, VESK_INVALID_ARGUMENT, "Must specify block count");
     if (*block_count == 0)
@@ -39,7 +39,8 @@ extern "C" int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mas
     int32_t result = issue(instance, request, nullptr, &reply, buffer, &received);
     // An ERROR reply with code 0 succeeds but carries no blocks, tag or
     // sequence: report none, and keep the server's text.
-    if (result != VESK_SUCCESS || !header_received(reply)) return pre_return(instance, result, nullptr);
+    if (result != VESK_SUCCESS || !header_received(reply))
+        return pre_return(instance, result, nullptr);
 
     const uint32_t block_bytes = 4 * block_size * channels;
     if (received % block_bytes != 0)

@@ -15,8 +15,7 @@ void set_errtext_internal(char *text, const char *format, va_list arguments) {
         return;
     }
     int written = std::vsnprintf(text, VESK_TEXT_SIZE, format, arguments);
-    if (written <= 0)
-        std::snprintf(text, VESK_TEXT_SIZE, "%s", "Error description not available");
+    if (written <= 0) std::snprintf(text, VESK_TEXT_SIZE, "%s", "Error description not available");
 }
 
 void set_errtext(vesk_instance *instance, const char *format, ...) {
@@ -61,6 +60,7 @@ vesk_instance *vesk_init(uint32_t debug_mask, const char *log_path) {
 
 void vesk_shutdown(vesk_instance *instance) {
     if (instance == nullptr) return;
+    disconnect(instance);  // nothing could ever close it once the record is gone
     delete instance;
     --active_instances;
 }
@@ -71,9 +71,17 @@ const char *vesk_errtext(vesk_instance *instance) {
 
 const char *vesk_returntext(vesk_instance *, int32_t code) {
     static const char *const texts[] = {
-        "Success",           "Not initialized", "Audio server state", "Network error",
-        "Invalid argument",  "Version mismatch", "End of stream",     "Error from server",
-        "Not connected",     "Connected",       "Audio subsystem powered down",
+        "Success",
+        "Not initialized",
+        "Audio server state",
+        "Network error",
+        "Invalid argument",
+        "Version mismatch",
+        "End of stream",
+        "Error from server",
+        "Not connected",
+        "Connected",
+        "Audio subsystem powered down",
     };
     if (code > 0 || code < -10) return "Unrecognized return value";
     return texts[-code];

@@ -8,7 +8,7 @@
 #include "veskclient.h"
 
 enum : unsigned {
-    VESK_TEXT_SIZE = 1024,      // 1023 characters and the terminating NUL
+    VESK_TEXT_SIZE = 1024,  // 1023 characters and the terminating NUL
     VESK_LOG_PATH_CHARS = 4096,
     VESK_DEFAULT_TIMEOUT_MS = 2000,
 };
@@ -31,8 +31,7 @@ extern int32_t active_instances;
 
 // A null format writes "No error"; an empty result "Error description not
 // available"; longer output is cut at 1023 characters.
-void set_errtext_internal(char *text, const char *format, va_list arguments)
-    VESK_PRINTF(2, 0);
+void set_errtext_internal(char *text, const char *format, va_list arguments) VESK_PRINTF(2, 0);
 void set_errtext(vesk_instance *instance, const char *format, ...) VESK_PRINTF(2, 3);
 
 // Sets the text unless the format is null or is the instance's own text, and

@@ -12,7 +12,8 @@ extern "C" int32_t vesk_query(vesk_instance *instance, uint32_t code, uint32_t *
     vesk_header reply{};
     int32_t result = issue(instance, request, nullptr, &reply, nullptr, nullptr);
     // An ERROR reply with code 0 succeeds without values: keep the server's text.
-    if (result != VESK_SUCCESS || !header_received(reply)) return pre_return(instance, result, nullptr);
+    if (result != VESK_SUCCESS || !header_received(reply))
+        return pre_return(instance, result, nullptr);
 
     uint32_t *const results[4] = {val0, val1, val2, val3};
     const uint32_t values[4] = {reply.val0, reply.val1, reply.val2, reply.val3};
@@ -26,11 +27,13 @@ extern "C" int32_t vesk_query(vesk_instance *instance, uint32_t code, uint32_t *
 extern "C" int32_t vesk_link(vesk_instance *instance, const uint8_t *command, uint32_t length,
                              uint8_t *response) {
     if (command == nullptr)
-        return pre_return(instance, VESK_INVALID_ARGUMENT, "Command buffer pointer cannot be NULL.");
+        return pre_return(instance, VESK_INVALID_ARGUMENT,
+                          "Command buffer pointer cannot be NULL.");
     if (command[0] == 0)
         return pre_return(instance, VESK_INVALID_ARGUMENT, "First command byte must be non-zero.");
     if (response == nullptr)
-        return pre_return(instance, VESK_INVALID_ARGUMENT, "Response buffer pointer cannot be NULL");
+        return pre_return(instance, VESK_INVALID_ARGUMENT,
+                          "Response buffer pointer cannot be NULL");
 
     vesk_header request{};
     request.command = VESK_CMD_LINK;
@@ -43,5 +46,6 @@ extern "C" int32_t vesk_link(vesk_instance *instance, const uint8_t *command, ui
         return pre_return(instance, VESK_NETWORK_ERROR,
                           "Received %d bytes of data, but expected %d bytes",
                           static_cast<int>(received), static_cast<int>(length));
-    return pre_return(instance, VESK_SUCCESS, "Received %d-byte response", static_cast<int>(received));
+    return pre_return(instance, VESK_SUCCESS, "Received %d-byte response",
+                      static_cast<int>(received));
 }

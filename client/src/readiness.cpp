@@ -25,8 +25,8 @@ int poll_timeout(const wait_budget &budget) {
 readiness wait_until_ready(int socket, direction way, const wait_budget &budget) {
     // Errors and hang-ups count as ready: the send, receive or SO_ERROR that
     // follows tells what happened. Urgent data is the exceptional condition.
-    pollfd watched{socket, static_cast<short>((way == direction::sending ? POLLOUT : POLLIN) | POLLPRI),
-                   0};
+    pollfd watched{socket,
+                   static_cast<short>((way == direction::sending ? POLLOUT : POLLIN) | POLLPRI), 0};
     int count = poll(&watched, 1, poll_timeout(budget));
     if (count < 0) return readiness::failed;
     if (count == 0) return readiness::timed_out;

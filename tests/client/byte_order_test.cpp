@@ -34,7 +34,8 @@ TEST(ByteOrder, MatchesAPlainLoopForEveryLength) {
         std::vector<uint32_t> want_swapped(count), original(words.begin() + 1, words.end());
         for (std::size_t i = 0; i < count; ++i) want_swapped[i] = big_endian_of(words[i + 1]);
         std::vector<uint32_t> want_shifted(count);
-        for (std::size_t i = 0; i < count; ++i) want_shifted[i] = uint32_t(int32_t(words[i + 1]) >> 8);
+        for (std::size_t i = 0; i < count; ++i)
+            want_shifted[i] = uint32_t(int32_t(words[i + 1]) >> 8);
 
         EXPECT_EQ(std::vector<uint32_t>(copied.begin() + 1, copied.end()), want_swapped) << count;
         EXPECT_EQ(copied[0], 0xABABABABu);

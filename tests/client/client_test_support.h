@@ -35,7 +35,9 @@ struct connected_client {
     vesk_instance *get() const { return instance.get(); }
     std::string text() const { return vesk_errtext(instance.get()); }
     bool still_connected() const { return instance->socket != -1; }
-    void answer(std::vector<fake::reply> replies) { server.set_script(fake::in_order(std::move(replies))); }
+    void answer(std::vector<fake::reply> replies) {
+        server.set_script(fake::in_order(std::move(replies)));
+    }
     // The requests that followed the handshake.
     std::vector<fake::request> requests() const {
         std::vector<fake::request> all = server.requests();

@@ -76,19 +76,23 @@ TEST(Control, RefusedCodes) {
     instance_ptr instance = new_instance();
     connected_client client;
     for (vesk_instance *i : {instance.get(), client.get()}) {
-        EXPECT_EQ(control(i, 32, 1), (outcome{-4, "Unsupported argument 0x00000020 to vesk_control"}));
-        EXPECT_EQ(control(i, 3, 1), (outcome{-4, "Unsupported argument 0x00000003 to vesk_control"}));
+        EXPECT_EQ(control(i, 32, 1),
+                  (outcome{-4, "Unsupported argument 0x00000020 to vesk_control"}));
+        EXPECT_EQ(control(i, 3, 1),
+                  (outcome{-4, "Unsupported argument 0x00000003 to vesk_control"}));
         EXPECT_EQ(control(i, 0x80000000u, 1),
                   (outcome{-4, "Unsupported argument 0x80000000 to vesk_control"}));
     }
     for (uint32_t code : {4u, 8u, 256u}) {
         char text[80];
-        std::snprintf(text, sizeof text, "Must be connected to server to change this setting (0x%08X)",
-                      code);
+        std::snprintf(text, sizeof text,
+                      "Must be connected to server to change this setting (0x%08X)", code);
         EXPECT_EQ(control(instance.get(), code, 1), (outcome{-8, text}));
     }
-    EXPECT_EQ(control(client.get(), 16, 1024), (outcome{-9, "Cannot change block size while connected"}));
-    EXPECT_EQ(control(client.get(), 16, 1), (outcome{-9, "Cannot change block size while connected"}))
+    EXPECT_EQ(control(client.get(), 16, 1024),
+              (outcome{-9, "Cannot change block size while connected"}));
+    EXPECT_EQ(control(client.get(), 16, 1),
+              (outcome{-9, "Cannot change block size while connected"}))
         << "the connection is checked before the range";
     EXPECT_TRUE(client.requests().empty());
 }
@@ -117,8 +121,7 @@ TEST(Control, HardwareSetupWaitsAtLeastTenSeconds) {
     client.answer({fake::late(fake::ordinary(), 400ms), fake::late(fake::ordinary(), 400ms)});
     EXPECT_EQ(control(client.get(), 256, 0x1234).code, 0) << client.text();
     EXPECT_EQ(client.get()->progress_timeout_ms, 200u);
-    EXPECT_EQ(control(client.get(), 4, 48000),
-              (outcome{-3, "Timed out receiving network traffic"}))
+    EXPECT_EQ(control(client.get(), 4, 48000), (outcome{-3, "Timed out receiving network traffic"}))
         << "other settings keep the progress time-out";
 
     connected_client failing(16, 200);
@@ -184,7 +187,8 @@ TEST(Connect, DisconnectAndAddressTexts) {
     EXPECT_EQ(server.connections(), 0) << "nothing was tried";
 
     // Dotted forms as inet_addr reads them, a port with blanks and a trailing word.
-    for (std::string address : {"127.1:" + port, "0x7f.0.0.1: " + port, "127.0.0.1:+" + port + "x"}) {
+    for (std::string address :
+         {"127.1:" + port, "0x7f.0.0.1: " + port, "127.0.0.1:+" + port + "x"}) {
         EXPECT_EQ(vesk_connect(i, address.c_str()), 0) << address << ": " << vesk_errtext(i);
         EXPECT_EQ(connect_to(i, ""), (outcome{0, "Disconnected"}));
         EXPECT_EQ(i->socket, -1);
@@ -222,4 +226,17 @@ TEST(Connect, RefusedAndUnansweredConnections) {
     EXPECT_EQ(connect_to(i, hangs_up.address()),
               (outcome{-3, "Connection to audio device was closed"}));
     EXPECT_EQ(i->socket, -1);
+}
+
+TEST(Connect, ShutdownClosesAForgottenConnection) {
+    fake::server server;  // serves one connection at a time
+    vesk_instance *forgotten = vesk_init(0, nullptr);
+    vesk_control(forgotten, VESK_CONTROL_BLOCK_SIZE, 16);
+    ASSERT_EQ(vesk_connect(forgotten, server.address().c_str()), 0);
+    vesk_shutdown(forgotten);
+
+    instance_ptr next = new_instance();
+    control(next.get(), 16, 16);
+    control(next.get(), 2, 500);
+    EXPECT_EQ(vesk_connect(next.get(), server.address().c_str()), 0) << vesk_errtext(next.get());
 }

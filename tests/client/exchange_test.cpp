@@ -81,12 +81,14 @@ TEST(Exchange, ZeroTimeOutWaitsWithoutLimit) {
     connected_client client(16, 0);
     client.answer({fake::late(fake::ordinary(3), 300ms)});
     vesk_header reply{};
-    EXPECT_EQ(issue(client.get(), query_request(), nullptr, &reply, nullptr, nullptr), VESK_SUCCESS);
+    EXPECT_EQ(issue(client.get(), query_request(), nullptr, &reply, nullptr, nullptr),
+              VESK_SUCCESS);
     EXPECT_EQ(reply.val0, 3u);
 }
 
 TEST(Exchange, InterruptedWaitClosesTheConnection) {
-    struct sigaction action{}, previous{};
+    struct sigaction action {
+    }, previous{};
     action.sa_handler = [](int) {};
     sigaction(SIGUSR1, &action, &previous);
     connected_client client(16, 2000);
@@ -117,7 +119,8 @@ TEST(Exchange, ServerTextsAndRefusals) {
         {"refusal without text", fake::error(-7, ""), -7, "Details not available"},
         {"message as plain text", fake::message("100%d %s"), 0, "100%d %s"},
         {"message up to its NUL", fake::message(std::string("ab\0cd", 5)), 0, "ab"},
-        {"message of NULs", fake::message(std::string(4, '\0')), 0, "Error description not available"},
+        {"message of NULs", fake::message(std::string(4, '\0')), 0,
+         "Error description not available"},
         {"long message", fake::message(std::string(1023, 'm') + std::string(3000, 't')), 0,
          std::string(1023, 'm')},
         {"text that never comes", fake::with_length(fake::error(-7, "ab"), 5), -7,

@@ -16,7 +16,8 @@ constexpr uint32_t untouched = 0xEEEEEEEE;
 read_result read(connected_client &client, uint32_t mask, std::vector<int32_t> &buffer,
                  uint32_t blocks, uint32_t flags = 0) {
     read_result r{0, blocks, untouched, untouched, ""};
-    r.code = vesk_read_input(client.get(), mask, buffer.data(), &r.blocks, flags, &r.tag, &r.sequence);
+    r.code =
+        vesk_read_input(client.get(), mask, buffer.data(), &r.blocks, flags, &r.tag, &r.sequence);
     r.text = client.text();
     return r;
 }
@@ -53,12 +54,14 @@ TEST(ReadInput, ArgumentChecksKeepTheCount) {
     };
     for (const row &r : table) {
         uint32_t blocks = r.blocks;
-        EXPECT_EQ(vesk_read_input(i, r.mask, r.buffer, &blocks, 0, nullptr, nullptr), VESK_INVALID_ARGUMENT);
+        EXPECT_EQ(vesk_read_input(i, r.mask, r.buffer, &blocks, 0, nullptr, nullptr),
+                  VESK_INVALID_ARGUMENT);
         EXPECT_STREQ(vesk_errtext(i), r.text);
         EXPECT_EQ(blocks, r.blocks);
     }
     uint32_t blocks = 10;
-    EXPECT_EQ(vesk_read_input(i, 0xFFFFFFFF, buffer, &blocks, 0, nullptr, nullptr), VESK_SERVER_STATE)
+    EXPECT_EQ(vesk_read_input(i, 0xFFFFFFFF, buffer, &blocks, 0, nullptr, nullptr),
+              VESK_SERVER_STATE)
         << "the largest read of the program fits";
     EXPECT_EQ(blocks, 0u);
 }
@@ -94,11 +97,14 @@ TEST(ReadInput, RepliesWithoutWholeBlocks) {
         const char *text;
     } table[] = {
         {"partial block", fake::data(counting_words(50), 0, 3, 4), -3, untouched,
-         "Received 200 bytes of data, which is not a multiple of 4 x block size (16) x channels (2)"},
-        {"end of stream", fake::ordinary(1, 3, 4), -6, untouched, "End-of-stream indication from server"},
+         "Received 200 bytes of data, which is not a multiple of 4 x block size (16) x channels "
+         "(2)"},
+        {"end of stream", fake::ordinary(1, 3, 4), -6, untouched,
+         "End-of-stream indication from server"},
         {"empty data, end of stream", fake::data({}, 1, 3, 4), -6, untouched,
          "End-of-stream indication from server"},
-        {"nothing ready", fake::ordinary(0, 3, 4), 0, 3, "Returned 0 blocks (tag 0x00000003, sequence 4)"},
+        {"nothing ready", fake::ordinary(0, 3, 4), 0, 3,
+         "Returned 0 blocks (tag 0x00000003, sequence 4)"},
         {"nothing ready, val0 2", fake::ordinary(2, 3, 4), 0, 3,
          "Returned 0 blocks (tag 0x00000003, sequence 4)"},
         {"refusal", fake::error(-10, "powered down"), -10, untouched, "powered down"},

@@ -34,8 +34,8 @@ fake::request staged(connected_client &client, uint32_t flags, uint32_t count,
 TEST(Stage, ChannelsInOrderAsBigEndianWords) {
     connected_client client;
     std::vector<int32_t> three = block_of(256), five = block_of(-1, -1), ignored = block_of(9);
-    const int32_t *channels[7] = {nullptr, nullptr, nullptr, three.data(), nullptr, five.data(),
-                                  ignored.data()};
+    const int32_t *channels[7] = {nullptr, nullptr,     nullptr,       three.data(),
+                                  nullptr, five.data(), ignored.data()};
     fake::request r = staged(client, VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, 6, channels, 12, 3);
     EXPECT_EQ(r.command, VESK_CMD_STAGE_OUTPUT);
     EXPECT_EQ(r.arg0, 0x1100u);
@@ -112,8 +112,10 @@ TEST(Stage, RampsScaleACopyAndTruncateTowardZero) {
 TEST(Stage, RefusalsAndPassedOnFailures) {
     instance_ptr idle = new_instance();
     std::vector<const int32_t *> many(33, nullptr);
-    EXPECT_EQ(vesk_stage_output(idle.get(), VESK_STAGE_DATA, 33, many.data(), 1, 0), VESK_INVALID_ARGUMENT);
-    EXPECT_STREQ(vesk_errtext(idle.get()), "Channel count 33 is above the 32 channels of a channel mask");
+    EXPECT_EQ(vesk_stage_output(idle.get(), VESK_STAGE_DATA, 33, many.data(), 1, 0),
+              VESK_INVALID_ARGUMENT);
+    EXPECT_STREQ(vesk_errtext(idle.get()),
+                 "Channel count 33 is above the 32 channels of a channel mask");
     EXPECT_EQ(vesk_stage_output(idle.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), VESK_SERVER_STATE);
     EXPECT_STREQ(vesk_errtext(idle.get()), "No connection to server");
 
@@ -148,7 +150,8 @@ int stage_without_memory(connected_client &client, const std::vector<const int32
     if (data_kib == 0 || setrlimit(RLIMIT_DATA, &limit) != 0) return 4;
     int32_t code = vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 0);
     return code == VESK_INVALID_ARGUMENT &&
-                   client.text() == "Could not allocate 8388608 bytes for 32 channels of output data"
+                   client.text() ==
+                       "Could not allocate 8388608 bytes for 32 channels of output data"
                ? 0
                : 1;
 }

@@ -9,14 +9,16 @@ TEST(Query, ValuesAndTexts) {
     EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_CHANNELS, &values[0], &values[1], &values[2],
                          &values[3]),
               0);
-    EXPECT_EQ(client.text(), "Query 0x00000001 returned (0x00000002, 0x00000008, 0xFFFFFFFF, 0x00000010)");
+    EXPECT_EQ(client.text(),
+              "Query 0x00000001 returned (0x00000002, 0x00000008, 0xFFFFFFFF, 0x00000010)");
     EXPECT_EQ(values[0], 2u);
     EXPECT_EQ(values[1], 8u);
     EXPECT_EQ(values[2], 0xFFFFFFFFu);
     EXPECT_EQ(values[3], 0x10u);
 
     EXPECT_EQ(vesk_query(client.get(), 0xABCD, nullptr, nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(client.text(), "Query 0x0000ABCD returned (0x00000000, 0x00000000, 0x00000000, 0x00000000)")
+    EXPECT_EQ(client.text(),
+              "Query 0x0000ABCD returned (0x00000000, 0x00000000, 0x00000000, 0x00000000)")
         << "the MESSAGE text gives way";
     EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_SETUP, nullptr, &values[1], nullptr, nullptr), 0);
     EXPECT_EQ(values[1], 2u);
@@ -96,7 +98,8 @@ TEST(Link, LengthRules) {
         EXPECT_EQ(seen.arg0 | seen.arg1 | seen.arg2 | seen.arg3, 0u);
         EXPECT_EQ(seen.payload, std::vector<uint8_t>(command, command + r.length)) << r.what;
         if (r.code == 0 && r.length == 4) {
-            EXPECT_EQ(std::vector<uint8_t>(response, response + 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+            EXPECT_EQ(std::vector<uint8_t>(response, response + 4),
+                      (std::vector<uint8_t>{1, 2, 3, 4}));
         }
     }
 

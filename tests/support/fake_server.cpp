@@ -109,7 +109,12 @@ io send_all(server_state &s, int fd, const uint8_t *buffer, std::size_t length) 
 
 std::vector<uint8_t> reply_bytes(const reply &r) {
     std::vector<uint8_t> bytes(VESK_HEADER_BYTES + r.payload.size());
-    const uint32_t words[7] = {r.magic, r.status, r.val0, r.val1, r.val2, r.val3,
+    const uint32_t words[7] = {r.magic,
+                               r.status,
+                               r.val0,
+                               r.val1,
+                               r.val2,
+                               r.val3,
                                r.length.value_or(static_cast<uint32_t>(r.payload.size()))};
     for (int i = 0; i < 7; ++i) put_word(&bytes[4 * i], words[i]);
     std::copy(r.payload.begin(), r.payload.end(), bytes.begin() + VESK_HEADER_BYTES);

@@ -50,7 +50,9 @@ struct raw_client {
     }
 };
 
-std::vector<uint8_t> header_bytes(std::vector<uint32_t> words) { return fake::big_endian_words(words); }
+std::vector<uint8_t> header_bytes(std::vector<uint32_t> words) {
+    return fake::big_endian_words(words);
+}
 
 }  // namespace
 
@@ -63,7 +65,8 @@ TEST(FakeServer, RecordsRequestsAndAnswersByScript) {
     client.send_request({VESK_MAGIC, 7, 10, 11, 12, 13, 4}, {0xAB, 0xCD, 0x01, 0x02});
     EXPECT_EQ(client.receive(28), header_bytes({VESK_MAGIC, 0, 1, 2, 3, 4, 0}));
     client.send_request({VESK_MAGIC, 6, 0, 0, 0, 0, 0});
-    std::vector<uint8_t> want = header_bytes({VESK_MAGIC, VESK_STATUS_ERROR, 0xFFFFFFFB, 0, 0, 0, 3});
+    std::vector<uint8_t> want =
+        header_bytes({VESK_MAGIC, VESK_STATUS_ERROR, 0xFFFFFFFB, 0, 0, 0, 3});
     want.insert(want.end(), {'b', 'a', 'd'});
     EXPECT_EQ(client.receive(31), want);
     client.send_request({VESK_MAGIC, 6, 0, 0, 0, 0, 0});
