@@ -1,6 +1,10 @@
 // vesk_read_input.
 #include "client_test_support.h"
 
+#include <cstring>
+
+using namespace std::chrono_literals;
+
 namespace {
 
 struct read_result {
@@ -123,10 +127,11 @@ TEST(ReadInput, RepliesWithoutWholeBlocks) {
         EXPECT_TRUE(client.still_connected()) << r.what;
     }
     connected_client client;
-    client.answer({fake::data(counting_words(50))});
+    const std::vector<uint8_t> wire = fake::big_endian_words(std::vector<uint32_t>(50, 0x11223344));
+    client.answer({fake::data(wire)});
     std::vector<int32_t> buffer(10 * 32, 0);
     read(client, 0x5, buffer, 10);
-    EXPECT_EQ(uint32_t(buffer[1]), 0x01000001u) << "unconverted";
+    EXPECT_EQ(std::memcmp(buffer.data(), wire.data(), wire.size()), 0) << "unconverted";
 }
 
 TEST(ReadInput, TwentyFourBitValues) {
@@ -143,18 +148,22 @@ TEST(ReadInput, TwentyFourBitValues) {
     std::vector<uint32_t> words;
     for (const auto &row : table) words.push_back(row.wire);
     words.resize(16, 0);
-    for (bool as_24bit : {false, true}) {
-        connected_client client;
-        client.answer({fake::data(fake::big_endian_words(words))});
-        std::vector<int32_t> buffer(16);
-        uint32_t blocks = 1;
-        ASSERT_EQ(vesk_read_input(client.get(), 0x80000000, buffer.data(), &blocks,
-                                  as_24bit ? VESK_INPUT_24BIT : 0, nullptr, nullptr),
-                  0);
-        EXPECT_EQ(blocks, 1u);
-        for (std::size_t i = 0; i < std::size(table); ++i)
-            EXPECT_EQ(buffer[i], as_24bit ? table[i].shifted : table[i].plain) << i;
-        EXPECT_EQ(client.requests().at(0).arg2, 0u) << "the 24-bit flag stays here";
+    // Words are converted as they arrive, so also deliver them cut mid-word.
+    for (std::size_t piece : {0, 3}) {
+        for (bool as_24bit : {false, true}) {
+            connected_client client;
+            client.answer({fake::trickled(fake::data(fake::big_endian_words(words)), piece, 1ms)});
+            std::vector<int32_t> buffer(16);
+            uint32_t blocks = 1;
+            ASSERT_EQ(vesk_read_input(client.get(), 0x80000000, buffer.data(), &blocks,
+                                      as_24bit ? VESK_INPUT_24BIT : 0, nullptr, nullptr),
+                      0);
+            EXPECT_EQ(blocks, 1u);
+            for (std::size_t i = 0; i < std::size(table); ++i)
+                EXPECT_EQ(buffer[i], as_24bit ? table[i].shifted : table[i].plain)
+                    << i << " in pieces of " << piece;
+            EXPECT_EQ(client.requests().at(0).arg2, 0u) << "the 24-bit flag stays here";
+        }
     }
 }
 
