@@ -50,12 +50,14 @@ void read_input(benchmark::State &state) {
         const double library = process_seconds() - start;
 
         start = process_seconds();
-        const long swapped = raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes);
+        const long swapped =
+            raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes);
         swap_in_place(reinterpret_cast<uint32_t *>(buffer.data()), samples);
         raw_swap_seconds += process_seconds() - start;
 
         start = process_seconds();
-        const long received = raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes);
+        const long received =
+            raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes);
         raw_recv_seconds += process_seconds() - start;
 
         if (code != VESK_SUCCESS || count != blocks || swapped != static_cast<long>(bytes) ||

@@ -19,7 +19,9 @@ namespace {
 
 constexpr bool host_is_big_endian = std::endian::native == std::endian::big;
 
-inline uint32_t shifted_24bit(uint32_t w) { return static_cast<uint32_t>(static_cast<int32_t>(w) >> 8); }
+inline uint32_t shifted_24bit(uint32_t w) {
+    return static_cast<uint32_t>(static_cast<int32_t>(w) >> 8);
+}
 
 VECTOR_VERSIONS void swap_copy(uint32_t *__restrict to, const uint32_t *__restrict from,
                                std::size_t count) {
