@@ -1,17 +1,74 @@
 #include <cstdio>
 #include <string>
 
+#include "capture.h"
 #include "command_line.h"
+#include "connection_setup.h"
 #include "follower.h"
+#include "playback_files.h"
+#include "run_state.h"
+#include "sequence.h"
+#include "sequence_summary.h"
+#include "shutdown.h"
+#include "stimulus.h"
+#include "transfer.h"
+
+namespace {
+
+enum class run_end { shut_down, exit_failure };
+
+int finish(int status)
+{
+    std::fflush(stdout);
+    return status;
+}
+
+// From the connection to the end of the transfer. Every way out leads to the
+// shutdown, except the playback-file and extended-stimulus errors.
+run_end connect_stage_and_transfer(run_settings &settings, run_state &run)
+{
+    if (!set_up_connection(settings, run))
+        return run_end::shut_down;
+    plan_sequence(settings, run.output_channels);
+    open_capture_files(settings, run.input_channels, run.capture_stream);
+    if (!read_playback_files(settings, run.output_channels, run.playback))
+        return run_end::exit_failure;
+    if (!set_loopback(settings, run.instance))
+        return run_end::shut_down;
+    if (!choose_stimuli(settings, run.output_channels, run.stimuli, run.playback, run.stimulus))
+        return run_end::exit_failure;
+    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus,
+                        run.playback.sequence_length))
+        return run_end::shut_down;
+    std::fputs(format_sequence_summary(settings, run.playback.sequence_length).c_str(), stdout);
+    if (start_output(settings, run))
+        transfer_until_end(settings, run);
+    return run_end::shut_down;
+}
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
     setup_follower();
     run_settings settings;
-    std::string output;
-    command_line_result parsed = parse_command_line(argc, argv, settings, output);
-    std::fputs(output.c_str(), stdout);
+    std::string parse_output;
+    command_line_result parsed = parse_command_line(argc, argv, settings, parse_output);
+    std::fputs(parse_output.c_str(), stdout);
     if (!parsed.proceed)
-        return parsed.exit_status;
-    return 0;
+        return finish(parsed.exit_status);
+
+    run_state run;
+    run_end end = run_end::shut_down;
+    if (generate_stimuli(settings, run.stimuli) &&
+        allocate_capture_buffer(settings.samples_per_block, run.capture_buffer))
+        end = connect_stage_and_transfer(settings, run);
+    if (end == run_end::exit_failure) {
+        release_run(run);
+        return finish(1);
+    }
+    if (run.output_started)
+        wait_for_codec_halt(run.instance);
+    shut_down(run);
+    return finish(0);
 }

@@ -1,0 +1,160 @@
+#include "connection_setup.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include "call_failure.h"
+#include "hardware_settings.h"
+
+namespace {
+
+constexpr uint32_t master_state_bits = 0xFu;
+constexpr uint32_t master_off = 0;
+constexpr uint32_t master_standby = 1;
+
+bool control(vesk_instance *instance, uint32_t code, int32_t value, const char *failure_format)
+{
+    int32_t result = vesk_control(instance, code, value);
+    if (result == VESK_SUCCESS)
+        return true;
+    print_call_failure(failure_format, instance, result);
+    return false;
+}
+
+bool create_and_connect(const run_settings &settings, run_state &run)
+{
+    run.instance = vesk_init(settings.debug_mask, settings.log_path);
+    if (!run.instance) {
+        std::printf("vesk_init: %s\n", vesk_errtext(run.instance));
+        return false;
+    }
+    if (settings.connect_timeout_ms >= 0 &&
+        !control(run.instance, VESK_CONTROL_CONNECT_TIMEOUT, settings.connect_timeout_ms,
+                 "vesk_control (connect timeout): %s: %s\n"))
+        return false;
+    if (settings.progress_timeout_ms >= 0 &&
+        !control(run.instance, VESK_CONTROL_PROGRESS_TIMEOUT, settings.progress_timeout_ms,
+                 "vesk_control (progress timeout): %s: %s\n"))
+        return false;
+    // The library takes the block size only before connecting.
+    if (!control(run.instance, VESK_CONTROL_BLOCK_SIZE,
+                 static_cast<int32_t>(settings.samples_per_block),
+                 "vesk_control (samples per block): %s: %s\n"))
+        return false;
+    int32_t code = vesk_connect(run.instance, settings.server_address);
+    if (code != VESK_SUCCESS) {
+        print_call_failure("vesk_connect: %s: %s.\n", run.instance, code);
+        return false;
+    }
+    run.connected = true;
+    return true;
+}
+
+// Master state for running at the sample rate; 0 when the codec has no such rate.
+uint32_t running_master_state(uint32_t sample_rate)
+{
+    switch (sample_rate) {
+    case 16000: return 2;
+    case 24000: return 3;
+    case 32000: return 4;
+    case 48000: return 5;
+    default: return 0;
+    }
+}
+
+// On Plenar-C3 hardware the set-up word always goes out before audio runs.
+// false: the run ends here (a failure, or -o has done its work).
+bool apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
+                          uint32_t current, uint32_t supported)
+{
+    uint32_t word = (current & supported & ~settings.setup_mask) |
+                    (settings.setup_value & supported & settings.setup_mask);
+    uint32_t running = running_master_state(settings.sample_rate);
+    if (running == 0) {
+        std::printf("Sample rate must be 16000, 24000, 32000, or 48000.\n");
+        return false;
+    }
+    word = (word & ~master_state_bits) | running;
+
+    const char *keyword = settings.master_keyword;
+    if (keyword) {
+        if (strcasecmp(keyword, "off") == 0) {
+            word = (word & ~master_state_bits) | master_off;
+        } else if (strcasecmp(keyword, "standby") == 0) {
+            word = (word & ~master_state_bits) | master_standby;
+        } else if (strcasecmp(keyword, "run") == 0) {
+            // Running at the sample rate, as set above.
+        } else if (strcasecmp(keyword, "query") == 0) {
+            return false;
+        } else {
+            std::printf("Invalid -o option specified; choices are off, standby, run, query\n");
+            return false;
+        }
+    }
+
+    std::printf("New hardware settings:     %s\n", format_hardware_settings(word, supported).c_str());
+    if (!control(instance, VESK_CONTROL_HARDWARE_SETUP, static_cast<int32_t>(word),
+                 "vesk_control (setup): %s: %s\n"))
+        return false;
+    return keyword == nullptr;
+}
+
+// Finds out whether the hardware has the Plenar-C3 set-up and applies -y and -o.
+bool set_up_hardware(const run_settings &settings, vesk_instance *instance)
+{
+    uint32_t current = 0;
+    uint32_t supported = 0;
+    int32_t code = vesk_query(instance, VESK_QUERY_SETUP, &current, &supported, nullptr, nullptr);
+    if (code == VESK_SUCCESS) {
+        std::printf("Rev C3+ hardware detected.\n");
+        std::printf("Current hardware settings: %s\n",
+                    format_hardware_settings(current, supported).c_str());
+        return apply_hardware_setup(settings, instance, current, supported);
+    }
+    if (code != VESK_SERVER_ERROR) {
+        print_call_failure("vesk_query (setup): %s: %s.\n", instance, code);
+        return false;
+    }
+    std::printf("Rev C3+ features not supported; assuming Rev B hardware.\n");
+    if (settings.setup_mask != 0) {
+        std::printf("-y option requires Rev C3 hardware.\n");
+        return false;
+    }
+    if (settings.master_keyword) {
+        std::printf("-o option requires Rev C3 hardware.\n");
+        return false;
+    }
+    return true;
+}
+
+// The tables hold 32 channels; a server with more is served on 0..31.
+uint32_t served_channels(uint32_t reported, const char *kind)
+{
+    if (reported <= channel_table_size)
+        return reported;
+    std::printf("Server reports %u %s channels; only channels 0..%d are used.\n", reported, kind,
+                channel_table_size - 1);
+    return channel_table_size;
+}
+
+}  // namespace
+
+bool set_up_connection(const run_settings &settings, run_state &run)
+{
+    if (!create_and_connect(settings, run) || !set_up_hardware(settings, run.instance))
+        return false;
+    if (!control(run.instance, VESK_CONTROL_SAMPLE_RATE, static_cast<int32_t>(settings.sample_rate),
+                 "vesk_control (rate): %s: %s\n"))
+        return false;
+    uint32_t outputs = 0;
+    uint32_t inputs = 0;
+    int32_t code = vesk_query(run.instance, VESK_QUERY_CHANNELS, &outputs, &inputs, nullptr, nullptr);
+    if (code != VESK_SUCCESS) {
+        print_call_failure("vesk_query (channels): %s: %s\n", run.instance, code);
+        return false;
+    }
+    run.output_channels = served_channels(outputs, "output");
+    run.input_channels = served_channels(inputs, "input");
+    return true;
+}

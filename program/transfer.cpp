@@ -1,0 +1,135 @@
+#include "transfer.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "call_failure.h"
+#include "capture.h"
+#include "follower.h"
+
+namespace {
+
+constexpr useconds_t drain_interval_us = 50000;
+constexpr useconds_t halt_poll_interval_us = 10000;
+constexpr int last_halt_wait = 10;
+
+struct transfer_progress {
+    uint32_t blocks_received = 0;
+    uint32_t first_block_time = 0;  // tick() + 1 at the first block; 0 before it
+};
+
+// The mask of every served input channel.
+uint32_t input_channel_mask(uint32_t input_channels)
+{
+    return input_channels >= 32 ? 0xFFFFFFFFu : (uint32_t{1} << input_channels) - 1;
+}
+
+void sleep_us(useconds_t interval)
+{
+    std::fflush(stdout);
+    usleep(interval);
+}
+
+// Reads until no block is ready. false: the transfer is over (the stream
+// ended, a read failed or a capture file could not be written).
+bool drain_input(const run_settings &settings, run_state &run, transfer_progress &progress)
+{
+    const uint32_t n = settings.samples_per_block;
+    const std::size_t block_samples = std::size_t{run.input_channels} * n;
+    for (;;) {
+        // Marks what a short delivery would leave unwritten.
+        std::memset(run.capture_buffer.data(), 0xCD, block_samples * sizeof(int32_t));
+        uint32_t count = blocks_per_read;
+        uint32_t tag = 0;
+        uint32_t sequence = 0;
+        int32_t code = vesk_read_input(run.instance, input_channel_mask(run.input_channels),
+                                       run.capture_buffer.data(), &count, 0, &tag, &sequence);
+        if (code != VESK_SUCCESS) {
+            print_call_failure("vesk_read_input: %s: %s\n", run.instance, code);
+            return false;
+        }
+        if (count == 0)
+            return true;
+        std::printf("got %d blocks from vesk_read_input (tag 0x%08x, sequence %d..%d)\n",
+                    static_cast<int>(count), tag, static_cast<int>(sequence),
+                    static_cast<int>(sequence + count - 1));
+        for (uint32_t k = 0; k < count; ++k) {
+            if (progress.first_block_time == 0)
+                progress.first_block_time = tick() + 1;
+            ++progress.blocks_received;
+            if (!handle_captured_block(settings, run.input_channels,
+                                       run.capture_buffer.data() + k * block_samples,
+                                       progress.blocks_received, run.capture_stream))
+                return false;
+        }
+    }
+}
+
+bool early_stop_due(uint32_t stop_ms, uint32_t first_block_time)
+{
+    return stop_ms != 0 && first_block_time != 0 && tick() - first_block_time + 1 >= stop_ms;
+}
+
+void stop_output(vesk_instance *instance, uint32_t first_block_time)
+{
+    std::printf("Stopping playback after %u ms\n", tick() - first_block_time + 1);
+    int32_t code = vesk_control_output(instance, VESK_OUTPUT_STOP);
+    if (code != VESK_SUCCESS)
+        print_call_failure("vesk_control_output (stop): %s: %s\n", instance, code);
+}
+
+}  // namespace
+
+bool start_output(const run_settings &settings, run_state &run)
+{
+    uint32_t start = settings.synchronized ? VESK_OUTPUT_START : VESK_OUTPUT_START_UNSYNCHRONIZED;
+    int32_t code = vesk_control_output(run.instance, start);
+    if (code != VESK_SUCCESS) {
+        print_call_failure("vesk_control_output (start): %s: %s\n", run.instance, code);
+        return false;
+    }
+    std::printf("In progress.\n");
+    run.output_started = true;
+    return true;
+}
+
+void transfer_until_end(const run_settings &settings, run_state &run)
+{
+    transfer_progress progress;
+    bool transfer_active = true;
+    while (transfer_active) {
+        sleep_us(drain_interval_us);
+        transfer_active = drain_input(settings, run, progress);
+        // Checked after every drain, also after one that ended the transfer.
+        if (early_stop_due(settings.stop_ms, progress.first_block_time)) {
+            stop_output(run.instance, progress.first_block_time);
+            transfer_active = false;
+        }
+    }
+}
+
+void wait_for_codec_halt(vesk_instance *instance)
+{
+    for (int waits = 0;; ++waits) {
+        uint32_t state = 0;
+        uint32_t unused = 0xFFFFFFFFu;
+        int32_t code = vesk_query(instance, VESK_QUERY_PLAYBACK, &state, &unused, nullptr, nullptr);
+        if (code != VESK_SUCCESS) {
+            print_call_failure("vesk_query (playback): %s: %s\n", instance, code);
+            return;
+        }
+        if (state == VESK_PLAYBACK_HALTED) {
+            std::printf("Codec has halted\n");
+            return;
+        }
+        if (waits == 0)
+            std::printf("Waiting for codec to stop playing\n");
+        sleep_us(halt_poll_interval_us);
+        if (waits == last_halt_wait) {
+            std::printf("Waited too long for codec to stop playing\n");
+            return;
+        }
+    }
+}

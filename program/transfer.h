@@ -1,0 +1,16 @@
+// Starting output, the transfer loop that drains the captured input, the
+// early stop and the wait for the codec to halt.
+#pragma once
+
+#include "run_settings.h"
+#include "run_state.h"
+
+// Starts output and prints "In progress.". false: refused (reported).
+bool start_output(const run_settings &settings, run_state &run);
+
+// Reads every captured block until the stream ends, a read or a capture
+// file fails, or the early stop fires.
+void transfer_until_end(const run_settings &settings, run_state &run);
+
+// Polls the playback state until the codec halts, at most 11 times.
+void wait_for_codec_halt(vesk_instance *instance);

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Installs a build into a temporary prefix, checks what landed there (files,
+# manual pages, the shared library's exports), builds a C program against it
+# once with find_package and once with pkg-config, and runs both against the
+# installed vesksim on 127.0.0.1.
+# Usage: tests/install/check-install.sh [BUILD_DIR]   (default build-test)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+source tests/install/vesksim.sh
+build=${1:-build-test}
+scripts/install-test-deps.sh man-db pkg-config binutils
+
+work=$(mktemp -d)
+trap 'stop_vesksim; rm -rf "$work"' EXIT
+prefix=$work/prefix
+fail() { echo "check-install: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+libdir=$(dirname "$(find "$prefix" -name libveskclient.a)")
+for file in bin/veskplay bin/vesksim include/veskclient.h share/man/man1/veskplay.1 \
+            share/man/man1/vesksim.1; do
+  [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+for file in libveskclient.a pkgconfig/veskclient.pc cmake/veskclient/veskclientConfig.cmake \
+            cmake/veskclient/veskclientConfigVersion.cmake; do
+  [ -f "$libdir/$file" ] || fail "${libdir#"$prefix/"}/$file is not installed"
+done
+
+for page in "$prefix"/share/man/man1/*.1; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "$(basename "$page") renders with warnings: $warnings"
+done
+
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+build_with_pkg_config() {  # build_with_pkg_config OUTPUT
+  cc -std=c11 -Wall -Wextra -Werror -pedantic $(pkg-config --cflags veskclient) tests/install/consumer.c \
+     -o "$1" $(pkg-config --static --libs veskclient)
+}
+consumers=()
+
+# The shared library, when it was built: only the vesk_* functions are
+# exported, and -lveskclient links it. It then leaves the prefix, so that
+# the other consumers link the static library.
+if [ -f "$libdir/libveskclient.so" ]; then
+  exported=$(nm -D --defined-only "$libdir/libveskclient.so" | awk '$2 ~ /^[TWDBRV]$/ { print $3 }' | sort)
+  expected=$(grep -o '\bvesk_[a-z_]*(' "$prefix/include/veskclient.h" | tr -d '(' | sort -u)
+  [ "$exported" = "$expected" ] || fail "libveskclient.so exports $(echo $exported), not $(echo $expected)"
+  mkdir "$work/shared"
+  cp -P "$libdir"/libveskclient.so* "$work/shared/"
+  build_with_pkg_config "$work/shared-consumer"
+  ldd "$work/shared-consumer" | grep -q libveskclient.so || fail "-lveskclient did not link the shared library"
+  consumers+=("$work/shared-consumer")
+  rm "$libdir"/libveskclient.so*
+fi
+
+cmake -S tests/install -B "$work/find-package" -DCMAKE_PREFIX_PATH="$prefix" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work/find-package" >/dev/null
+build_with_pkg_config "$work/pkg-config-consumer"
+consumers+=("$work/find-package/consumer" "$work/pkg-config-consumer")
+
+start_vesksim "$prefix/bin/vesksim" "$work" --speed 0
+for consumer in "${consumers[@]}"; do
+  LD_LIBRARY_PATH=$work/shared "$consumer" "127.0.0.1:$VESKSIM_PORT" || fail "$consumer failed"
+done
+stop_vesksim
+echo "check-install: ${#consumers[@]} passed, 0 failed"

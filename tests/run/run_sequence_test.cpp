@@ -1,0 +1,389 @@
+// Whole runs against the fake device: what is staged (flags, channel masks,
+// block counts, tags, payload samples), the stimulus lines, the playback
+// files and the summary.
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "expected_samples.h"
+#include "whole_run.h"
+
+namespace {
+
+using lines = std::vector<std::string>;
+
+const std::string rev_b = "Rev C3+ features not supported; assuming Rev B hardware.";
+
+// The transcript from the line after the set-up up to "In progress.".
+lines planning_lines(const whole_run &run)
+{
+    lines all = run.lines();
+    lines chosen;
+    bool started = false;
+    for (const std::string &line : all) {
+        if (started)
+            chosen.push_back(line);
+        if (line == rev_b)
+            started = true;
+        if (line == "In progress.")
+            break;
+    }
+    return chosen;
+}
+
+lines summary(const whole_run &run, const lines &segments, int block_size)
+{
+    lines text = {"Server at " + run.address + ".", "No loopback.",
+                  "Data sequence (all blocks have " + std::to_string(block_size) + " samples):"};
+    text.insert(text.end(), segments.begin(), segments.end());
+    text.push_back("Response will be captured during portions of sequence marked with (*)");
+    return text;
+}
+
+lines concat(lines first, const lines &second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+struct staging_case {
+    const char *name;
+    std::vector<std::string> args;
+    uint32_t outputs;
+    lines before_summary;  // from the first line after the set-up
+    lines segments;        // the summary's segment lines
+    lines after_summary;   // up to "In progress."
+    lines staged;          // every STAGE request
+    int block_size = 64;
+};
+
+void PrintTo(const staging_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+// 440 Hz makes one whole cycle in 64 samples at 48000 Hz.
+const std::string sine_0 = "Channel 0 stimulus data is a 750.00 Hz sine wave.";
+
+class Staging : public testing::TestWithParam<staging_case> {};
+
+TEST_P(Staging, StagesEverySegmentUnderItsTagAndSummarisesIt)
+{
+    const staging_case &c = GetParam();
+    temp_folder work;
+    for (const char *name : {"one.raw", "two.raw"})
+        write_file(work / name, std::vector<uint8_t>(2 * 64 * 4, 7));
+    fake_device device;
+    device.outputs = c.outputs;
+    std::vector<std::string> args = {"-s", "64"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    whole_run run = run_veskplay(device, args, work.path);
+
+    EXPECT_EQ(run.result.status, 0);
+    EXPECT_EQ(planning_lines(run),
+              concat(concat(c.before_summary, summary(run, c.segments, c.block_size)), c.after_summary));
+    EXPECT_EQ(describe(run.staged()), c.staged);
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRun, Staging, testing::Values(
+    staging_case{"promiscuous", {"-p", "-b", "5"}, 1,
+                 {"Adding 53 quiet blocks to meet synchronization requirements",
+                  "Channel 0 stimulus data is a 750.00 Hz sine wave."},
+                 {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)",
+                  "  1 following quiet block (*)"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x100 0 63 1 len=0",
+                  "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 5 3 len=256",
+                  "STAGE 0x100 0 1 4 len=0"}},
+    staging_case{"ramps_count_toward_synchronisation", {"-w", "-f", "750", "-e", "2"}, 1,
+                 {"Adding 52 quiet blocks to meet synchronization requirements",
+                  "Channel 0 stimulus data is a 750.00 Hz sine wave."},
+                 {"  62 preceding quiet blocks", "  1 ramp-up block", "  1 junk block",
+                  "  100 data blocks (*)", "  1 ramp-down block", "  2 following quiet blocks"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 62 1 len=0",
+                  "STAGE 0x1100 0x1 1 2 len=256", "STAGE 0x1100 0x1 1 3 len=256",
+                  "STAGE 0x100 0x1 100 4 len=256", "STAGE 0x1100 0x1 1 5 len=256",
+                  "STAGE 0x1100 0 2 6 len=0"}},
+    staging_case{"promiscuous_ramps", {"-w", "-p", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"}, 1,
+                 {sine_0},
+                 {"  1 ramp-up block (*)", "  1 data block (*)", "  1 ramp-down block (*)"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x100 0x1 1 1 len=256",
+                  "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 1 3 len=256"}},
+    staging_case{"extended_drops_ramps", {"-x", "-w", "-r0", "one.raw", "-q", "70"}, 1,
+                 {"Warning: ramp-up and ramp-down not supported in extended mode; ignoring",
+                  "one.raw contains 2 full blocks",
+                  "The length of the output sequence will be set to 2 blocks",
+                  "Channel 0 stimulus data is external input."},
+                 {"  70 preceding quiet blocks", "  2 blocks of an extended audio sequence (*)",
+                  "  1 following quiet block"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 70 1 len=0",
+                  "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 1 2 len=256",
+                  "STAGE 0x1100 0 1 3 len=0"}},
+    staging_case{"looped_extended_flags_its_first_block", {"-xl", "-r1", "two.raw", "-z", "-q", "40"}, 2,
+                 {"two.raw contains 2 full blocks",
+                  "The length of the output sequence will be set to 2 blocks",
+                  "Channel 0 stimulus data is silence", "Channel 1 stimulus data is external input."},
+                 {"  40 preceding quiet blocks", "  2 blocks of a looped extended audio sequence (*)",
+                  "  1 following quiet block"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 40 1 len=0",
+                  "STAGE 0x8100 0x2 1 2 len=256", "STAGE 0x100 0x2 1 2 len=256",
+                  "STAGE 0x1100 0 1 3 len=0"}},
+    staging_case{"silent_extended_sequence_still_takes_a_tag", {"-x", "-z", "-q", "70", "-p"}, 1,
+                 {"Channel 0 stimulus data is silence"},
+                 {"  70 preceding quiet blocks (*)", "  0 blocks of an extended audio sequence (*)",
+                  "  1 following quiet block (*)"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x100 0 70 1 len=0",
+                  "STAGE 0x100 0 1 3 len=0"}},
+    staging_case{"nothing_but_data", {"-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-tu"}, 1,
+                 {sine_0},
+                 {"  1 data block (*)"},
+                 {"WARNING: Synchronization suppressed; capture blocks will be unaligned with playback blocks",
+                  "In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x100 0x1 1 1 len=256"}},
+    staging_case{"exact_shortfall_gets_one_block_more", {"-q", "0", "-s", "1000", "-j", "-3"}, 2,
+                 {"Adding 3 quiet blocks to meet synchronization requirements",
+                  "Channel 0 stimulus data is a 432.00 Hz sine wave.",
+                  "Channel 1 stimulus data is a 432.00 Hz sine wave."},
+                 {"  3 preceding quiet blocks", "  100 data blocks (*)", "  1 following quiet block"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 3 1 len=0",
+                  "STAGE 0x100 0x3 100 2 len=8000", "STAGE 0x1100 0 1 3 len=0"}, 1000},
+    staging_case{"no_output_channels_no_padding", {"-q", "0"}, 0,
+                 {},
+                 {"  1 junk block", "  100 data blocks (*)", "  1 following quiet block"},
+                 {"In progress."},
+                 {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 1 1 len=0",
+                  "STAGE 0x100 0 100 2 len=0", "STAGE 0x1100 0 1 3 len=0"}}),
+    [](const testing::TestParamInfo<staging_case> &info) { return std::string(info.param.name); });
+
+TEST(WholeRun, ServesOnlyTheFirst32ChannelsOfALargerServer)
+{
+    fake_device device;
+    device.outputs = 40;
+    device.inputs = 33;
+    whole_run run = run_veskplay(device, {"-s", "16", "-z", "-qq", "0", "-j", "0", "-e", "0"});
+
+    lines got = run.lines();
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(got[1], "Server reports 40 output channels; only channels 0..31 are used.");
+    EXPECT_EQ(got[2], "Server reports 33 input channels; only channels 0..31 are used.");
+    EXPECT_EQ(got[3], "Channel 0 stimulus data is silence");
+    EXPECT_EQ(got[34], "Channel 31 stimulus data is silence");
+    EXPECT_EQ(got[35], "Server at " + run.address + ".");
+    std::vector<fake::request> reads = with_command(run.requests, VESK_CMD_READ_INPUT);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].arg0, 0xFFFFFFFFu);
+}
+
+// The samples of the data segment.
+std::vector<int32_t> data_samples(const whole_run &run, uint32_t tag)
+{
+    for (const fake::request &r : run.staged())
+        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET)
+            return payload_samples(r);
+    return {};
+}
+
+std::vector<int32_t> framing_pattern(int n)
+{
+    std::vector<int32_t> samples;
+    for (int i = 0; i < n; ++i)
+        samples.push_back(int32_t(0x7FFF0000u | uint32_t(i)));
+    return samples;
+}
+
+struct stimulus_case {
+    const char *name;
+    std::vector<std::string> args;
+    std::string line;
+    std::vector<int32_t> data;  // the data segment's samples; empty: no payload
+};
+
+void PrintTo(const stimulus_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class Stimulus : public testing::TestWithParam<stimulus_case> {};
+
+TEST_P(Stimulus, NamesWhatTheChannelPlaysAndSendsIt)
+{
+    const stimulus_case &c = GetParam();
+    std::vector<std::string> args = {"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    whole_run run = run_veskplay(fake_device{}, args);
+
+    ASSERT_GE(run.lines().size(), 2u);
+    EXPECT_EQ(run.lines()[1], c.line);
+    EXPECT_EQ(data_samples(run, 1), c.data);
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRun, Stimulus, testing::Values(
+    // 4 whole cycles: a quarter cycle lands exactly on sample 4.
+    stimulus_case{"sine_peaks", {"-f", "3000"}, "Channel 0 stimulus data is a 3000.00 Hz sine wave.",
+                  sine(64, 4, 1.0)},
+    stimulus_case{"half_cycle_rounds_up", {"-f", "1125", "-m", "0.5"},
+                  "Channel 0 stimulus data is a 1500.00 Hz sine wave.", sine(64, 2, 0.5)},
+    stimulus_case{"below_half_a_cycle_is_silent_sine", {"-f", "20"},
+                  "Channel 0 stimulus data is a 0.00 Hz sine wave.", repeated(64, 0)},
+    stimulus_case{"framing_pattern", {"-tf"},
+                  "Channel 0 stimulus data is non-audio framing pattern.", framing_pattern(64)},
+    stimulus_case{"dc_lowest", {"-td", "-1.0"},
+                  "Channel 0 stimulus data is DC level (0x80000100, approximately 0.00V).",
+                  repeated(64, int32_t(0x80000100u))},
+    stimulus_case{"dc_half", {"-td", "0.5"},
+                  "Channel 0 stimulus data is DC level (0x3FFFFF00, approximately 3.75V).",
+                  repeated(64, 0x3FFFFF00)},
+    stimulus_case{"amplitude_after_dc_sets_the_level", {"-td", "0.5", "-m", "0"},
+                  "Channel 0 stimulus data is DC level (0x00000000, approximately 2.50V).",
+                  repeated(64, 0)},
+    stimulus_case{"silence", {"-z"}, "Channel 0 stimulus data is silence", {}},
+    stimulus_case{"framing_pattern_wins_over_dc_and_silence", {"-z", "-td", "0.5", "-tf"},
+                  "Channel 0 stimulus data is non-audio framing pattern.", framing_pattern(64)},
+    stimulus_case{"dc_wins_over_silence", {"-z", "-td", "1.0"},
+                  "Channel 0 stimulus data is DC level (0x7FFFFF00, approximately 5.00V).",
+                  repeated(64, 0x7FFFFF00)}),
+    [](const testing::TestParamInfo<stimulus_case> &info) { return std::string(info.param.name); });
+
+TEST(WholeRun, RampBlocksFadeTheStimulusInAndOut)
+{
+    whole_run run = run_veskplay(fake_device{}, {"-s", "64", "-td", "0.5", "-w", "-qq", "0", "-j", "0",
+                                                 "-e", "0", "-b", "1"});
+    std::vector<int32_t> up;
+    std::vector<int32_t> down;
+    for (int j = 0; j < 64; ++j) {
+        up.push_back(16777212 * j);  // 0x3FFFFF00 × j / 64
+        down.push_back(16777212 * (63 - j));
+    }
+    EXPECT_EQ(data_samples(run, 1), up);
+    EXPECT_EQ(data_samples(run, 2), repeated(64, 0x3FFFFF00));
+    EXPECT_EQ(data_samples(run, 3), down);
+}
+
+TEST(WholeRun, NormalModePlaysTheFirstBlockOfEachFileUpToOneThatCannotBeOpened)
+{
+    temp_folder work;
+    write_file(work / "exact.raw", host_order_bytes(playback_pattern(64, 1)));
+    write_file(work / "longer.raw", host_order_bytes(playback_pattern(100, 2)));
+    fake_device device;
+    device.outputs = 4;
+    whole_run run = run_veskplay(device, {"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-f", "3000",
+                                          "-r0", "exact.raw", "-r1", "longer.raw", "-r2", "missing.raw",
+                                          "-r3", "exact.raw"},
+                                 work.path);
+
+    EXPECT_EQ(run.result.status, 0);
+    lines plan = planning_lines(run);
+    ASSERT_GE(plan.size(), 5u);
+    EXPECT_EQ(lines(plan.begin(), plan.begin() + 5), (lines{
+        "Could not open missing.raw for reading: No such file or directory",
+        "Channel 0 stimulus data is external input.",
+        "Channel 1 stimulus data is external input.",
+        "Channel 2 stimulus data is a 3000.00 Hz sine wave.",
+        "Channel 3 stimulus data is a 3000.00 Hz sine wave."}));
+    std::vector<int32_t> sine_block = sine(64, 4, 1.0);
+    std::vector<int32_t> first_of_longer = playback_pattern(64, 2);
+    EXPECT_EQ(data_samples(run, 1),
+              joined({playback_pattern(64, 1), first_of_longer, sine_block, sine_block}));
+}
+
+TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
+{
+    temp_folder work;
+    // 2 full blocks and a remnant of 32 samples.
+    write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));
+    write_file(work / "long.raw", host_order_bytes(playback_pattern(64 * 5, 2)));
+    write_file(work / "short.raw", host_order_bytes(playback_pattern(64, 3)));
+    fake_device device;
+    device.outputs = 3;
+    whole_run run = run_veskplay(device, {"-s", "64", "-q", "70", "-x", "-r0", "first.raw", "-r1",
+                                          "long.raw", "-r2", "short.raw"},
+                                 work.path);
+
+    EXPECT_EQ(run.result.status, 0);
+    lines want = {"first.raw contains 2 full blocks and a remnant of 128 bytes",
+                  "The length of the output sequence will be set to 3 blocks",
+                  "long.raw contains 5 full blocks",
+                  "long.raw is longer than first playback file; truncating to 3 blocks",
+                  "short.raw contains 1 full blocks",
+                  "short.raw is shorter than first playback file; will be silence-padded to 3 blocks",
+                  "Channel 0 stimulus data is external input.",
+                  "Channel 1 stimulus data is external input.",
+                  "Channel 2 stimulus data is external input."};
+    lines plan = planning_lines(run);
+    ASSERT_GE(plan.size(), want.size());
+    EXPECT_EQ(lines(plan.begin(), plan.begin() + std::ptrdiff_t(want.size())), want);
+
+    std::vector<int32_t> first = playback_pattern(160, 1);
+    first.resize(3 * 64, 0);
+    std::vector<int32_t> longer = playback_pattern(64 * 3, 2);
+    std::vector<int32_t> shorter = playback_pattern(64, 3);
+    shorter.resize(3 * 64, 0);
+    std::vector<fake::request> blocks;
+    for (const fake::request &r : run.staged())
+        if (r.arg3 == 2)
+            blocks.push_back(r);
+    ASSERT_EQ(blocks.size(), 3u);
+    for (std::size_t b = 0; b < 3; ++b) {
+        std::vector<int32_t> want_block;
+        for (const std::vector<int32_t> *file : {&first, &longer, &shorter})
+            want_block.insert(want_block.end(), file->begin() + std::ptrdiff_t(b * 64),
+                              file->begin() + std::ptrdiff_t(b * 64 + 64));
+        EXPECT_EQ(describe(blocks[b]), "STAGE 0x100 0x7 1 2 len=768");
+        EXPECT_EQ(payload_samples(blocks[b]), want_block) << "block " << b;
+    }
+}
+
+struct refused_file_case {
+    const char *name;
+    std::vector<std::string> args;
+    lines last;  // the transcript's last lines
+};
+
+void PrintTo(const refused_file_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class RefusedPlayback : public testing::TestWithParam<refused_file_case> {};
+
+TEST_P(RefusedPlayback, EndsAtOnceWithStatusOne)
+{
+    const refused_file_case &c = GetParam();
+    temp_folder work;
+    write_file(work / "short.raw", std::vector<uint8_t>(63 * 4, 1));
+    write_file(work / "empty.raw", {});
+    write_file(work / "one.raw", std::vector<uint8_t>(64 * 4, 1));
+    write_file(work / "huge.raw", {});
+    std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
+    fake_device device;
+    device.outputs = 2;
+    std::vector<std::string> args = {"-s", "64", "-c0", "cap.raw"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    whole_run run = run_veskplay(device, args, work.path);
+
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_EQ(last_lines(run.lines(), c.last.size()), c.last);
+    EXPECT_TRUE(run.staged().empty());
+    EXPECT_EQ(read_file(work / "cap.raw").size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRun, RefusedPlayback, testing::Values(
+    refused_file_case{"one_sample_short", {"-r1", "short.raw"},
+                      {"short.raw is the wrong length (expected 64 samples, got 63)"}},
+    refused_file_case{"empty_in_extended_mode", {"-x", "-r0", "empty.raw"},
+                      {"empty.raw contains 0 full blocks", "empty.raw is empty"}},
+    refused_file_case{"four_gib_in_extended_mode", {"-x", "-r0", "huge.raw"},
+                      {"huge.raw is too large to play (4 GiB or more)"}},
+    refused_file_case{"generated_stimulus_in_extended_mode", {"-x", "-r0", "one.raw"},
+                      {"Channel 0 stimulus data is external input.",
+                       "In extended mode, channel stimulus must be external data or silence; channel 1 is not"}}),
+    [](const testing::TestParamInfo<refused_file_case> &info) { return std::string(info.param.name); });
+
+}  // namespace
