@@ -11,10 +11,7 @@ namespace {
 const char *word_for(direction way) { return way == direction::sending ? "sending" : "receiving"; }
 
 int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buffer,
-                   std::size_t length, const wait_budget &budget,
-                   const receive_conversion *conversion = nullptr) {
-    auto *const words = reinterpret_cast<uint32_t *>(buffer);
-    std::size_t converted = 0;
+                   std::size_t length, const wait_budget &budget) {
     while (length > 0) {
         switch (wait_until_ready(socket, way, budget)) {
         case readiness::failed: {
@@ -43,12 +40,6 @@ int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buf
                               "Connection to audio device was closed");
         buffer += moved;
         length -= static_cast<std::size_t>(moved);
-        if (conversion != nullptr) {
-            const auto arrived =
-                static_cast<std::size_t>(buffer - reinterpret_cast<char *>(words)) / 4;
-            conversion->convert(words + converted, arrived - converted);
-            converted = arrived;
-        }
     }
     return VESK_SUCCESS;
 }
@@ -88,14 +79,13 @@ int32_t closing(vesk_instance *instance, int32_t code) {
 }  // namespace
 
 int32_t traffic(vesk_instance *instance, direction way, int socket, void *buffer,
-                std::size_t length, const receive_conversion *conversion) {
+                std::size_t length) {
     return move_bytes(instance, way, socket, static_cast<char *>(buffer), length,
-                      start_budget(instance->progress_timeout_ms), conversion);
+                      start_budget(instance->progress_timeout_ms));
 }
 
 int32_t issue(vesk_instance *instance, const vesk_header &request, const void *payload,
-              vesk_header *reply, void *reply_buffer, uint32_t *capacity,
-              const receive_conversion *conversion) {
+              vesk_header *reply, void *reply_buffer, uint32_t *capacity) {
     if (!is_connected(instance))
         return pre_return(instance, VESK_SERVER_STATE, "No connection to server");
 
@@ -136,9 +126,8 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
     if (answer.status == VESK_STATUS_DATA && reply_buffer != nullptr && capacity != nullptr) {
         received = std::min(*capacity, answer.length);
         if (received != 0) {
-            if (conversion != nullptr && received % conversion->unit != 0) conversion = nullptr;
-            code = traffic(instance, direction::receiving, instance->socket, reply_buffer, received,
-                           conversion);
+            code =
+                traffic(instance, direction::receiving, instance->socket, reply_buffer, received);
             if (code != VESK_SUCCESS) return closing(instance, code);
         }
     }

@@ -34,29 +34,18 @@ struct vesk_header {
 };
 static_assert(sizeof(vesk_header) == VESK_HEADER_BYTES);
 
-// Converts received words in place piece by piece as they arrive, while
-// each piece may still be in the cache, instead of in a second pass over the
-// whole buffer afterwards.
-struct receive_conversion {
-    void (*convert)(uint32_t *words, std::size_t count);
-    uint32_t unit;  // bytes; DATA that is not a whole number of units stays as received
-};
-
 // Moves length bytes one way under one progress time-out budget. 0, or -3
-// with the text set; only a failed wait closes the connection. Received
-// words are converted as they arrive when a conversion is given.
+// with the text set; only a failed wait closes the connection.
 int32_t traffic(vesk_instance *instance, direction way, int socket, void *buffer,
-                std::size_t length, const receive_conversion *conversion = nullptr);
+                std::size_t length);
 
 // One exchange. request: command, arguments and length in host order (its
 // magic is not read); payload: length bytes, or null when length is 0.
 // reply: the reply header in host order, or null; it is not written for an
 // ERROR reply, whose code (possibly 0) is returned. capacity: in, the room in
 // reply_buffer; out on success, the DATA bytes placed there (0 when none).
-// conversion: applied to the DATA bytes as they arrive, or null.
 int32_t issue(vesk_instance *instance, const vesk_header &request, const void *payload,
-              vesk_header *reply, void *reply_buffer, uint32_t *capacity,
-              const receive_conversion *conversion = nullptr);
+              vesk_header *reply, void *reply_buffer, uint32_t *capacity);
 
 // Whether issue() handed back a reply header that started out as vesk_header{}.
 inline bool header_received(const vesk_header &reply) { return reply.magic == VESK_MAGIC; }

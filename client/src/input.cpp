@@ -34,18 +34,15 @@ extern "C" int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mas
     request.arg0 = channel_mask;
     request.arg1 = requested;
     request.arg2 = flags & VESK_INPUT_SERVER_BITS;
-    // Whole blocks arrive converted; anything else fails below as it came.
-    const uint32_t block_bytes = 4 * block_size * channels;
-    const receive_conversion conversion{
-        flags & VESK_INPUT_24BIT ? from_big_endian_24bit : from_big_endian, block_bytes};
     vesk_header reply{};
     uint32_t received = static_cast<uint32_t>(capacity);
-    int32_t result = issue(instance, request, nullptr, &reply, buffer, &received, &conversion);
+    int32_t result = issue(instance, request, nullptr, &reply, buffer, &received);
     // An ERROR reply with code 0 succeeds but carries no blocks, tag or
     // sequence: report none, and keep the server's text.
     if (result != VESK_SUCCESS || !header_received(reply))
         return pre_return(instance, result, nullptr);
 
+    const uint32_t block_bytes = 4 * block_size * channels;
     if (received % block_bytes != 0)
         return pre_return(instance, VESK_NETWORK_ERROR,
                           "Received %d bytes of data, which is not a multiple of %d x block size "
@@ -57,6 +54,11 @@ extern "C" int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mas
 
     const uint32_t blocks = received / block_bytes;
     *block_count = blocks;
+    auto *words = reinterpret_cast<uint32_t *>(buffer);
+    if (flags & VESK_INPUT_24BIT)
+        from_big_endian_24bit(words, received / 4);
+    else
+        from_big_endian(words, received / 4);
     if (tag != nullptr) *tag = reply.val1;
     if (sequence != nullptr) *sequence = reply.val2;
     return pre_return(instance, VESK_SUCCESS, "Returned %d blocks (tag 0x%08X, sequence %d)",
