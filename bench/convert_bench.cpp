@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "baseline_loops.h"
-#include "bench_session.h"
 #include "byte_order.h"
+#include "timing.h"
 
 namespace {
 
@@ -17,25 +17,26 @@ void against_memcpy(benchmark::State &state, Convert convert) {
     const auto words = static_cast<size_t>(state.range(0)) / 4;
     std::vector<uint32_t> source(words), target(words);
     for (size_t i = 0; i < words; ++i) source[i] = static_cast<uint32_t>(i * 2654435761u);
-    double convert_seconds = 0, memcpy_seconds = 0;
+    const std::array<std::function<void()>, 2> steps = {
+        [&] {
+            convert(target.data(), source.data(), words);
+            benchmark::ClobberMemory();
+        },
+        [&] {
+            std::memcpy(target.data(), source.data(), words * 4);
+            benchmark::ClobberMemory();
+        },
+    };
+    std::array<double, 2> seconds{};  // conversion, memcpy
     for (auto _ : state) {
-        double start = process_seconds();
-        convert(target.data(), source.data(), words);
-        benchmark::ClobberMemory();
-        const double converting = process_seconds() - start;
-
-        start = process_seconds();
-        std::memcpy(target.data(), source.data(), words * 4);
-        benchmark::ClobberMemory();
-        memcpy_seconds += process_seconds() - start;
-
-        state.SetIterationTime(converting);
-        convert_seconds += converting;
+        const double converting_before = seconds[0];
+        time_in_turn(steps, state.iterations(), seconds);
+        state.SetIterationTime(seconds[0] - converting_before);
     }
     const double bytes = static_cast<double>(state.iterations()) * static_cast<double>(words) * 4;
-    state.counters["bytes_per_second"] = byte_rate(bytes, convert_seconds);
-    state.counters["memcpy_bytes_per_second"] = byte_rate(bytes, memcpy_seconds);
-    state.counters["ratio_to_memcpy"] = per(memcpy_seconds, convert_seconds);
+    state.counters["bytes_per_second"] = byte_rate(bytes, seconds[0]);
+    state.counters["memcpy_bytes_per_second"] = byte_rate(bytes, seconds[1]);
+    state.counters["ratio_to_memcpy"] = per(seconds[1], seconds[0]);
 }
 
 void library_from_big_endian(benchmark::State &state) {

@@ -4,6 +4,7 @@
 
 #include "bench_session.h"
 #include "raw_client.h"
+#include "timing.h"
 
 namespace {
 
@@ -14,30 +15,33 @@ void query(benchmark::State &state) {
     header_words request;
     request.code = VESK_CMD_QUERY;
     request.arg0 = VESK_QUERY_PLAYBACK;
-    header_words reply;
-    uint32_t values[4];
-    double library_seconds = 0, raw_seconds = 0;
+    bool failed = false;
+    const std::array<std::function<void()>, 2> steps = {
+        [&] {
+            uint32_t values[4] = {};
+            failed |= vesk_query(session.library, VESK_QUERY_PLAYBACK, &values[0], &values[1],
+                                 &values[2], &values[3]) != VESK_SUCCESS ||
+                      values[0] != VESK_PLAYBACK_HALTED;
+        },
+        [&] {
+            header_words reply;
+            failed |= raw_exchange(session.raw, request, nullptr, &reply, nullptr, 0) < 0;
+        },
+    };
+    std::array<double, 2> seconds{};  // library, raw
     for (auto _ : state) {
-        double start = process_seconds();
-        const int32_t code = vesk_query(session.library, VESK_QUERY_PLAYBACK, &values[0],
-                                        &values[1], &values[2], &values[3]);
-        const double library = process_seconds() - start;
-
-        start = process_seconds();
-        const long received = raw_exchange(session.raw, request, nullptr, &reply, nullptr, 0);
-        raw_seconds += process_seconds() - start;
-
-        if (code != VESK_SUCCESS || received < 0 || values[0] != VESK_PLAYBACK_HALTED) {
+        const double library_before = seconds[0];
+        time_in_turn(steps, state.iterations(), seconds);
+        if (failed) {
             state.SkipWithError("a query failed");
             break;
         }
-        state.SetIterationTime(library);
-        library_seconds += library;
+        state.SetIterationTime(seconds[0] - library_before);
     }
 
     const double iterations = static_cast<double>(state.iterations());
-    state.counters["raw_us"] = per(raw_seconds * 1e6, iterations);
-    state.counters["extra_us"] = per((library_seconds - raw_seconds) * 1e6, iterations);
+    state.counters["raw_us"] = per(seconds[1] * 1e6, iterations);
+    state.counters["extra_us"] = per((seconds[0] - seconds[1]) * 1e6, iterations);
     close_session(session);
 }
 

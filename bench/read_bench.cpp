@@ -7,6 +7,7 @@
 #include "baseline_loops.h"
 #include "bench_session.h"
 #include "raw_client.h"
+#include "timing.h"
 
 namespace {
 
@@ -40,42 +41,45 @@ void read_input(benchmark::State &state) {
     request.code = VESK_CMD_READ_INPUT;
     request.arg0 = mask;
     request.arg1 = blocks;
-    header_words reply;
-    double library_seconds = 0, raw_swap_seconds = 0, raw_recv_seconds = 0;
+    bool failed = false;
+    const std::array<std::function<void()>, 3> steps = {
+        [&] {
+            count = blocks;
+            failed |= vesk_read_input(session.library, mask, buffer.data(), &count, 0, nullptr,
+                                      nullptr) != VESK_SUCCESS ||
+                      count != blocks;
+        },
+        [&] {
+            header_words reply;
+            failed |= raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) !=
+                      static_cast<long>(bytes);
+            swap_in_place(reinterpret_cast<uint32_t *>(buffer.data()), samples);
+        },
+        [&] {
+            header_words reply;
+            failed |= raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) !=
+                      static_cast<long>(bytes);
+        },
+    };
+    std::array<double, 3> seconds{};  // library, raw recv and swap, raw recv
     for (auto _ : state) {
-        double start = process_seconds();
-        count = blocks;
-        const int32_t code =
-            vesk_read_input(session.library, mask, buffer.data(), &count, 0, nullptr, nullptr);
-        const double library = process_seconds() - start;
-
-        start = process_seconds();
-        const long swapped =
-            raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes);
-        swap_in_place(reinterpret_cast<uint32_t *>(buffer.data()), samples);
-        raw_swap_seconds += process_seconds() - start;
-
-        start = process_seconds();
-        const long received =
-            raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes);
-        raw_recv_seconds += process_seconds() - start;
-
-        if (code != VESK_SUCCESS || count != blocks || swapped != static_cast<long>(bytes) ||
-            received != static_cast<long>(bytes)) {
+        const double library_before = seconds[0];
+        time_in_turn(steps, state.iterations(), seconds);
+        if (failed) {
             state.SkipWithError("a read failed");
             break;
         }
-        state.SetIterationTime(library);
-        library_seconds += library;
+        state.SetIterationTime(seconds[0] - library_before);
     }
 
-    const double iterations = static_cast<double>(state.iterations());
-    state.counters["bytes_per_second"] = byte_rate(iterations * bytes, library_seconds);
-    state.counters["blocks_per_second"] = per(iterations * blocks, library_seconds);
-    state.counters["raw_swap_bytes_per_second"] = byte_rate(iterations * bytes, raw_swap_seconds);
-    state.counters["raw_recv_bytes_per_second"] = byte_rate(iterations * bytes, raw_recv_seconds);
-    state.counters["ratio_to_raw_swap"] = per(raw_swap_seconds, library_seconds);
-    state.counters["ratio_to_raw_recv"] = per(raw_recv_seconds, library_seconds);
+    const double moved = static_cast<double>(state.iterations()) * static_cast<double>(bytes);
+    const double read = static_cast<double>(state.iterations()) * blocks;
+    state.counters["bytes_per_second"] = byte_rate(moved, seconds[0]);
+    state.counters["blocks_per_second"] = per(read, seconds[0]);
+    state.counters["raw_swap_bytes_per_second"] = byte_rate(moved, seconds[1]);
+    state.counters["raw_recv_bytes_per_second"] = byte_rate(moved, seconds[2]);
+    state.counters["ratio_to_raw_swap"] = per(seconds[1], seconds[0]);
+    state.counters["ratio_to_raw_recv"] = per(seconds[2], seconds[0]);
     close_session(session);
 }
 

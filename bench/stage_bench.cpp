@@ -7,6 +7,7 @@
 #include "baseline_loops.h"
 #include "bench_session.h"
 #include "raw_client.h"
+#include "timing.h"
 
 namespace {
 
@@ -35,37 +36,40 @@ void stage_output(benchmark::State &state) {
     request.arg1 = 0xFFFFFFFFu;
     request.arg2 = 1;
     request.length = static_cast<uint32_t>(bytes);
-    header_words reply;
-    double library_seconds = 0, raw_seconds = 0;
+    bool failed = false;
+    const std::array<std::function<void()>, 2> steps = {
+        [&] {
+            failed |= vesk_stage_output(session.library, flags, stage_channels, table.data(), 1,
+                                        0) != VESK_SUCCESS;
+        },
+        [&] {
+            for (uint32_t channel = 0; channel < stage_channels; ++channel) {
+                uint32_t *out = wire.data() + size_t{channel} * block_size;
+                if (flags == VESK_STAGE_DATA)
+                    copy_swapped(out, table[channel], block_size);
+                else
+                    copy_ramped_swapped(out, table[channel], block_size,
+                                        flags == VESK_STAGE_RAMP_UP);
+            }
+            header_words reply;
+            failed |= raw_exchange(session.raw, request, wire.data(), &reply, nullptr, 0) < 0;
+        },
+    };
+    std::array<double, 2> seconds{};  // library, raw
     for (auto _ : state) {
-        double start = process_seconds();
-        const int32_t code =
-            vesk_stage_output(session.library, flags, stage_channels, table.data(), 1, 0);
-        const double library = process_seconds() - start;
-
-        start = process_seconds();
-        for (uint32_t channel = 0; channel < stage_channels; ++channel) {
-            uint32_t *out = wire.data() + size_t{channel} * block_size;
-            if (flags == VESK_STAGE_DATA)
-                copy_swapped(out, table[channel], block_size);
-            else
-                copy_ramped_swapped(out, table[channel], block_size, flags == VESK_STAGE_RAMP_UP);
-        }
-        const long sent = raw_exchange(session.raw, request, wire.data(), &reply, nullptr, 0);
-        raw_seconds += process_seconds() - start;
-
-        if (code != VESK_SUCCESS || sent < 0) {
+        const double library_before = seconds[0];
+        time_in_turn(steps, state.iterations(), seconds);
+        if (failed) {
             state.SkipWithError("a staging failed");
             break;
         }
-        state.SetIterationTime(library);
-        library_seconds += library;
+        state.SetIterationTime(seconds[0] - library_before);
     }
 
-    const double iterations = static_cast<double>(state.iterations());
-    state.counters["bytes_per_second"] = byte_rate(iterations * bytes, library_seconds);
-    state.counters["raw_bytes_per_second"] = byte_rate(iterations * bytes, raw_seconds);
-    state.counters["ratio_to_raw"] = per(raw_seconds, library_seconds);
+    const double moved = static_cast<double>(state.iterations()) * static_cast<double>(bytes);
+    state.counters["bytes_per_second"] = byte_rate(moved, seconds[0]);
+    state.counters["raw_bytes_per_second"] = byte_rate(moved, seconds[1]);
+    state.counters["ratio_to_raw"] = per(seconds[1], seconds[0]);
     close_session(session);
 }
 

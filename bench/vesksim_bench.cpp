@@ -12,7 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "bench_session.h"
+#include "timing.h"
+#include "veskclient.h"
 
 extern char **environ;
 
