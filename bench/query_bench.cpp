@@ -47,4 +47,4 @@ void query(benchmark::State &state) {
 
 }  // namespace
 
-BENCHMARK(query)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(query)->MinWarmUpTime(0.2)->UseManualTime()->Unit(benchmark::kMicrosecond);
