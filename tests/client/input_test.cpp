@@ -1,6 +1,8 @@
 // vesk_read_input.
 #include "client_test_support.h"
 
+#include <cstring>
+
 namespace {
 
 struct read_result {
@@ -123,10 +125,11 @@ TEST(ReadInput, RepliesWithoutWholeBlocks) {
         EXPECT_TRUE(client.still_connected()) << r.what;
     }
     connected_client client;
-    client.answer({fake::data(counting_words(50))});
+    const std::vector<uint8_t> wire = fake::big_endian_words(std::vector<uint32_t>(50, 0x11223344));
+    client.answer({fake::data(wire)});
     std::vector<int32_t> buffer(10 * 32, 0);
     read(client, 0x5, buffer, 10);
-    EXPECT_EQ(uint32_t(buffer[1]), 0x01000001u) << "unconverted";
+    EXPECT_EQ(std::memcmp(buffer.data(), wire.data(), wire.size()), 0) << "unconverted";
 }
 
 TEST(ReadInput, TwentyFourBitValues) {

@@ -1,0 +1,89 @@
+#include "socket_io.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+void pack_header(const header_words &header, uint8_t *bytes) {
+    const uint32_t words[7] = {header.magic, header.code, header.arg0, header.arg1,
+                               header.arg2,  header.arg3, header.length};
+    for (int i = 0; i < 7; ++i) {
+        const uint32_t wire = htonl(words[i]);
+        std::memcpy(bytes + 4 * i, &wire, 4);
+    }
+}
+
+header_words unpack_header(const uint8_t *bytes) {
+    uint32_t words[7];
+    for (int i = 0; i < 7; ++i) {
+        uint32_t wire;
+        std::memcpy(&wire, bytes + 4 * i, 4);
+        words[i] = ntohl(wire);
+    }
+    return {words[0], words[1], words[2], words[3], words[4], words[5], words[6]};
+}
+
+bool send_all(int fd, const void *data, size_t size) {
+    auto *next = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t sent = send(fd, next, size, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        next += sent;
+        size -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+bool recv_all(int fd, void *data, size_t size) {
+    auto *next = static_cast<uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t got = recv(fd, next, size, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        next += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+static sockaddr_in loopback_address(uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+int listen_loopback(uint16_t *port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    sockaddr_in address = loopback_address(0);
+    socklen_t length = sizeof address;
+    if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        listen(fd, 8) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
+        close(fd);
+        return -1;
+    }
+    *port = ntohs(address.sin_port);
+    return fd;
+}
+
+int connect_loopback(uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    const sockaddr_in address = loopback_address(port);
+    const int on = 1;
+    if (setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0 ||
+        connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
