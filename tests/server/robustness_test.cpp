@@ -2,12 +2,11 @@
 // signals: none of them may cost the next session.
 #include <gtest/gtest.h>
 #include <cstdio>
-#include <cstdlib>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-
+#include "built_program.h"
 #include "sim_harness.h"
 
 namespace {
@@ -145,7 +144,7 @@ TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
 }
 
 TEST(CommandLine, RefusesBadValuesWithStatus1) {
-    const std::string binary = std::getenv("VESKSIM");
+    const std::string binary = built_program("VESKSIM");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--listen localhost:0", "--listen wants ADDRESS:PORT with an IPv4 address, not 'localhost:0'"},
         {"--listen 127.0.0.1:65536", "--listen wants ADDRESS:PORT with an IPv4 address, not '127.0.0.1:65536'"},
