@@ -40,7 +40,7 @@ struct captured_session {
 
 // One whole session: the block played count times on output 0 under the
 // server loopback, and input 0 read until the stream ends.
-captured_session play_and_capture(const running_sim &sim, uint32_t count)
+captured_session play_and_capture(const vesksim_child &sim, uint32_t count)
 {
     captured_session result;
     int32_t connected = -100;
@@ -158,8 +158,8 @@ void abuse(uint16_t port)
 
 TEST(Abuse, SessionInProgressCompletesAndTheNextOneWorks)
 {
-    running_sim sim({"--speed", "1", "--outputs", "1", "--inputs", "1"});
-    const long resident_before = resident_kib(sim.pid);
+    vesksim_child sim({"--speed", "1", "--outputs", "1", "--inputs", "1"});
+    const long resident_before = resident_kib(sim.process.pid);
 
     // 400 blocks of 256 samples play for about 2 s at 48 kHz.
     constexpr uint32_t played = 400;
@@ -181,7 +181,7 @@ TEST(Abuse, SessionInProgressCompletesAndTheNextOneWorks)
     EXPECT_EQ(next.blocks, 20u);
     EXPECT_EQ(next.wrong_blocks, 0u);
 
-    const long resident_after = resident_kib(sim.pid);
+    const long resident_after = resident_kib(sim.process.pid);
     ASSERT_GT(resident_before, 0);
     // Bounded, not measured: a server that kept what the abusers sent would
     // grow far past this.

@@ -16,6 +16,7 @@
 #include "child_process.h"
 #include "fake_device.h"
 #include "program_run.h"
+#include "vesksim_child.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ TEST_P(MidTransfer, StopsPlaybackAndKeepsEveryWrittenBlock)
 {
     const int signal_number = GetParam();
     temp_folder work;
-    sim_child sim(work.path, {"--speed", "1", "--verbose"});
+    vesksim_child sim({"--speed", "1", "--verbose"}, work / "vesksim.log");
     child_process play(built_program("VESKPLAY"), {"-a", sim.address(), "-c0", "cap.raw", "-b", "400"}, work.path);
     ASSERT_TRUE(play.wait_for_output("Wrote block 20 for channel 0\n", 30s)) << play.output();
     play.send(signal_number);

@@ -2,13 +2,14 @@
 // its standard output, and stop it by its pid if it outlives its time.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "built_program.h"
+#include "temp_folder.h"
 
 struct program_result {
     int status = -1;  // exit status; -1 when it did not exit normally
@@ -18,36 +19,11 @@ struct program_result {
     std::vector<std::string> lines() const;
 };
 
-// Path of a built program: the environment variable (VESKPLAY, VESKSIM) when
-// set, else the one this build made.
-std::string built_program(const char *variable);
-
 // Runs program with args in folder work (when not empty) and waits for it
 // to end, at most limit.
 program_result run_program(const std::string &program, const std::vector<std::string> &args,
                            const std::filesystem::path &work = {},
                            std::chrono::milliseconds limit = std::chrono::seconds(60));
-
-// A child left running in the background, stopped by its pid.
-struct background_program {
-    pid_t pid = -1;
-    background_program(const std::string &program, const std::vector<std::string> &args);
-    ~background_program();
-    background_program(const background_program &) = delete;
-    background_program &operator=(const background_program &) = delete;
-    // Sends SIGTERM and waits; the exit status, or -1.
-    int stop();
-};
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-struct temp_folder {
-    std::filesystem::path path;
-    temp_folder();
-    ~temp_folder();
-    temp_folder(const temp_folder &) = delete;
-    temp_folder &operator=(const temp_folder &) = delete;
-    std::filesystem::path operator/(const std::string &name) const { return path / name; }
-};
 
 // The lines a run prints from "Shutting down." on.
 inline const std::vector<std::string> shutdown_lines = {"Shutting down.", "Done."};

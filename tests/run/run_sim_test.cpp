@@ -7,7 +7,7 @@
 
 #include "expected_samples.h"
 #include "program_run.h"
-#include "sim_process.h"
+#include "vesksim_child.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using lines = std::vector<std::string>;
 
 constexpr int n = 64;
 
-program_result run_against(const sim_process &sim, std::vector<std::string> args,
+program_result run_against(const vesksim_child &sim, std::vector<std::string> args,
                            const std::filesystem::path &work)
 {
     args.insert(args.begin(), {"-a", sim.address(), "-s", std::to_string(n), "-l", "server"});
@@ -38,7 +38,7 @@ TEST(SimulatedRun, CaptureUnderServerLoopbackIsWhatWasPlayed)
     temp_folder work;
     std::vector<int32_t> played = playback_pattern(n, 5);
     write_file(work / "play.raw", host_order_bytes(played));
-    sim_process sim({"--speed", "0"});
+    vesksim_child sim({"--speed", "0"});
     program_result result = run_against(
         sim, {"-r0", "play.raw", "-f", "3000", "-b", "5", "-c0", "c0.raw", "-c1", "c1.raw"}, work.path);
 
@@ -59,7 +59,7 @@ TEST(SimulatedRun, CaptureUnderServerLoopbackIsWhatWasPlayed)
 TEST(SimulatedRun, PromiscuousCaptureHoldsTheWholeSequenceInPlayingOrder)
 {
     temp_folder work;
-    sim_process sim({"--speed", "0", "--outputs", "1", "--inputs", "1"});
+    vesksim_child sim({"--speed", "0", "--outputs", "1", "--inputs", "1"});
     program_result result = run_against(
         sim, {"-p", "-q", "70", "-j", "1", "-b", "2", "-e", "1", "-td", "0.5", "-w", "-c0", "c0.raw"}, work.path);
 
@@ -82,7 +82,7 @@ TEST(SimulatedRun, ExtendedSequencePlaysTheFilesBlockByBlock)
     std::vector<int32_t> second = playback_pattern(n * 3, 2);
     write_file(work / "a.raw", host_order_bytes(first));
     write_file(work / "b.raw", host_order_bytes(second));
-    sim_process sim({"--speed", "0"});
+    vesksim_child sim({"--speed", "0"});
     program_result result = run_against(
         sim, {"-x", "-q", "40", "-r0", "a.raw", "-r1", "b.raw", "-c0", "c0.raw", "-u1", "blk"}, work.path);
 
@@ -98,7 +98,7 @@ TEST(SimulatedRun, ExtendedSequencePlaysTheFilesBlockByBlock)
 TEST(SimulatedRun, FollowerLocksOnTheLoopedBackSine)
 {
     temp_folder work;
-    sim_process sim({"--speed", "0", "--outputs", "1", "--inputs", "1"});
+    vesksim_child sim({"--speed", "0", "--outputs", "1", "--inputs", "1"});
     program_result result = run_program(
         built_program("VESKPLAY"), {"-a", sim.address(), "-l", "server", "-b", "10", "-n0"}, work.path);
 
@@ -112,7 +112,7 @@ TEST(SimulatedRun, EarlyStopThenTheCodecHalts)
 {
     temp_folder work;
     // Real time, so that blocks arrive while the clock runs.
-    sim_process sim({"--speed", "1", "--outputs", "1", "--inputs", "1"});
+    vesksim_child sim({"--speed", "1", "--outputs", "1", "--inputs", "1"});
     program_result result = run_program(
         built_program("VESKPLAY"),
         {"-a", sim.address(), "-l", "server", "-b", "500", "-ts", "300", "-c0", "c0.raw"}, work.path);

@@ -68,7 +68,7 @@ bool halts_within_seconds(vesk_instance *instance) {
 
 struct session_fixture : ::testing::Test {
     void open(std::vector<std::string> options, uint32_t loopback) {
-        sim = std::make_unique<running_sim>(std::move(options));
+        sim = std::make_unique<vesksim_child>(std::move(options));
         client = connect_client(*sim, N);
         ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_LOOPBACK, static_cast<int32_t>(loopback)), 0);
         ASSERT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);
@@ -77,7 +77,7 @@ struct session_fixture : ::testing::Test {
         return vesk_stage_output(client.get(), flags, static_cast<uint32_t>(channels.size()),
                                  channels.empty() ? nullptr : channels.data(), blocks, tag);
     }
-    std::unique_ptr<running_sim> sim;
+    std::unique_ptr<vesksim_child> sim;
     instance_ptr client;
 };
 

@@ -2,18 +2,17 @@
 // signals: none of them may cost the next session.
 #include <gtest/gtest.h>
 #include <cstdio>
-#include <cstdlib>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-
+#include "built_program.h"
 #include "sim_harness.h"
 
 namespace {
 
 // A good session after whatever went before: connect, ask, play, read.
-void expect_good_session(const running_sim &sim) {
+void expect_good_session(const vesksim_child &sim) {
     int32_t connected = -100;
     auto client = connect_client(sim, 16, &connected);
     ASSERT_EQ(connected, 0) << vesk_errtext(client.get());
@@ -27,7 +26,7 @@ void expect_good_session(const running_sim &sim) {
     EXPECT_EQ(count, 3u);
 }
 
-int raw_session(const running_sim &sim, uint32_t block_size) {
+int raw_session(const vesksim_child &sim, uint32_t block_size) {
     const int fd = raw_connect(sim.port);
     auto hello = raw_exchange(fd, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size);
     EXPECT_TRUE(hello && hello->status == 0);
@@ -35,7 +34,7 @@ int raw_session(const running_sim &sim, uint32_t block_size) {
 }
 
 TEST(Refusals, StagingAndReadingKeepTheStreamInStep) {
-    running_sim sim({"--speed", "0"});
+    vesksim_child sim({"--speed", "0"});
     const int fd = raw_session(sim, 16);
     const std::vector<uint8_t> one_block(64, 0x11), two_blocks(128, 0x22);
     struct refused {
@@ -83,7 +82,7 @@ TEST(Refusals, StagingAndReadingKeepTheStreamInStep) {
 }
 
 TEST(Refusals, StagingIsBoundedPerSession) {
-    running_sim sim({"--outputs", "32"});
+    vesksim_child sim({"--outputs", "32"});
     auto client = connect_client(sim, 65536);
     const std::vector<int32_t> block(65536, 1);
     const std::vector<const int32_t *> channels(32, block.data());
@@ -100,7 +99,7 @@ TEST(Refusals, StagingIsBoundedPerSession) {
 }
 
 TEST(Malformed, InputNeverCostsTheNextSession) {
-    running_sim sim({"--speed", "0"});
+    vesksim_child sim({"--speed", "0"});
     struct malformed {
         const char *what;
         std::vector<uint8_t> bytes;
@@ -127,7 +126,7 @@ TEST(Malformed, InputNeverCostsTheNextSession) {
 }
 
 TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
-    running_sim sim({"--speed", "0", "--inputs", "32"});
+    vesksim_child sim({"--speed", "0", "--inputs", "32"});
     const int fd = raw_session(sim, 65536);
     ASSERT_EQ(raw_exchange(fd, VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0, 10, 1)->status, 0u);
     ASSERT_EQ(raw_exchange(fd, VESK_CMD_CONTROL_OUTPUT, VESK_OUTPUT_START)->status, 0u);
@@ -145,7 +144,7 @@ TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
 }
 
 TEST(CommandLine, RefusesBadValuesWithStatus1) {
-    const std::string binary = std::getenv("VESKSIM");
+    const std::string binary = built_program("VESKSIM");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--listen localhost:0", "--listen wants ADDRESS:PORT with an IPv4 address, not 'localhost:0'"},
         {"--listen 127.0.0.1:65536", "--listen wants ADDRESS:PORT with an IPv4 address, not '127.0.0.1:65536'"},
@@ -171,7 +170,7 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
 
 TEST(Signals, EndTheServerCleanly) {
     for (int signal_number : {SIGTERM, SIGINT}) {
-        running_sim sim;
+        vesksim_child sim;
         auto client = connect_client(sim, 64);
         EXPECT_EQ(sim.stop(signal_number), 0);
         EXPECT_NE(access(sim.port_file.c_str(), F_OK), 0);  // the port file goes too
@@ -179,7 +178,7 @@ TEST(Signals, EndTheServerCleanly) {
 }
 
 TEST(Signals, OnceEndsWithTheFirstSession) {
-    running_sim sim({"--once"});
+    vesksim_child sim({"--once"});
     connect_client(sim, 64).reset();
     EXPECT_EQ(sim.wait_exit(), 0);
 }

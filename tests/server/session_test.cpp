@@ -14,7 +14,7 @@ struct raw_case {
 };
 
 // Every case starts on a fresh connection of its own.
-void expect_raw_cases(const running_sim &sim, const std::vector<raw_case> &cases,
+void expect_raw_cases(const vesksim_child &sim, const std::vector<raw_case> &cases,
                       bool connect_first) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -39,7 +39,7 @@ void expect_raw_cases(const running_sim &sim, const std::vector<raw_case> &cases
 }
 
 TEST(Handshake, AcceptsOrRefusesTheConnectRequest) {
-    running_sim sim;
+    vesksim_child sim;
     expect_raw_cases(sim,
                      {{"smallest block", VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 16, 0, ""},
                       {"largest block", VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 65536, 0, ""},
@@ -57,7 +57,7 @@ TEST(Handshake, AcceptsOrRefusesTheConnectRequest) {
 }
 
 TEST(Handshake, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
-    running_sim sim;
+    vesksim_child sim;
     auto first = connect_client(sim, 1024);
     ASSERT_EQ(vesk_control(first.get(), VESK_CONTROL_LOOPBACK, VESK_LOOPBACK_SERVER), 0);
 
@@ -107,7 +107,7 @@ void expect_settings(vesk_instance *client, const std::vector<setting_case> &cas
 }
 
 TEST(Settings, ControlsAndQueriesOnC3) {
-    running_sim sim({"--outputs", "3", "--inputs", "5", "--supported", "0x0700000F", "--setup",
+    vesksim_child sim({"--outputs", "3", "--inputs", "5", "--supported", "0x0700000F", "--setup",
                      "0x04000105"});
     auto client = connect_client(sim, 1024);
     expect_settings(client.get(),
@@ -137,7 +137,7 @@ TEST(Settings, ControlsAndQueriesOnC3) {
 }
 
 TEST(Settings, PlenarBTakesAnyRateAndHasNoSetup) {
-    running_sim sim({"--hardware", "b"});
+    vesksim_child sim({"--hardware", "b"});
     auto client = connect_client(sim, 1024);
     expect_settings(client.get(),
                     {{"rate 1", false, VESK_CONTROL_SAMPLE_RATE, 1, 0, ""},
@@ -153,7 +153,7 @@ TEST(Settings, PlenarBTakesAnyRateAndHasNoSetup) {
 }
 
 TEST(Settings, RefusesWhatTheLibraryNeverSends) {
-    running_sim sim;
+    vesksim_child sim;
     expect_raw_cases(sim,
                      {{"control 32", VESK_CMD_CONTROL, 32, 1, -4, "Unsupported control code 0x00000020"},
                       {"command 9", 9, 0, 0, -4, "Unknown command 9"},
@@ -163,7 +163,7 @@ TEST(Settings, RefusesWhatTheLibraryNeverSends) {
 }
 
 TEST(Link, EchoesTheCommandBytes) {
-    running_sim sim;
+    vesksim_child sim;
     auto client = connect_client(sim, 64);
     const std::vector<uint8_t> command = {0x51, 0x00, 0xFF, 0x10, 0x7E};
     std::vector<uint8_t> response(command.size());

@@ -1,8 +1,6 @@
-// Runs vesksim as a child process on 127.0.0.1 and talks to it, through
-// veskclient or, for what the library would never send, raw frames.
+// Talks to a vesksim child on 127.0.0.1 through veskclient or, for what the
+// library would never send, raw frames.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <memory>
@@ -11,25 +9,7 @@
 #include <vector>
 
 #include "veskclient.h"
-
-// A vesksim child on an ephemeral port; the destructor ends it by its pid.
-struct running_sim {
-    explicit running_sim(std::vector<std::string> options = {});
-    ~running_sim();
-    running_sim(const running_sim &) = delete;
-    running_sim &operator=(const running_sim &) = delete;
-
-    // Sends the signal and waits; returns the exit status, or -1 when the
-    // process did not exit normally within a few seconds.
-    int stop(int signal_number);
-    // Waits for the process to exit by itself; the exit status or -1.
-    int wait_exit();
-    std::string address() const;
-
-    pid_t pid = -1;
-    uint16_t port = 0;
-    std::string port_file;
-};
+#include "vesksim_child.h"
 
 struct instance_closer {
     void operator()(vesk_instance *instance) const;
@@ -37,7 +17,7 @@ struct instance_closer {
 using instance_ptr = std::unique_ptr<vesk_instance, instance_closer>;
 
 // A connected client instance; result, when given, receives vesk_connect's code.
-instance_ptr connect_client(const running_sim &sim, int32_t block_size,
+instance_ptr connect_client(const vesksim_child &sim, int32_t block_size,
                             int32_t *result = nullptr);
 
 // Raw frames on a blocking socket with a receive time-out.

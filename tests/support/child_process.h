@@ -1,6 +1,6 @@
-// A program run as a child process whose output the test reads while it
-// runs, so that it can be signalled at a chosen moment. The child is
-// stopped by its pid when the test is done with it.
+// A program run as a child process whose standard output the test reads
+// while it runs or once it has ended. The child is only ever signalled by
+// its own pid, and killed by it at the latest when the test is done with it.
 #pragma once
 
 #include <sys/types.h>
@@ -11,8 +11,9 @@
 #include <vector>
 
 struct child_process {
-    // Standard output comes back through output(); standard error goes to
-    // error_file when one is given and is left as it is otherwise.
+    // Runs program with args in folder work (when not empty). Standard output
+    // comes back through output(); standard error goes to error_file when one
+    // is given and is left as it is otherwise.
     child_process(const std::string &program, const std::vector<std::string> &args,
                   const std::filesystem::path &work = {}, const std::filesystem::path &error_file = {});
     ~child_process();
@@ -39,14 +40,9 @@ private:
     int wait_status = -1;
 };
 
-// vesksim as a child on an ephemeral port of 127.0.0.1, with its standard
-// error (one line per request with --verbose) in folder/vesksim.log.
-struct sim_child {
-    sim_child(const std::filesystem::path &folder, const std::vector<std::string> &options);
-    std::string address() const { return "127.0.0.1:" + std::to_string(port); }
-    std::string log() const;
+// The exit status in a raw wait status; -1 when the child did not exit
+// normally or had to be killed (finish gave -1).
+int exit_status(int wait_status);
 
-    std::filesystem::path folder;
-    child_process process;
-    unsigned port = 0;
-};
+// Text split at its newlines; a last line without one counts too.
+std::vector<std::string> lines_of(const std::string &text);

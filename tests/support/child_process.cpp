@@ -6,12 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
 
-#include "program_run.h"
+namespace {
+
+std::chrono::milliseconds time_left(std::chrono::steady_clock::time_point deadline)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+}
+
+}  // namespace
 
 child_process::child_process(const std::string &program, const std::vector<std::string> &args,
                              const std::filesystem::path &work, const std::filesystem::path &error_file)
@@ -79,7 +84,7 @@ bool child_process::wait_for_output(const std::string &wanted, std::chrono::mill
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (text.find(wanted) == std::string::npos) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = time_left(deadline);
         if (left.count() <= 0 || !read_some(left))
             return text.find(wanted) != std::string::npos;
     }
@@ -102,25 +107,30 @@ bool child_process::running()
 int child_process::finish(std::chrono::milliseconds limit)
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
-    bool killed = false;
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            send(SIGKILL);
-            killed = true;
-            break;
-        }
-        if (!read_some(left))
-            break;
+    for (auto left = time_left(deadline); left.count() > 0 && read_some(left); left = time_left(deadline)) {
     }
-    if (!ended) {
-        waitpid(pid, &wait_status, 0);
-        ended = true;
-    }
-    return killed ? -1 : wait_status;
+    // The output ends a moment before the child does.
+    while (running() && time_left(deadline).count() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (ended)
+        return wait_status;
+    kill(pid, SIGKILL);
+    waitpid(pid, &wait_status, 0);
+    ended = true;
+    return -1;
 }
 
 std::vector<std::string> child_process::lines() const
+{
+    return lines_of(text);
+}
+
+int exit_status(int wait_status)
+{
+    return wait_status != -1 && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+}
+
+std::vector<std::string> lines_of(const std::string &text)
 {
     std::vector<std::string> result;
     size_t start = 0;
@@ -129,34 +139,4 @@ std::vector<std::string> child_process::lines() const
     if (start < text.size())
         result.push_back(text.substr(start));
     return result;
-}
-
-namespace {
-
-std::vector<std::string> sim_arguments(const std::filesystem::path &folder, const std::vector<std::string> &options)
-{
-    std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--port-file", (folder / "port").string()};
-    args.insert(args.end(), options.begin(), options.end());
-    return args;
-}
-
-}  // namespace
-
-sim_child::sim_child(const std::filesystem::path &where, const std::vector<std::string> &options)
-    : folder(where), process(built_program("VESKSIM"), sim_arguments(where, options), {}, where / "vesksim.log")
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (port == 0 && std::chrono::steady_clock::now() < deadline) {
-        std::ifstream file(folder / "port");
-        if (!(file >> port))
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (port == 0)
-        throw std::runtime_error("vesksim did not report its port");
-}
-
-std::string sim_child::log() const
-{
-    std::ifstream file(folder / "vesksim.log");
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }

@@ -1,0 +1,35 @@
+// vesksim as a child process on an ephemeral port of 127.0.0.1. It is
+// stopped by its pid: SIGTERM when the test is done with it, and SIGKILL
+// when that does not end it within a few seconds.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "temp_folder.h"
+
+struct vesksim_child {
+    // Options follow --listen 127.0.0.1:0 --port-file FILE. Standard error
+    // (one line per request with --verbose) goes to error_log when one is
+    // given and is left as it is otherwise.
+    explicit vesksim_child(const std::vector<std::string> &options = {},
+                           const std::filesystem::path &error_log = {});
+    ~vesksim_child();
+
+    std::string address() const;  // "127.0.0.1:PORT"
+    // Sends the signal and waits for the end; the exit status, or -1 when the
+    // server did not exit normally within a few seconds.
+    int stop(int signal_number);
+    // Waits for the server to end by itself; as stop.
+    int wait_exit();
+    std::string log() const;  // standard error so far, from error_log
+
+    temp_folder folder;  // holds the port file
+    std::filesystem::path port_file;
+    std::filesystem::path error_log;
+    child_process process;
+    uint16_t port = 0;
+};
