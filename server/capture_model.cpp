@@ -1,16 +1,17 @@
 #include "capture_model.h"
 
 #include "veskclient.h"
+#include "wire_samples.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vesksim {
 
 namespace {
 
-int32_t quantise_24(int32_t sample) {
-    return static_cast<int32_t>(static_cast<uint32_t>(sample) & 0xFFFFFF00u);
-}
+constexpr uint32_t every_bit = 0xFFFFFFFFu;
+constexpr uint32_t top_24_bits = 0xFFFFFF00u;
 
 int32_t from_24(int32_t value24) {
     return static_cast<int32_t>(static_cast<uint32_t>(value24) << 8);
@@ -21,6 +22,36 @@ uint64_t mix(uint64_t x) {
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     return x ^ (x >> 31);
+}
+
+// What the server and i2s loopbacks hear goes from the staged samples
+// straight to the wire, a run at a time; the codec's quantisation is the
+// `keep` mask of that copy.
+void output_to_wire(const staged_sequence& sequence, uint32_t block_size, uint32_t channel,
+                    int64_t from_position, uint32_t keep, uint8_t* out) {
+    for (uint32_t done = 0; done < block_size;) {
+        const output_run run = output_run_at(sequence, block_size, channel,
+                                             from_position + done, block_size - done);
+        if (run.samples)
+            samples_to_wire(out + 4 * done, run.samples, run.count, keep);
+        else
+            std::memset(out + 4 * done, 0, 4 * run.count);
+        done += run.count;
+    }
+}
+
+void device_under_test(const staged_sequence& sequence, const capture_setup& setup,
+                       uint32_t input, int64_t start, int32_t* out) {
+    const uint32_t n = setup.block_size;
+    if (input < setup.outputs)
+        copy_output(sequence, n, input, start - dut_delay_samples, n, out);
+    else
+        std::fill(out, out + n, 0);
+    for (uint32_t j = 0; j < n; ++j) {
+        const int32_t heard = (out[j] >> 1) >> 8;  // half amplitude, in 24-bit steps
+        const int32_t noisy = heard + dut_noise(input, start + j);
+        out[j] = from_24(std::clamp(noisy, -(1 << 23), (1 << 23) - 1));
+    }
 }
 
 }  // namespace
@@ -44,22 +75,17 @@ uint32_t capture_delay(uint32_t loopback) {
 }
 
 void capture_block(const staged_sequence& sequence, const capture_setup& setup, uint32_t input,
-                   uint64_t played_block, int32_t* out) {
+                   uint64_t played_block, int32_t* scratch, uint8_t* out) {
     const uint32_t n = setup.block_size;
     const int64_t start = capture_block_start(setup, played_block);
-    if (input < setup.outputs)
-        copy_output(sequence, n, input, start - capture_delay(setup.loopback), n, out);
-    else
-        std::fill(out, out + n, 0);
-
-    if (setup.loopback == VESK_LOOPBACK_I2S) {
-        std::transform(out, out + n, out, quantise_24);
-    } else if (setup.loopback == VESK_LOOPBACK_NONE) {
-        for (uint32_t j = 0; j < n; ++j) {
-            const int32_t heard = (out[j] >> 1) >> 8;  // half amplitude, in 24-bit steps
-            const int32_t noisy = heard + dut_noise(input, start + j);
-            out[j] = from_24(std::clamp(noisy, -(1 << 23), (1 << 23) - 1));
-        }
+    if (setup.loopback == VESK_LOOPBACK_NONE) {
+        device_under_test(sequence, setup, input, start, scratch);
+        samples_to_wire(out, scratch, n, every_bit);
+    } else if (input < setup.outputs) {
+        const uint32_t keep = setup.loopback == VESK_LOOPBACK_I2S ? top_24_bits : every_bit;
+        output_to_wire(sequence, n, input, start - capture_delay(setup.loopback), keep, out);
+    } else {
+        std::memset(out, 0, 4 * uint64_t{n});
     }
 }
 

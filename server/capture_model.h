@@ -34,9 +34,11 @@ int64_t capture_block_start(const capture_setup& setup, uint64_t played_block);
 // How many samples late an input hears its output.
 uint32_t capture_delay(uint32_t loopback);
 
-// One captured block of one input channel, in host order.
+// One captured block of one input channel as big-endian samples, the
+// 4 * block_size bytes at `out`. The device-under-test model works out its
+// samples in `scratch` (block_size of them) first.
 void capture_block(const staged_sequence& sequence, const capture_setup& setup, uint32_t input,
-                   uint64_t played_block, int32_t* out);
+                   uint64_t played_block, int32_t* scratch, uint8_t* out);
 
 // The noise floor of the device-under-test model at one sample position.
 int32_t dut_noise(uint32_t input, int64_t position);

@@ -19,7 +19,7 @@ struct connection {
     uint64_t id = 0;
     std::vector<uint8_t> request;  // header, then payload, of the request being read
     std::array<uint8_t, 28> reply_head{};
-    std::vector<uint8_t> reply_payload;
+    payload_bytes reply_payload;
     uint64_t reply_sent = 0;      // bytes of head and payload already sent
     bool replying = false;        // a reply is waiting to go out
     bool close_after_reply = false;

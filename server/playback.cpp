@@ -1,7 +1,5 @@
 #include "playback.h"
 
-#include "wire.h"
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -90,20 +88,17 @@ bool stream_finished(const playback& p) {
     return p.ended && !next_captured(*p.sequence, p.delivered, p.end);
 }
 
-std::vector<uint8_t> captured_payload(const playback& p, const captured_run& run, uint32_t mask) {
+payload_bytes captured_payload(const playback& p, const captured_run& run, uint32_t mask) {
     const uint32_t n = p.setup.block_size;
     const auto channels = static_cast<uint32_t>(std::popcount(mask));
-    std::vector<uint8_t> bytes(uint64_t{run.count} * channels * n * 4);
-    std::vector<int32_t> block(n);
+    payload_bytes bytes(uint64_t{run.count} * channels * n * 4);
+    std::vector<int32_t> scratch(n);
     uint8_t* out = bytes.data();
     for (uint32_t b = 0; b < run.count; ++b) {
         for (uint32_t input = 0; input < 32; ++input) {
             if (!(mask & (uint32_t{1} << input))) continue;
-            capture_block(*p.sequence, p.setup, input, run.first + b, block.data());
-            for (int32_t sample : block) {
-                store_be32(out, static_cast<uint32_t>(sample));
-                out += 4;
-            }
+            capture_block(*p.sequence, p.setup, input, run.first + b, scratch.data(), out);
+            out += uint64_t{n} * 4;
         }
     }
     return bytes;

@@ -7,6 +7,7 @@
 
 #include "capture_model.h"
 #include "sequence.h"
+#include "wire.h"
 
 #include <chrono>
 #include <cstdint>
@@ -62,7 +63,7 @@ std::optional<captured_run> take_captured(playback& p, uint64_t most, sim_clock:
 
 // The blocks of a run as a READ_INPUT payload: for each block, each input
 // of the mask in ascending order, big-endian samples.
-std::vector<uint8_t> captured_payload(const playback& p, const captured_run& run, uint32_t mask);
+payload_bytes captured_payload(const playback& p, const captured_run& run, uint32_t mask);
 
 // Playback is over and every captured block has been delivered.
 bool stream_finished(const playback& p);

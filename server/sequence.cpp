@@ -91,31 +91,29 @@ uint64_t captured_run_length(const staged_sequence& sequence, uint64_t first, ui
     return std::min(count, limit - first);
 }
 
+output_run output_run_at(const staged_sequence& sequence, uint32_t block_size, uint32_t channel,
+                         int64_t position, uint32_t most) {
+    if (position < 0) return {nullptr, static_cast<uint32_t>(std::min<int64_t>(-position, most))};
+    const uint64_t played_block = static_cast<uint64_t>(position) / block_size;
+    const uint32_t offset = static_cast<uint32_t>(static_cast<uint64_t>(position) % block_size);
+    const uint32_t count = std::min(most, block_size - offset);
+    const segment* s = segment_at(sequence, played_block);
+    const uint32_t bit = uint32_t{1} << channel;
+    if (!s || !(s->channel_mask & bit)) return {nullptr, count};
+    const auto index = static_cast<size_t>(std::popcount(s->channel_mask & (bit - 1)));
+    return {s->samples.data() + index * block_size + offset, count};
+}
+
 void copy_output(const staged_sequence& sequence, uint32_t block_size, uint32_t channel,
                  int64_t from_position, uint32_t count, int32_t* out) {
-    int64_t position = from_position;
-    uint32_t done = 0;
-    if (position < 0) {
-        const uint32_t silent = static_cast<uint32_t>(std::min<int64_t>(-position, count));
-        std::fill(out, out + silent, 0);
-        done = silent;
-        position += silent;
-    }
-    while (done < count) {
-        const uint64_t played_block = static_cast<uint64_t>(position) / block_size;
-        const uint32_t offset = static_cast<uint32_t>(static_cast<uint64_t>(position) % block_size);
-        const uint32_t run = std::min(count - done, block_size - offset);
-        const segment* s = segment_at(sequence, played_block);
-        const uint32_t bit = uint32_t{1} << channel;
-        if (s && (s->channel_mask & bit)) {
-            const auto index = static_cast<size_t>(std::popcount(s->channel_mask & (bit - 1)));
-            const int32_t* from = s->samples.data() + index * block_size + offset;
-            std::copy(from, from + run, out + done);
-        } else {
-            std::fill(out + done, out + done + run, 0);
-        }
-        done += run;
-        position += run;
+    for (uint32_t done = 0; done < count;) {
+        const output_run run =
+            output_run_at(sequence, block_size, channel, from_position + done, count - done);
+        if (run.samples)
+            std::copy(run.samples, run.samples + run.count, out + done);
+        else
+            std::fill(out + done, out + done + run.count, 0);
+        done += run.count;
     }
 }
 

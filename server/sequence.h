@@ -49,8 +49,20 @@ std::optional<uint64_t> next_captured(const staged_sequence& sequence, uint64_t 
 uint64_t captured_run_length(const staged_sequence& sequence, uint64_t first, uint64_t most,
                       uint64_t limit);
 
-// Output samples of one channel from a played sample position on; positions
-// before the start, past the end or on a channel without data are silent.
+// A stretch of one channel's output that comes from one place: `count`
+// staged samples, or silence (`samples` null).
+struct output_run {
+    const int32_t* samples = nullptr;
+    uint32_t count = 0;
+};
+
+// The longest run of one channel's output from a played sample position on,
+// at least 1 and at most `most` samples (`most` above 0). Positions before
+// the start, past the end or on a channel without data are silent.
+output_run output_run_at(const staged_sequence& sequence, uint32_t block_size, uint32_t channel,
+                         int64_t position, uint32_t most);
+
+// Output samples of one channel from a played sample position on.
 void copy_output(const staged_sequence& sequence, uint32_t block_size, uint32_t channel,
                  int64_t from_position, uint32_t count, int32_t* out);
 

@@ -2,6 +2,7 @@
 
 #include "format_text.h"
 #include "veskclient.h"
+#include "wire_samples.h"
 
 #include <algorithm>
 #include <bit>
@@ -127,8 +128,7 @@ reply handle_query(server_state& server, const header& request, sim_clock::time_
 
 std::vector<int32_t> host_samples(std::span<const uint8_t> payload) {
     std::vector<int32_t> samples(payload.size() / 4);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int32_t>(load_be32(payload.data() + 4 * i));
+    samples_from_wire(samples.data(), payload.data(), samples.size());
     return samples;
 }
 
@@ -215,7 +215,7 @@ reply handle_read_input(server_state& server, const header& request, sim_clock::
 }
 
 reply handle_link(std::span<const uint8_t> payload) {
-    return data_reply(std::vector<uint8_t>(payload.begin(), payload.end()));
+    return data_reply(payload_bytes(payload.begin(), payload.end()));
 }
 
 }  // namespace

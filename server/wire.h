@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,9 +29,22 @@ struct header {
     uint32_t length = 0;
 };
 
+// Payload bytes that a size alone makes are left unset rather than zeroed:
+// every payload is written whole as soon as it is made, and clearing a
+// large read's reply first would cost a good part of writing it. Bytes
+// made from values are copied as usual.
+template <typename T>
+struct unset_allocator : std::allocator<T> {
+    template <typename U>
+    void construct(U* place) noexcept {
+        ::new (static_cast<void*>(place)) U;
+    }
+};
+using payload_bytes = std::vector<uint8_t, unset_allocator<uint8_t>>;
+
 struct reply {
     header head;
-    std::vector<uint8_t> payload;
+    payload_bytes payload;
     bool close_after = false;  // hang up once the reply has gone out
 };
 
@@ -43,7 +57,7 @@ void store_be32(uint8_t* p, uint32_t value);
 reply ordinary_reply(uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0,
                      uint32_t val3 = 0);
 reply error_reply(int32_t code, const std::string& text);
-reply data_reply(std::vector<uint8_t> payload, uint32_t val0 = 0, uint32_t val1 = 0,
+reply data_reply(payload_bytes payload, uint32_t val0 = 0, uint32_t val1 = 0,
                  uint32_t val2 = 0, uint32_t val3 = 0);
 
 }  // namespace vesksim
