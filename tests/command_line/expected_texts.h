@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "run_settings.h"
+#include "text_lines.h"
 
 inline std::vector<std::string> expected_usage_lines()
 {
@@ -72,15 +73,4 @@ inline bool is_version_text(const std::string &text)
         "veskplay 2018\\.03\\.30 built [A-Z][a-z]{2} [ 123][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}\n"
         "Supports Plenar-B and Plenar-C3 compatible hardware \\(including Rev E\\)\n");
     return std::regex_match(text, version);
-}
-
-inline std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
 }

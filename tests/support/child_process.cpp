@@ -129,14 +129,3 @@ int exit_status(int wait_status)
 {
     return wait_status != -1 && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
 }
-
-std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> result;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        result.push_back(text.substr(start, end - start));
-    if (start < text.size())
-        result.push_back(text.substr(start));
-    return result;
-}

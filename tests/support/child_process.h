@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "text_lines.h"
+
 struct child_process {
     // Runs program with args in folder work (when not empty). Standard output
     // comes back through output(); standard error goes to error_file when one
@@ -43,6 +45,3 @@ private:
 // The exit status in a raw wait status; -1 when the child did not exit
 // normally or had to be killed (finish gave -1).
 int exit_status(int wait_status);
-
-// Text split at its newlines; a last line without one counts too.
-std::vector<std::string> lines_of(const std::string &text);
