@@ -1,7 +1,7 @@
 # libveskclient.so for other languages (the Python module among them): the
 # same sources as the static library, built with hidden symbols so that only
 # the vesk_* functions of veskclient.h are exported.
-option(VESK_SHARED_LIBRARY "Also build libveskclient.so (exports only the vesk_* functions)" OFF)
+option(VESK_SHARED_LIBRARY "Also build libveskclient.so (exports only the vesk_* functions)" ON)
 
 if(VESK_SHARED_LIBRARY)
   get_target_property(vesk_client_dir veskclient SOURCE_DIR)

@@ -6,33 +6,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/vesksim.sh
 
 cmake --workflow --preset release >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/veskplay-demo.XXXXXX")
-sim_pid=
-cleanup() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -f "$work/port"
-}
-trap cleanup EXIT
+trap stop_vesksim EXIT
 
 # Real time: 50 data blocks of 1024 samples at 48 kHz last about a second.
-"$root/build/vesksim" --listen 127.0.0.1:0 --port-file "$work/port" --speed 1 &
-sim_pid=$!
-
-port=
-for _ in $(seq 100); do
-  if [ -s "$work/port" ]; then port=$(cat "$work/port"); break; fi
-  sleep 0.05
-done
-if [ -z "$port" ]; then
-  echo "vesksim did not report its port" >&2
-  exit 1
-fi
+start_vesksim "$root/build/vesksim" "$work" --speed 1
+sim_pid=$VESKSIM_PID port=$VESKSIM_PORT
 
 echo "vesksim (pid $sim_pid) listens on 127.0.0.1:$port"
 # veskplay takes only relative capture names, so it runs in the capture folder.

@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
-# Makes sure a fresh Debian machine has what the tests need: installs the
-# missing packages when it can, otherwise names them and stops.
+# Makes sure a Debian machine has what the tests need: cmake, g++,
+# GoogleTest and the Debian packages named as arguments. It installs the
+# missing ones when it can (as root), otherwise names them and stops. On
+# another system it names everything in one line and stops.
+# Usage: scripts/install-test-deps.sh [DEBIAN_PACKAGE...]
 set -euo pipefail
+
+if ! command -v dpkg >/dev/null || ! command -v apt-get >/dev/null; then
+  echo "Not a Debian system: install cmake, g++ and the counterparts of the Debian packages libgtest-dev $*, then run the test scripts one by one (README)" >&2
+  exit 1
+fi
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -13,7 +21,7 @@ done
 
 [ ${#need[@]} -eq 0 ] && exit 0
 
-if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
+if [ "$(id -u)" -eq 0 ]; then
   echo "Installing ${need[*]}"
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}" >/dev/null \
     || { apt-get update >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}" >/dev/null; }

@@ -5,33 +5,24 @@
 # status 1. Uses the test preset's build (build-test), building what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/vesksim.sh
 scripts/install-test-deps.sh valgrind
 cmake --preset test >/dev/null
 cmake --build --preset test --target veskplay vesksim
 
-memcheck=(valgrind --quiet --error-exitcode=99 --leak-check=full
+memcheck=(--quiet --error-exitcode=99 --leak-check=full
           --errors-for-leak-kinds=definite,indirect,possible --show-leak-kinds=definite,indirect,possible)
 work=$(mktemp -d)
-sim_pid=
-finish() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap finish EXIT
+trap 'stop_vesksim; rm -rf "$work"' EXIT
 
-"${memcheck[@]}" --log-file="$work/vesksim.memcheck" build-test/vesksim \
-  --listen 127.0.0.1:0 --port-file "$work/port" --speed 0 &
-sim_pid=$!
-for _ in $(seq 1 200); do [ -s "$work/port" ] && break; sleep 0.1; done
-[ -s "$work/port" ] || { echo "memcheck: vesksim did not start"; exit 1; }
-port=$(cat "$work/port")
+start_vesksim valgrind "$work" "${memcheck[@]}" --log-file="$work/vesksim.memcheck" \
+  build-test/vesksim --speed 0
+port=$VESKSIM_PORT
 
 status=0
-(cd "$work" && "${memcheck[@]}" --log-file="$work/veskplay.memcheck" "$OLDPWD/build-test/veskplay" \
+(cd "$work" && valgrind "${memcheck[@]}" --log-file="$work/veskplay.memcheck" "$OLDPWD/build-test/veskplay" \
   -a "127.0.0.1:$port" -l server -w -b 20 -c0 capture.raw -u1 block -n0 >"$work/veskplay.out") || status=$?
-kill "$sim_pid"
-wait "$sim_pid" || true
-sim_pid=
+stop_vesksim
 
 failed=0
 if [ "$status" -ne 0 ] || [ "$(tail -n 1 "$work/veskplay.out")" != "Done." ]; then

@@ -1,10 +1,11 @@
 """The Python module against a real vesksim on 127.0.0.1.
 
-Needs VESKSIM (path of the vesksim program) and VESKCLIENT_LIBRARY (path of
-libveskclient.so) in the environment; python/tests/run.sh sets both.
+Needs VESKSIM (path of the vesksim program) in the environment and the build
+folder's copy of the module on PYTHONPATH; python/tests/run.sh sets both.
 """
 
 import array
+import itertools
 import os
 import signal
 import socket
@@ -14,72 +15,36 @@ import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-import veskclient as vc  # noqa: E402
+import veskclient as vc
+
+SOURCE_MODULE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 
 BLOCK_SIZE = 64
 
 
 class Simulator:
-    """vesksim on 127.0.0.1, on a port of the system's choosing."""
+    """vesksim on 127.0.0.1, on a port of the system's choosing; it writes
+    its port file whole, under a temporary name renamed into place."""
 
     def __init__(self, *options):
-        program = os.environ.get("VESKSIM")
-        if not program:
-            raise RuntimeError("set VESKSIM to the path of the vesksim program")
         self._folder = tempfile.TemporaryDirectory()
         port_file = os.path.join(self._folder.name, "port")
         self._process = subprocess.Popen(
-            [program, "--listen", "127.0.0.1:0", "--port-file", port_file, "--speed", "0", *options],
-            stdin=subprocess.DEVNULL)
+            [os.environ["VESKSIM"], "--listen", "127.0.0.1:0", "--port-file", port_file, "--speed", "0",
+             *options], stdin=subprocess.DEVNULL)
         deadline = time.monotonic() + 10
-        while not _read_port(port_file):
+        while not os.path.exists(port_file):
             if self._process.poll() is not None or time.monotonic() > deadline:
                 self.stop()
                 raise RuntimeError("vesksim did not start listening")
             time.sleep(0.01)
-        self.address = f"127.0.0.1:{_read_port(port_file)}"
+        with open(port_file) as file:
+            self.address = f"127.0.0.1:{file.read().strip()}"
 
     def stop(self):
-        if self._process.poll() is None:
-            self._process.terminate()
-            try:
-                self._process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self._process.kill()
-                self._process.wait()
+        self._process.terminate()
+        self._process.wait()
         self._folder.cleanup()
-
-
-def _read_port(path):
-    try:
-        with open(path) as file:
-            text = file.read().strip()
-    except FileNotFoundError:
-        return None
-    return text if text.isdigit() and text != "0" else None
-
-
-def _time_out(*_):
-    raise TimeoutError("the test took longer than 60 s")
-
-
-def connected_client(address, use_numpy=False):
-    """A client connected with BLOCK_SIZE-sample blocks, at 48000 Hz, with the
-    server loopback (on Plenar-C3 hardware the codec is set running first)."""
-    client = vc.Client(use_numpy=use_numpy)
-    client.set_block_size(BLOCK_SIZE)
-    client.connect(address)
-    try:
-        word, mask = client.hardware_setup()
-    except vc.VeskError as error:
-        if error.code != vc.SERVER_ERROR:
-            raise
-    else:
-        client.set_hardware_setup((word & mask & ~0xF) | 5)
-    client.set_sample_rate(48000)
-    client.set_loopback(vc.LOOPBACK_SERVER)
-    return client
 
 
 def pattern(seed):
@@ -87,23 +52,14 @@ def pattern(seed):
     return [((seed * 7919 + i * 2654435761) & 0xFFFFFFFF) - 2**31 for i in range(BLOCK_SIZE)]
 
 
-def ramped(samples, rising):
-    """What the library makes of a block staged with a ramp flag."""
-    out = list(samples)
-    gain, step = 0.0, 1.0 / BLOCK_SIZE
-    for j in range(BLOCK_SIZE):
-        k = j if rising else BLOCK_SIZE - 1 - j
-        out[k] = int(out[k] * gain)
-        gain = min(gain + step, 1.0)
-    return out
+def _time_out(*_):
+    raise TimeoutError("the test took longer than 60 s")
 
 
 class SimulatorTest(unittest.TestCase):
-    options = ()
-
     @classmethod
     def setUpClass(cls):
-        cls.sim = Simulator(*cls.options)
+        cls.sim = Simulator()
 
     @classmethod
     def tearDownClass(cls):
@@ -115,9 +71,17 @@ class SimulatorTest(unittest.TestCase):
         signal.alarm(60)
         self.addCleanup(signal.alarm, 0)
 
-    def client(self, **kwargs):
-        client = connected_client(self.sim.address, **kwargs)
+    def client(self, use_numpy=False):
+        """A client connected with BLOCK_SIZE-sample blocks, at 48000 Hz, with
+        the server loopback and the Plenar-C3 codec running."""
+        client = vc.Client(use_numpy=use_numpy)
         self.addCleanup(client.close)
+        client.set_block_size(BLOCK_SIZE)
+        client.connect(self.sim.address)
+        word, mask = client.hardware_setup()
+        client.set_hardware_setup((word & mask & ~0xF) | 5)
+        client.set_sample_rate(48000)
+        client.set_loopback(vc.LOOPBACK_SERVER)
         return client
 
     def assertVeskError(self, expected_code, expected_message, call, *args):
@@ -140,13 +104,13 @@ class StagedSequenceTest(SimulatorTest):
     # (flags, channel blocks or None, block count, tag, captured)
     SEQUENCE = [
         (vc.STAGE_DATA | vc.STAGE_NO_CAPTURE, None, 3, 1, False),
-        (vc.STAGE_RAMP_UP, [pattern(1), pattern(2)], 1, 2, True),
+        (vc.STAGE_DATA, [pattern(1), pattern(2)], 1, 2, True),
         (vc.STAGE_DATA, [pattern(3), pattern(4)], 4, 3, True),
         (vc.STAGE_DATA, [pattern(5), pattern(6)], 1, 4, True),
         (vc.STAGE_DATA, [pattern(7), pattern(8)], 1, 4, True),
         (vc.STAGE_DATA, [None, pattern(9)], 2, 5, True),
-        (vc.STAGE_RAMP_DOWN | vc.STAGE_NO_CAPTURE, [pattern(10), pattern(11)], 1, 6, False),
-        (vc.STAGE_RAMP_DOWN, [pattern(12), None], 1, 7, True),
+        (vc.STAGE_DATA | vc.STAGE_NO_CAPTURE, [pattern(10), pattern(11)], 1, 6, False),
+        (vc.STAGE_DATA, [pattern(12), None], 1, 7, True),
         (vc.STAGE_DATA | vc.STAGE_NO_CAPTURE, None, 2, 8, False),
     ]
 
@@ -157,11 +121,8 @@ class StagedSequenceTest(SimulatorTest):
         silence = [0] * BLOCK_SIZE
         for flags, channels, count, tag, captured in self.SEQUENCE:
             played = [silence if block is None else block for block in (channels or [None, None])]
-            if flags & (vc.STAGE_RAMP_UP | vc.STAGE_RAMP_DOWN):
-                played = [ramped(block, bool(flags & vc.STAGE_RAMP_UP)) for block in played]
-            for k in range(count):
-                if captured:
-                    blocks.append((tag, position + k, played[0], played[1]))
+            if captured:
+                blocks += [(tag, position + k, played[0], played[1]) for k in range(count)]
             position += count
         return blocks
 
@@ -176,6 +137,7 @@ class StagedSequenceTest(SimulatorTest):
         for capture in client.captures(0b11, max_blocks=3, poll_interval=0.01):
             self.assertEqual(capture.channels, [0, 1])
             self.assertIsInstance(capture.samples, vc.numpy.ndarray if client.use_numpy else array.array)
+            self.assertEqual(capture.samples.itemsize, 4)
             self.assertLessEqual(capture.count, 3)
             for k in range(capture.count):
                 got.append((capture.tag, capture.sequence + k,
@@ -183,21 +145,12 @@ class StagedSequenceTest(SimulatorTest):
         return got
 
     def test_every_captured_block_comes_back_sample_for_sample(self):
-        client = self.client()
-        self.assertEqual(self.play_sequence(client), self.expected_blocks())
+        # Blocks go out as lists and as standard arrays in turn.
+        kinds = itertools.cycle([list, lambda block: array.array(vc._SAMPLE_TYPECODE, block)])
+        client = self.client(use_numpy=False)
+        self.assertEqual(self.play_sequence(client, lambda block: next(kinds)(block)), self.expected_blocks())
         self.assertVeskError(vc.END_OF_STREAM, "End-of-stream indication from server",
                              client.read_input, 0b11)
-
-    def test_blocks_come_back_as_standard_arrays(self):
-        client = self.client(use_numpy=False)
-        client.stage_reset()
-        client.stage_output(vc.STAGE_DATA, [array.array("i", pattern(1)), pattern(2)], 2, 9)
-        client.start_output()
-        captures = list(client.captures(0b10, poll_interval=0.01))
-        self.assertEqual(sum(c.count for c in captures), 2)
-        self.assertIsInstance(captures[0].samples, array.array)
-        self.assertEqual(captures[0].samples.itemsize, 4)
-        self.assertEqual(list(captures[0].block(0, 1)), pattern(2))
 
     @unittest.skipIf(vc.numpy is None, "numpy is not installed")
     def test_numpy_blocks_go_out_and_come_back(self):
@@ -248,20 +201,6 @@ class ErrorTest(SimulatorTest):
                 self.assertEqual(client.error_text, message)
         self.assertEqual(error.function, "vesk_link")
 
-    def test_connection_failures(self):
-        client = vc.Client()
-        self.addCleanup(client.close)
-        client.set_block_size(BLOCK_SIZE)
-        client.set_connect_timeout(2000)
-        with socket.socket() as unused:
-            unused.bind(("127.0.0.1", 0))
-            closed_port = unused.getsockname()[1]
-        error = self.assertVeskError(vc.NETWORK_ERROR, "Error *",
-                                     client.connect, f"127.0.0.1:{closed_port}")
-        self.assertIn("connecting to audio device", error.message)
-        self.assertVeskError(vc.INVALID_ARGUMENT, "TCP port must be specified", client.connect, "127.0.0.1")
-        self.assertVeskError(vc.SERVER_STATE, "No connection to server", client.stop_output)
-
     def test_refusals_of_the_server_keep_the_connection(self):
         client = self.client()
         cases = [
@@ -277,26 +216,18 @@ class ErrorTest(SimulatorTest):
                 self.assertTrue(caught.exception.message)
         self.assertEqual(client.channels(), (2, 2))
 
-    def test_staging_while_playing_is_refused(self):
+    def test_a_playing_server_refuses_staging_and_a_second_client(self):
         client = self.client()
         client.stage_reset()
         client.stage_output(vc.STAGE_DATA, [pattern(1)], 10000, 1)
         client.start_output()
         self.addCleanup(client.stop_output)
-        with self.assertRaises(vc.VeskError) as caught:
-            client.stage_output(vc.STAGE_DATA, [pattern(2)], 1, 2)
-        self.assertEqual(caught.exception.code, vc.SERVER_STATE)
-        self.assertEqual(caught.exception.message, client.error_text)
-
-    def test_second_client_is_refused_as_busy(self):
-        self.client()
+        error = self.assertVeskError(vc.SERVER_STATE, "*", client.stage_output, vc.STAGE_DATA, [pattern(2)], 1, 2)
+        self.assertEqual(error.message, client.error_text)
         second = vc.Client()
         self.addCleanup(second.close)
         second.set_block_size(BLOCK_SIZE)
-        with self.assertRaises(vc.VeskError) as caught:
-            second.connect(self.sim.address)
-        self.assertEqual(caught.exception.code, vc.SERVER_STATE)
-        self.assertIn("busy", caught.exception.message)
+        self.assertIn("busy", self.assertVeskError(vc.SERVER_STATE, "*", second.connect, self.sim.address).message)
 
     def test_blocks_are_checked_before_they_reach_the_library(self):
         client = self.client()
@@ -316,26 +247,61 @@ class ErrorTest(SimulatorTest):
 
     def test_a_closed_client_refuses_every_call(self):
         client = vc.Client()
+        client.set_block_size(BLOCK_SIZE)
+        self.assertVeskError(vc.SERVER_STATE, "No connection to server", client.stop_output)
         client.close()
         client.close()
         self.assertRaises(ValueError, client.set_block_size, 64)
 
 
-class TextTest(unittest.TestCase):
-    def test_return_texts(self):
-        texts = ["Success", "Not initialized", "Audio server state", "Network error",
-                 "Invalid argument", "Version mismatch", "End of stream", "Error from server",
-                 "Not connected", "Connected", "Audio subsystem powered down"]
-        for code, text in zip(range(0, -11, -1), texts):
-            self.assertEqual(vc.return_text(code), text)
-        for code in (1, -11):
-            self.assertEqual(vc.return_text(code), "Unrecognized return value")
+def run_info(address):
+    """python3 -m veskclient info ADDRESS, run from the source folder, which
+    has no library beside it: VESKCLIENT_LIBRARY names the library."""
+    environment = dict(os.environ, PYTHONPATH=SOURCE_MODULE, VESKCLIENT_LIBRARY=vc.library_path())
+    return subprocess.run([sys.executable, "-m", "veskclient", "info", address],
+                          capture_output=True, text=True, env=environment, timeout=60)
 
-    def test_loopback_texts(self):
-        cases = [(0, None, "none"), (1, None, "i2s (codec)"), (2, None, "server"),
-                 (3, "other", "other"), (3, None, None)]
-        for value, fallback, text in cases:
-            self.assertEqual(vc.loopback_text(value, fallback), text)
+
+class ModuleTest(unittest.TestCase):
+    def test_the_build_folders_library_is_found_beside_the_module(self):
+        self.assertEqual(os.path.dirname(vc.library_path()), os.path.dirname(os.environ["VESKSIM"]))
+
+    def test_info_prints_what_the_server_reports(self):
+        cases = [((), "0x12345678 (supported mask 0x7fffffff)"),
+                 (("--hardware", "b"), "none (hardware without a set-up word)")]
+        for options, setup in cases:
+            with self.subTest(options=options):
+                sim = Simulator("--setup", "0x12345678", "--supported", "0x7fffffff", *options)
+                self.addCleanup(sim.stop)
+                result = run_info(sim.address)
+                self.assertEqual((result.returncode, result.stderr), (0, ""))
+                self.assertEqual(result.stdout.splitlines(), [
+                    f"Server at {sim.address}", "Output channels: 2", "Input channels: 2",
+                    f"Set-up word: {setup}", "Playback state: 0"])
+
+    def test_info_fails_in_one_line(self):
+        with socket.socket() as unused:
+            unused.bind(("127.0.0.1", 0))
+            closed = f"127.0.0.1:{unused.getsockname()[1]}"
+        cases = [(closed, "vesk_connect: Network error: Error 111 (Connection refused) *"),
+                 ("127.0.0.1", "vesk_connect: Invalid argument: TCP port must be specified"),
+                 ("nowhere:80", "vesk_connect: Invalid argument: *")]
+        for address, expected in cases:
+            with self.subTest(address=address):
+                result = run_info(address)
+                self.assertEqual((result.returncode, result.stdout), (1, ""))
+                line = f"veskclient info {address}: {expected}"
+                self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                self.assertTrue(result.stderr.startswith(line.rstrip("*")), result.stderr)
+
+
+class TextTest(unittest.TestCase):
+    def test_texts_of_codes_and_loopbacks(self):
+        cases = [(vc.return_text, (-3,), "Network error"), (vc.return_text, (1,), "Unrecognized return value"),
+                 (vc.loopback_text, (1,), "i2s (codec)"), (vc.loopback_text, (3, "other"), "other"),
+                 (vc.loopback_text, (3,), None)]
+        for function, args, text in cases:
+            self.assertEqual(function(*args), text)
 
     def test_message_text_is_set_literally(self):
         client = vc.Client()

@@ -4,7 +4,7 @@
 # Usage: tests/docs/check-sox.sh [BUILD_DIR]   (default build-test)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-source tests/install/vesksim.sh
+source scripts/vesksim.sh
 build=$(realpath "${1:-build-test}")
 scripts/install-test-deps.sh sox
 

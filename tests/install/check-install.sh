@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix, checks what landed there (files,
-# manual pages, the shared library's exports), builds a C program against it
-# once with find_package and once with pkg-config, and runs both against the
-# installed vesksim on 127.0.0.1.
+# manual pages, the shared library's exports, the Python module finding the
+# prefix's library), builds a C program against it with the shared library,
+# with find_package and with pkg-config, and runs each against the installed
+# vesksim on 127.0.0.1.
 # Usage: tests/install/check-install.sh [BUILD_DIR]   (default build-test)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-source tests/install/vesksim.sh
+source scripts/vesksim.sh
 build=${1:-build-test}
 scripts/install-test-deps.sh man-db pkg-config binutils
 
@@ -21,7 +22,9 @@ for file in bin/veskplay bin/vesksim include/veskclient.h share/man/man1/veskpla
             share/man/man1/vesksim.1; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
-for file in libveskclient.a pkgconfig/veskclient.pc cmake/veskclient/veskclientConfig.cmake \
+python=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
+for file in libveskclient.a libveskclient.so libveskclient.so.2018 pkgconfig/veskclient.pc \
+            "$python/dist-packages/veskclient/py.typed" cmake/veskclient/veskclientConfig.cmake \
             cmake/veskclient/veskclientConfigVersion.cmake; do
   [ -f "$libdir/$file" ] || fail "${libdir#"$prefix/"}/$file is not installed"
 done
@@ -38,20 +41,24 @@ build_with_pkg_config() {  # build_with_pkg_config OUTPUT
 }
 consumers=()
 
-# The shared library, when it was built: only the vesk_* functions are
-# exported, and -lveskclient links it. It then leaves the prefix, so that
-# the other consumers link the static library.
-if [ -f "$libdir/libveskclient.so" ]; then
-  exported=$(nm -D --defined-only "$libdir/libveskclient.so" | awk '$2 ~ /^[TWDBRV]$/ { print $3 }' | sort)
-  expected=$(grep -o '\bvesk_[a-z_]*(' "$prefix/include/veskclient.h" | tr -d '(' | sort -u)
-  [ "$exported" = "$expected" ] || fail "libveskclient.so exports $(echo $exported), not $(echo $expected)"
-  mkdir "$work/shared"
-  cp -P "$libdir"/libveskclient.so* "$work/shared/"
-  build_with_pkg_config "$work/shared-consumer"
-  ldd "$work/shared-consumer" | grep -q libveskclient.so || fail "-lveskclient did not link the shared library"
-  consumers+=("$work/shared-consumer")
-  rm "$libdir"/libveskclient.so*
-fi
+# The module, where Debian's python3 looks for this prefix, loads the
+# prefix's library with no help from the environment.
+loaded=$(env -u VESKCLIENT_LIBRARY PYTHONPATH="$libdir/$python/dist-packages" /usr/bin/python3 -c \
+         'import veskclient; veskclient.load_library(); print(veskclient.library_path())')
+[ "$loaded" = "$libdir/libveskclient.so.2018" ] || fail "the Python module loads $loaded"
+
+# The shared library exports only the vesk_* functions, and -lveskclient
+# links it. It then leaves the prefix, so that the other consumers link the
+# static library.
+exported=$(nm -D --defined-only "$libdir/libveskclient.so" | awk '$2 ~ /^[TWDBRV]$/ { print $3 }' | sort)
+expected=$(grep -o '\bvesk_[a-z_]*(' "$prefix/include/veskclient.h" | tr -d '(' | sort -u)
+[ "$exported" = "$expected" ] || fail "libveskclient.so exports $(echo $exported), not $(echo $expected)"
+mkdir "$work/shared"
+cp -P "$libdir"/libveskclient.so* "$work/shared/"
+build_with_pkg_config "$work/shared-consumer"
+ldd "$work/shared-consumer" | grep -q libveskclient.so || fail "-lveskclient did not link the shared library"
+consumers+=("$work/shared-consumer")
+rm "$libdir"/libveskclient.so*
 
 cmake -S tests/install -B "$work/find-package" -DCMAKE_PREFIX_PATH="$prefix" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -12,10 +12,15 @@ code's text and the instance's message text. Captured samples come back as
 numpy int32 arrays when numpy is installed, else as array.array of 32-bit
 signed integers.
 
-The shared library is the one named by the library argument, else by the
-environment variable VESKCLIENT_LIBRARY, else libveskclient.so from the
-system's library path.
+The shared library is the one named by the library argument, else the one
+installed or built beside this package (see library_path), else the one
+named by the environment variable VESKCLIENT_LIBRARY, else libveskclient.so
+from the system's library path.
+
+python3 -m veskclient info ADDRESS prints what a server reports.
 """
+
+from __future__ import annotations
 
 import array
 import ctypes
@@ -24,13 +29,16 @@ import dataclasses
 import operator
 import os
 import time
+from collections.abc import Iterator, Sequence
+from typing import Any, Optional, Union
 
 try:
     import numpy
 except ImportError:  # the standard library's array serves instead
     numpy = None
 
-__all__ = ["VeskError", "Client", "Capture", "load_library", "return_text", "loopback_text"]
+__all__ = ["VeskError", "Client", "Capture", "library_path", "load_library", "return_text",
+           "loopback_text"]
 
 # Return codes.
 SUCCESS = 0
@@ -100,7 +108,7 @@ class VeskError(Exception):
     message: the instance's message text at the failure (vesk_errtext).
     """
 
-    def __init__(self, function, code, code_text, message):
+    def __init__(self, function: str, code: int, code_text: str, message: str) -> None:
         super().__init__(f"{function}: {code_text}: {message}")
         self.function = function
         self.code = code
@@ -108,9 +116,28 @@ class VeskError(Exception):
         self.message = message
 
 
-def load_library(path=None):
-    """Loads libveskclient.so and declares its functions."""
-    path = path or os.environ.get("VESKCLIENT_LIBRARY") or ctypes.util.find_library("veskclient")
+def _beside_package() -> Optional[str]:
+    """The library that cmake wrote into _location.py, relative to this
+    folder: the installed one, or the build folder's one."""
+    try:
+        from ._location import LIBRARY
+    except ImportError:  # the source tree: nothing was installed or built here
+        return None
+    path = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), LIBRARY))
+    return path if os.path.exists(path) else None
+
+
+def library_path() -> Optional[str]:
+    """The library that load_library() loads without a path: the one beside
+    this package, else $VESKCLIENT_LIBRARY, else the system's (a name for
+    the dynamic loader); None when there is none."""
+    return _beside_package() or os.environ.get("VESKCLIENT_LIBRARY") or ctypes.util.find_library("veskclient")
+
+
+def load_library(path: Optional[str] = None) -> ctypes.CDLL:
+    """Loads libveskclient.so (path, else library_path()) and declares its
+    functions."""
+    path = path or library_path()
     if not path:
         raise OSError("libveskclient.so not found: set VESKCLIENT_LIBRARY to its path")
     lib = ctypes.CDLL(path)
@@ -140,7 +167,7 @@ def load_library(path=None):
 _default_library = None
 
 
-def _library(library=None):
+def _library(library: Union[None, str, ctypes.CDLL] = None) -> ctypes.CDLL:
     global _default_library
     if library is not None:
         return library if isinstance(library, ctypes.CDLL) else load_library(library)
@@ -153,12 +180,13 @@ def _text(raw):
     return None if raw is None else raw.decode("utf-8", "replace")
 
 
-def return_text(code, library=None):
+def return_text(code: int, library: Union[None, str, ctypes.CDLL] = None) -> str:
     """The text of a return code ("Success", "Network error", ...)."""
     return _text(_library(library).vesk_returntext(None, code))
 
 
-def loopback_text(value, fallback=None, library=None):
+def loopback_text(value: int, fallback: Optional[str] = None,
+                  library: Union[None, str, ctypes.CDLL] = None) -> Optional[str]:
     """The name of a loopback value ("none", "i2s (codec)", "server"), or
     fallback for any other value."""
     raw = None if fallback is None else fallback.encode()
@@ -176,11 +204,11 @@ class Capture:
     count: int
     tag: int
     sequence: int
-    channels: list
+    channels: list[int]
     block_size: int
-    samples: object = dataclasses.field(repr=False)
+    samples: Any = dataclasses.field(repr=False)
 
-    def block(self, index, channel):
+    def block(self, index: int, channel: int) -> Any:
         """The samples of block index (0 to count - 1) of channel number
         channel."""
         if not 0 <= index < self.count:
@@ -202,7 +230,8 @@ class Client:
     """One instance of the library (vesk_init .. vesk_shutdown) with its
     connection. Use it from one thread at a time."""
 
-    def __init__(self, debug_mask=0, log_path=None, library=None, use_numpy=None):
+    def __init__(self, debug_mask: int = 0, log_path: Union[None, str, os.PathLike] = None,
+                 library: Union[None, str, ctypes.CDLL] = None, use_numpy: Optional[bool] = None) -> None:
         self._lib = _library(library)
         self.use_numpy = numpy is not None if use_numpy is None else use_numpy
         if self.use_numpy and numpy is None:
@@ -216,17 +245,17 @@ class Client:
 
     # Instance and texts
 
-    def close(self):
+    def close(self) -> None:
         """Disconnects and ends the instance (vesk_shutdown); idempotent."""
         if self._handle:
             self._lib.vesk_connect(self._handle, None)
             self._lib.vesk_shutdown(self._handle)
             self._handle = None
 
-    def __enter__(self):
+    def __enter__(self) -> Client:
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: object) -> None:
         self.close()
 
     def __del__(self):
@@ -239,11 +268,11 @@ class Client:
         return self._handle
 
     @property
-    def error_text(self):
+    def error_text(self) -> str:
         """The instance's message text (vesk_errtext)."""
         return _text(self._lib.vesk_errtext(self._instance()))
 
-    def set_error_text(self, text):
+    def set_error_text(self, text: Optional[str]) -> None:
         """Sets the instance's message text (vesk_set_errtext); None writes
         "No error". The text is taken literally."""
         if text is None:
@@ -257,62 +286,62 @@ class Client:
 
     # Settings and connection
 
-    def control(self, code, value):
+    def control(self, code: int, value: int) -> None:
         """vesk_control: one setting per call (the CONTROL_* codes)."""
         self._check("vesk_control", self._lib.vesk_control(self._instance(), code, value))
         if code == CONTROL_BLOCK_SIZE:
             self.block_size = value
 
-    def set_connect_timeout(self, ms):
+    def set_connect_timeout(self, ms: int) -> None:
         self.control(CONTROL_CONNECT_TIMEOUT, ms)
 
-    def set_progress_timeout(self, ms):
+    def set_progress_timeout(self, ms: int) -> None:
         self.control(CONTROL_PROGRESS_TIMEOUT, ms)
 
-    def set_block_size(self, samples):
+    def set_block_size(self, samples: int) -> None:
         self.control(CONTROL_BLOCK_SIZE, samples)
 
-    def set_sample_rate(self, hz):
+    def set_sample_rate(self, hz: int) -> None:
         self.control(CONTROL_SAMPLE_RATE, hz)
 
-    def set_loopback(self, value):
+    def set_loopback(self, value: int) -> None:
         self.control(CONTROL_LOOPBACK, value)
 
-    def set_hardware_setup(self, word):
+    def set_hardware_setup(self, word: int) -> None:
         """Sends a Plenar-C3 set-up word (an unsigned 32-bit value)."""
         self.control(CONTROL_HARDWARE_SETUP, ctypes.c_int32(word).value)
 
-    def connect(self, address):
+    def connect(self, address: str) -> None:
         """Connects to "ipaddr:port" (vesk_connect); set the block size
         first."""
         self._check("vesk_connect", self._lib.vesk_connect(self._instance(), address.encode()))
 
-    def disconnect(self):
+    def disconnect(self) -> None:
         self._check("vesk_connect", self._lib.vesk_connect(self._instance(), None))
 
     # Queries and device link
 
-    def query(self, code):
+    def query(self, code: int) -> tuple[int, int, int, int]:
         """vesk_query: the four values of the server's answer."""
         values = [_u32() for _ in range(4)]
         self._check("vesk_query", self._lib.vesk_query(
             self._instance(), code, *(ctypes.byref(v) for v in values)))
         return tuple(v.value for v in values)
 
-    def channels(self):
+    def channels(self) -> tuple[int, int]:
         """(output channels, input channels)."""
         return self.query(QUERY_CHANNELS)[:2]
 
-    def playback_state(self):
+    def playback_state(self) -> int:
         """The playback state; PLAYBACK_HALTED once the codec has halted."""
         return self.query(QUERY_PLAYBACK)[0]
 
-    def hardware_setup(self):
+    def hardware_setup(self) -> tuple[int, int]:
         """(set-up word, supported mask) of Plenar-C3 hardware; older
         hardware refuses with SERVER_ERROR."""
         return self.query(QUERY_SETUP)[:2]
 
-    def link(self, command):
+    def link(self, command: bytes) -> bytes:
         """vesk_link: sends the bytes of command (first byte non-zero) to the
         device and returns its response of the same length."""
         command = bytes(command)
@@ -346,7 +375,8 @@ class Client:
         keep.append(block)
         return ctypes.cast(block, _i32_p)
 
-    def stage_output(self, flags, channels=None, block_count=1, tag=0):
+    def stage_output(self, flags: int, channels: Optional[Sequence[Any]] = None, block_count: int = 1,
+                     tag: int = 0) -> None:
         """vesk_stage_output: stages one segment of block_count blocks.
 
         channels lists one entry per output channel from channel 0: a block
@@ -361,18 +391,18 @@ class Client:
         self._check("vesk_stage_output", self._lib.vesk_stage_output(
             self._instance(), flags, len(channels), table, block_count, tag))
 
-    def stage_reset(self):
+    def stage_reset(self) -> None:
         self.stage_output(STAGE_RESET, None, 0, 0)
 
-    def control_output(self, value):
+    def control_output(self, value: int) -> None:
         """vesk_control_output: OUTPUT_START, OUTPUT_START_UNSYNCHRONIZED or
         OUTPUT_STOP."""
         self._check("vesk_control_output", self._lib.vesk_control_output(self._instance(), value))
 
-    def start_output(self, synchronized=True):
+    def start_output(self, synchronized: bool = True) -> None:
         self.control_output(OUTPUT_START if synchronized else OUTPUT_START_UNSYNCHRONIZED)
 
-    def stop_output(self):
+    def stop_output(self) -> None:
         self.control_output(OUTPUT_STOP)
 
     # Input
@@ -384,7 +414,7 @@ class Client:
         buffer = array.array(_SAMPLE_TYPECODE, bytes(4 * length))
         return buffer, buffer.buffer_info()[0]
 
-    def read_input(self, channel_mask, max_blocks=10, flags=0):
+    def read_input(self, channel_mask: int, max_blocks: int = 10, flags: int = 0) -> Capture:
         """vesk_read_input: up to max_blocks captured blocks of the channels
         in channel_mask. Returns a Capture, with count 0 while nothing new
         has been captured; raises VeskError with END_OF_STREAM once playback
@@ -403,7 +433,8 @@ class Client:
             del buffer[used:]
         return Capture(count.value, tag.value, sequence.value, channels, self.block_size, buffer)
 
-    def captures(self, channel_mask, max_blocks=10, flags=0, poll_interval=0.05):
+    def captures(self, channel_mask: int, max_blocks: int = 10, flags: int = 0,
+                 poll_interval: float = 0.05) -> Iterator[Capture]:
         """Yields every Capture that holds blocks until the end of the stream,
         waiting poll_interval seconds whenever nothing new is ready."""
         while True:

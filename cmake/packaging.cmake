@@ -1,0 +1,77 @@
+# Debian packages, one per install component (cmake/install.cmake):
+#   veskplay             programs   the programs and their manual pages
+#   libveskclient        runtime    libveskclient.so.N
+#   libveskclient-dev    development  static library, header, .so symlink, CMake and pkg-config files
+#   python3-veskclient   python     the Python module
+# Build them from a build configured for prefix /usr (the package preset):
+# cmake --workflow --preset package, or scripts/package.sh.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME veskplay)
+set(CPACK_PACKAGE_VENDOR "veskplay")
+set(CPACK_PACKAGE_CONTACT "veskplay maintainers <veskplay@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL programs development)
+if(TARGET veskclient_shared)
+  list(APPEND CPACK_COMPONENTS_ALL runtime python)
+endif()
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+# Depends on the package of each component named in CPACK_COMPONENT_*_DEPENDS,
+# at this very version.
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME veskplay)
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION electronics)
+set(vesk_programs "veskplay and vesksim")
+if(TARGET veskmeasure)
+  set(vesk_programs "veskplay, vesksim and veskmeasure")
+  # veskmeasure draws its plots with gnuplot; measuring works without it.
+  set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "gnuplot-nox | gnuplot")
+endif()
+set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION "test programs for Plenar audio test hardware
+${vesk_programs}. veskplay plays a stimulus on the device's output channels,
+captures its input channels to raw files and follows one channel's
+frequency and level. vesksim is a simulated audio server for trying runs
+on one machine.")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libveskclient)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "client library for Plenar audio test hardware
+The shared library libveskclient.so, which talks to the audio server of
+Plenar audio test hardware over TCP. It exports only the vesk_* functions
+of its C interface.")
+
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libveskclient-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+# A C program that links the static library needs the C++ runtime's
+# development files; the .so symlink needs the runtime package.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libstdc++-dev")
+if(TARGET veskclient_shared)
+  set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
+endif()
+set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "client library for Plenar audio test hardware (development files)
+The header veskclient.h, the static library libveskclient.a, the
+libveskclient.so link, and the files that find_package(veskclient) and
+pkg-config read.")
+
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-veskclient)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-numpy")
+set(CPACK_COMPONENT_PYTHON_DEPENDS runtime)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/debian/python3-veskclient.postinst
+    ${CMAKE_CURRENT_LIST_DIR}/debian/python3-veskclient.prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION "Python module for Plenar audio test hardware
+The module veskclient wraps libveskclient.so with ctypes. It uses numpy
+arrays for samples when numpy is installed.
+python3 -m veskclient info ADDRESS prints what an audio server reports.")
+
+include(CPack)

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Installs the Debian packages with apt-get, checks them as a user would
+# meet them (the programs and their manual pages, a C program built through
+# pkg-config and through find_package, the Python module, a short run
+# against the installed vesksim on 127.0.0.1), removes them again and checks
+# that none of their files is left behind. Needs root.
+# Usage: tests/packages/check-packages.sh [FOLDER]   (default build-package/packages)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+source scripts/vesksim.sh
+folder=$(realpath "${1:-build-package/packages}")
+packages=(veskplay libveskclient libveskclient-dev python3-veskclient)
+fail() { echo "check-packages: $*" >&2; exit 1; }
+installed() { dpkg-query -W -f '${Status}' "$1" 2>/dev/null | grep -q ' installed$'; }
+
+debs=()
+for package in "${packages[@]}"; do
+  installed "$package" && fail "$package is installed already; remove it first"
+  deb=$(ls "$folder/${package}_"*.deb 2>/dev/null) || fail "no ${package}_*.deb in $folder"
+  debs+=("$deb")
+done
+
+# Every file of the packages that is not there yet must be gone after the
+# removal (folders such as /usr/bin stay).
+work=$(mktemp -d)
+for deb in "${debs[@]}"; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's#^\./#/#; s#/$##' | grep -v '^/\?$'
+done | sort -u | while read -r path; do [ -e "$path" ] || echo "$path"; done >"$work/new-paths"
+remove() { apt-get purge -y "${packages[@]}" >/dev/null 2>&1 || true; }
+trap 'stop_vesksim; remove; rm -rf "$work"' EXIT
+
+# Recommends (gnuplot) stay out, so that the removal takes back all it added.
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${debs[@]}" >/dev/null \
+  || fail "apt-get install failed"
+for package in "${packages[@]}"; do
+  dpkg -L "$package" >>"$work/listed"
+done
+cd "$work"
+
+/usr/bin/veskplay -v >version.out || fail "veskplay -v ended with status $?"
+grep -q "$(dpkg-query -W -f '${Version}' veskplay | sed 's/-[^-]*$//')" version.out \
+  || fail "veskplay -v does not print the package's version: $(cat version.out)"
+for program in $(dpkg -L veskplay | grep '^/usr/bin/'); do
+  MANWIDTH=80 man "$(basename "$program")" 2>&1 | grep -q "$(basename "$program")" \
+    || fail "man $(basename "$program") shows no manual page"
+done
+
+unset PKG_CONFIG_PATH
+cc -std=c11 -Wall -Wextra -Werror -pedantic $(pkg-config --cflags veskclient) "$OLDPWD/tests/install/consumer.c" \
+   -o pkg-config-consumer $(pkg-config --static --libs veskclient) || fail "the pkg-config build failed"
+cmake -S "$OLDPWD/tests/install" -B find-package -DCMAKE_BUILD_TYPE=Release >/dev/null \
+  && cmake --build find-package >/dev/null || fail "the find_package build failed"
+/usr/bin/python3 -c 'import veskclient' || fail "python3 cannot import veskclient"
+
+start_vesksim /usr/bin/vesksim "$work" --speed 0
+for consumer in ./pkg-config-consumer find-package/consumer; do
+  "$consumer" "127.0.0.1:$VESKSIM_PORT" >/dev/null || fail "$consumer failed"
+done
+/usr/bin/python3 -m veskclient info "127.0.0.1:$VESKSIM_PORT" >info.out || fail "veskclient info failed"
+grep -qx 'Output channels: 2' info.out || fail "veskclient info printed: $(cat info.out)"
+/usr/bin/veskplay -a "127.0.0.1:$VESKSIM_PORT" -l server -b 4 -c0 capture.raw >veskplay.out
+[ "$(tail -n 1 veskplay.out)" = Done. ] && [ "$(stat -c %s capture.raw)" -eq $((4 * 1024 * 4)) ] \
+  || fail "the veskplay run failed: $(tail -n 5 veskplay.out)"
+stop_vesksim
+
+remove
+for package in "${packages[@]}"; do
+  installed "$package" && fail "$package is still installed"
+done
+left=$(sort -u listed | grep -Fxf new-paths | while read -r path; do [ ! -e "$path" ] || echo "$path"; done)
+[ -z "$left" ] || fail "left behind: $left"
+echo "check-packages: ${#packages[@]} packages installed, checked and removed ($(sort -u listed | grep -Fxcf new-paths) paths)"
