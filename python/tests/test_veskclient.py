@@ -283,16 +283,14 @@ class ModuleTest(unittest.TestCase):
         with socket.socket() as unused:
             unused.bind(("127.0.0.1", 0))
             closed = f"127.0.0.1:{unused.getsockname()[1]}"
-        cases = [(closed, "vesk_connect: Network error: Error 111 (Connection refused) *"),
-                 ("127.0.0.1", "vesk_connect: Invalid argument: TCP port must be specified"),
-                 ("nowhere:80", "vesk_connect: Invalid argument: *")]
+        cases = [(closed, "Network error: Error after connecting to audio device: Connection refused"),
+                 ("127.0.0.1", "Invalid argument: TCP port must be specified"),
+                 ("nowhere:80", "Invalid argument: IP address is not valid")]
         for address, expected in cases:
             with self.subTest(address=address):
                 result = run_info(address)
-                self.assertEqual((result.returncode, result.stdout), (1, ""))
-                line = f"veskclient info {address}: {expected}"
-                self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
-                self.assertTrue(result.stderr.startswith(line.rstrip("*")), result.stderr)
+                self.assertEqual((result.returncode, result.stdout, result.stderr),
+                                 (1, "", f"veskclient info {address}: vesk_connect: {expected}\n"))
 
 
 class TextTest(unittest.TestCase):
