@@ -28,17 +28,17 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME veskplay)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION electronics)
-set(vesk_programs "veskplay and vesksim")
+set(vesk_programs "The programs veskplay and vesksim")
 if(TARGET veskmeasure)
-  set(vesk_programs "veskplay, vesksim and veskmeasure")
+  set(vesk_programs "The programs veskplay, vesksim and veskmeasure")
   # veskmeasure draws its plots with gnuplot; measuring works without it.
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "gnuplot-nox | gnuplot")
 endif()
 set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION "test programs for Plenar audio test hardware
-${vesk_programs}. veskplay plays a stimulus on the device's output channels,
-captures its input channels to raw files and follows one channel's
-frequency and level. vesksim is a simulated audio server for trying runs
-on one machine.")
+${vesk_programs}. veskplay plays a stimulus on
+the device's output channels, captures its input channels to raw files and
+follows one channel's frequency and level. vesksim is a simulated audio
+server for trying runs on one machine.")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libveskclient)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
@@ -66,8 +66,8 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-numpy")
 set(CPACK_COMPONENT_PYTHON_DEPENDS runtime)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA
-    ${CMAKE_CURRENT_LIST_DIR}/debian/python3-veskclient.postinst
-    ${CMAKE_CURRENT_LIST_DIR}/debian/python3-veskclient.prerm)
+    ${CMAKE_CURRENT_LIST_DIR}/debian/python3-veskclient/postinst
+    ${CMAKE_CURRENT_LIST_DIR}/debian/python3-veskclient/prerm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_PYTHON_DESCRIPTION "Python module for Plenar audio test hardware
 The module veskclient wraps libveskclient.so with ctypes. It uses numpy

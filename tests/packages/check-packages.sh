@@ -30,8 +30,8 @@ remove() { apt-get purge -y "${packages[@]}" >/dev/null 2>&1 || true; }
 trap 'stop_vesksim; remove; rm -rf "$work"' EXIT
 
 # Recommends (gnuplot) stay out, so that the removal takes back all it added.
-DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${debs[@]}" >/dev/null \
-  || fail "apt-get install failed"
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 \
+  || fail "apt-get install failed: $(tail -n 5 "$work/apt.log")"
 for package in "${packages[@]}"; do
   dpkg -L "$package" >>"$work/listed"
 done
