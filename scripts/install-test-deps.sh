@@ -7,7 +7,7 @@
 set -euo pipefail
 
 if ! command -v dpkg >/dev/null || ! command -v apt-get >/dev/null; then
-  echo "Not a Debian system: install cmake, g++ and the counterparts of the Debian packages libgtest-dev $*, then run the test scripts one by one (README)" >&2
+  echo "Not a Debian system: install cmake, g++ and the counterparts of these Debian packages: libgtest-dev $*" >&2
   exit 1
 fi
 
