@@ -52,8 +52,16 @@ std::string per_block_file_name(const char *prefix, uint32_t block_number)
     return name.size() <= longest_file_name ? name : std::string();
 }
 
+// The name's path with its links, "." and ".." resolved as far as it exists.
+std::filesystem::path resolved_path(const char *name)
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error);
+    return error ? std::filesystem::path(name).lexically_normal() : path;
+}
+
 // Files that exist are compared by device and inode, names that do not
-// exist yet by their normalised paths.
+// exist yet by their resolved paths.
 bool same_file(const char *a, const char *b)
 {
     struct stat a_status;
@@ -63,12 +71,7 @@ bool same_file(const char *a, const char *b)
     if (a_exists || b_exists)
         return a_exists && b_exists && a_status.st_dev == b_status.st_dev &&
                a_status.st_ino == b_status.st_ino;
-    std::error_code error;
-    std::filesystem::path a_path = std::filesystem::weakly_canonical(a, error);
-    std::filesystem::path b_path = std::filesystem::weakly_canonical(b, error);
-    if (error)
-        return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
-    return a_path == b_path;
+    return resolved_path(a) == resolved_path(b);
 }
 
 std::string clash_line(char first_letter, uint32_t first_channel, const char *first_name,
