@@ -67,7 +67,7 @@ uint32_t running_master_state(uint32_t sample_rate)
 
 // On Plenar-C3 hardware the set-up word always goes out before audio runs.
 setup_result apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
-                          uint32_t current, uint32_t supported)
+                                  uint32_t current, uint32_t supported)
 {
     uint32_t word = (current & supported & ~settings.setup_mask) |
                     (settings.setup_value & supported & settings.setup_mask);
@@ -139,11 +139,11 @@ uint32_t served_channels(uint32_t reported, const char *kind)
     return channel_table_size;
 }
 
-void append_unserved(std::string &lines, const char *kind, uint32_t channel, uint32_t reported)
+void append_unserved(std::string &lines, const char *label, const char *kind, uint32_t channel,
+                     uint32_t reported)
 {
-    append_format(lines, "%s channel %u is not served: the device reports %u %s channel%s.\n",
-                  kind[0] == 'i' ? "Input" : "Output", channel, reported, kind,
-                  reported == 1 ? "" : "s");
+    append_format(lines, "%s channel %u is not served: the device reports %u %s channel%s.\n", label,
+                  channel, reported, kind, reported == 1 ? "" : "s");
 }
 
 // One line for each input channel with a -c, -u or -n option and each output
@@ -153,10 +153,10 @@ std::string unserved_channel_lines(const run_settings &settings, uint32_t output
     std::string lines;
     for (uint32_t ch = inputs; ch < channel_table_size; ++ch)
         if (settings.capture_file[ch] || settings.analyze_channel == static_cast<int32_t>(ch))
-            append_unserved(lines, "input", ch, inputs);
+            append_unserved(lines, "Input", "input", ch, inputs);
     for (uint32_t ch = outputs; ch < channel_table_size; ++ch)
         if (settings.playback_file[ch])
-            append_unserved(lines, "output", ch, outputs);
+            append_unserved(lines, "Output", "output", ch, outputs);
     return lines;
 }
 

@@ -19,7 +19,7 @@ namespace {
 // How a run that got past the command line ends; the value is its exit status.
 enum class run_end {
     completed = 0,  // everything asked for was done (or a signal ends the process)
-    refused = 1,    // a playback file or an extended stimulus, refused at once
+    refused = 1,    // a playback file, an extended stimulus or a file clash, refused at once
     failed = 2,     // a step failed after the command line was accepted
 };
 
@@ -86,7 +86,7 @@ int main(int argc, char **argv)
     // Nothing is opened or emptied before the files are known to be apart.
     if (std::string clash = capture_file_clash(settings); !clash.empty()) {
         std::fputs(clash.c_str(), stdout);
-        return finish(1);
+        return finish(static_cast<int>(run_end::refused));
     }
     start_catching_interrupts();
 
