@@ -10,23 +10,32 @@
 // Blocks that one read may deliver; the buffer holds that many of 32 channels.
 constexpr uint32_t blocks_per_read = 10;
 
+// The line that refuses a capture file that is also a playback file, or two
+// channels capturing to the same file or per-block prefix; empty when there
+// is none. Looks at the files without opening them.
+std::string capture_file_clash(const run_settings &settings);
+
 // false: the buffer could not be allocated (reported).
 bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer);
 
-// Opens the -cX files of input channels 0 up to input_channels, in order; the
-// first that fails is reported and no further file is opened.
-void open_capture_files(const run_settings &settings, uint32_t input_channels,
+// Opens the -cX files of input channels 0 up to input_channels, in order.
+// false: one could not be opened (reported) and none after it was.
+bool open_capture_files(const run_settings &settings, uint32_t input_channels,
                         capture_streams &streams);
 
-// The per-block file name, or an empty text when it would be longer than a
-// path may be.
-std::string per_block_file_name(const char *prefix, uint32_t block_number);
+enum class block_capture {
+    whole,         // every file got the block
+    file_skipped,  // a per-block file could not be opened (reported); the rest got it
+    write_failed,  // a file could not be written (reported): the transfer must end
+};
 
 // Writes one captured block (all input channels, in order) to its files and
-// hands the analysed channel to the follower. false: a file could not be
-// written (reported) and the transfer must end.
-bool handle_captured_block(const run_settings &settings, uint32_t input_channels,
-                           const int32_t *block, uint32_t block_number, capture_streams &streams);
+// hands the analysed channel to the follower. A file never keeps part of a
+// block: a -cX file is cut back to its last whole block, a per-block file
+// that failed is removed.
+block_capture handle_captured_block(const run_settings &settings, uint32_t input_channels,
+                                    const int32_t *block, uint32_t block_number,
+                                    capture_streams &streams);
 
-// Closes every open stream; a failure to close is reported.
-void close_capture_streams(capture_streams &streams);
+// Closes every open stream. false: one failed to close (reported).
+bool close_capture_streams(capture_streams &streams);

@@ -3,7 +3,9 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <string>
 
+#include "append_format.h"
 #include "call_failure.h"
 #include "hardware_settings.h"
 
@@ -64,16 +66,15 @@ uint32_t running_master_state(uint32_t sample_rate)
 }
 
 // On Plenar-C3 hardware the set-up word always goes out before audio runs.
-// false: the run ends here (a failure, or -o has done its work).
-bool apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
-                          uint32_t current, uint32_t supported)
+setup_result apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
+                                  uint32_t current, uint32_t supported)
 {
     uint32_t word = (current & supported & ~settings.setup_mask) |
                     (settings.setup_value & supported & settings.setup_mask);
     uint32_t running = running_master_state(settings.sample_rate);
     if (running == 0) {
         std::printf("Sample rate must be 16000, 24000, 32000, or 48000.\n");
-        return false;
+        return setup_result::failed;
     }
     word = (word & ~master_state_bits) | running;
 
@@ -86,22 +87,22 @@ bool apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
         } else if (strcasecmp(keyword, "run") == 0) {
             // Running at the sample rate, as set above.
         } else if (strcasecmp(keyword, "query") == 0) {
-            return false;
+            return setup_result::done;
         } else {
             std::printf("Invalid -o option specified; choices are off, standby, run, query\n");
-            return false;
+            return setup_result::failed;
         }
     }
 
     std::printf("New hardware settings:     %s\n", format_hardware_settings(word, supported).c_str());
     if (!control(instance, VESK_CONTROL_HARDWARE_SETUP, static_cast<int32_t>(word),
                  "vesk_control (setup): %s: %s\n"))
-        return false;
-    return keyword == nullptr;
+        return setup_result::failed;
+    return keyword ? setup_result::done : setup_result::ready;
 }
 
 // Finds out whether the hardware has the Plenar-C3 set-up and applies -y and -o.
-bool set_up_hardware(const run_settings &settings, vesk_instance *instance)
+setup_result set_up_hardware(const run_settings &settings, vesk_instance *instance)
 {
     uint32_t current = 0;
     uint32_t supported = 0;
@@ -114,18 +115,18 @@ bool set_up_hardware(const run_settings &settings, vesk_instance *instance)
     }
     if (code != VESK_SERVER_ERROR) {
         print_call_failure("vesk_query (setup): %s: %s.\n", instance, code);
-        return false;
+        return setup_result::failed;
     }
     std::printf("Rev C3+ features not supported; assuming Rev B hardware.\n");
     if (settings.setup_mask != 0) {
         std::printf("-y option requires Rev C3 hardware.\n");
-        return false;
+        return setup_result::failed;
     }
     if (settings.master_keyword) {
         std::printf("-o option requires Rev C3 hardware.\n");
-        return false;
+        return setup_result::failed;
     }
-    return true;
+    return setup_result::ready;
 }
 
 // The tables hold 32 channels; a server with more is served on 0..31.
@@ -138,23 +139,51 @@ uint32_t served_channels(uint32_t reported, const char *kind)
     return channel_table_size;
 }
 
+void append_unserved(std::string &lines, const char *label, const char *kind, uint32_t channel,
+                     uint32_t reported)
+{
+    append_format(lines, "%s channel %u is not served: the device reports %u %s channel%s.\n", label,
+                  channel, reported, kind, reported == 1 ? "" : "s");
+}
+
+// One line for each input channel with a -c, -u or -n option and each output
+// channel with a -r option that the device's reported counts do not reach.
+std::string unserved_channel_lines(const run_settings &settings, uint32_t outputs, uint32_t inputs)
+{
+    std::string lines;
+    for (uint32_t ch = inputs; ch < channel_table_size; ++ch)
+        if (settings.capture_file[ch] || settings.analyze_channel == static_cast<int32_t>(ch))
+            append_unserved(lines, "Input", "input", ch, inputs);
+    for (uint32_t ch = outputs; ch < channel_table_size; ++ch)
+        if (settings.playback_file[ch])
+            append_unserved(lines, "Output", "output", ch, outputs);
+    return lines;
+}
+
 }  // namespace
 
-bool set_up_connection(const run_settings &settings, run_state &run)
+setup_result set_up_connection(const run_settings &settings, run_state &run)
 {
-    if (!create_and_connect(settings, run) || !set_up_hardware(settings, run.instance))
-        return false;
+    if (!create_and_connect(settings, run))
+        return setup_result::failed;
+    if (setup_result hardware = set_up_hardware(settings, run.instance);
+        hardware != setup_result::ready)
+        return hardware;
     if (!control(run.instance, VESK_CONTROL_SAMPLE_RATE, static_cast<int32_t>(settings.sample_rate),
                  "vesk_control (rate): %s: %s\n"))
-        return false;
+        return setup_result::failed;
     uint32_t outputs = 0;
     uint32_t inputs = 0;
     int32_t code = vesk_query(run.instance, VESK_QUERY_CHANNELS, &outputs, &inputs, nullptr, nullptr);
     if (code != VESK_SUCCESS) {
         print_call_failure("vesk_query (channels): %s: %s\n", run.instance, code);
-        return false;
+        return setup_result::failed;
     }
     run.output_channels = served_channels(outputs, "output");
     run.input_channels = served_channels(inputs, "input");
-    return true;
+    // A file or analysis asked for on a channel the device lacks would
+    // silently give nothing, and a stale file would pass for this run's.
+    std::string unserved = unserved_channel_lines(settings, outputs, inputs);
+    std::fputs(unserved.c_str(), stdout);
+    return unserved.empty() ? setup_result::ready : setup_result::failed;
 }

@@ -5,7 +5,12 @@
 #include "run_settings.h"
 #include "run_state.h"
 
-// Fills run.instance, run.connected and the channel counts. false: the run
-// goes to the shutdown (a failure, or -o has done its work); the reason has
-// been printed.
-bool set_up_connection(const run_settings &settings, run_state &run);
+enum class setup_result {
+    ready,   // connected, with the channel counts: the run goes on
+    done,    // -o has done what it asked
+    failed,  // reported
+};
+
+// Fills run.instance, run.connected and the channel counts.
+setup_result set_up_connection(const run_settings &settings, run_state &run);
+

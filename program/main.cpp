@@ -16,7 +16,12 @@
 
 namespace {
 
-enum class run_end { shut_down, exit_failure };
+// How a run that got past the command line ends; the value is its exit status.
+enum class run_end {
+    completed = 0,  // everything asked for was done (or a signal ends the process)
+    refused = 1,    // a playback file, an extended stimulus or a file clash, refused at once
+    failed = 2,     // a step failed after the command line was accepted
+};
 
 int finish(int status)
 {
@@ -38,23 +43,33 @@ bool interrupted()
 // shutdown, except the playback-file and extended-stimulus errors.
 run_end connect_stage_and_transfer(run_settings &settings, run_state &run)
 {
-    if (!set_up_connection(settings, run) || interrupted())
-        return run_end::shut_down;
+    setup_result setup = set_up_connection(settings, run);
+    if (setup != setup_result::ready)
+        return setup == setup_result::done ? run_end::completed : run_end::failed;
+    if (interrupted())
+        return run_end::completed;
     plan_sequence(settings, run.output_channels);
-    open_capture_files(settings, run.input_channels, run.capture_stream);
+    if (!open_capture_files(settings, run.input_channels, run.capture_stream))
+        return run_end::failed;
     if (!read_playback_files(settings, run.output_channels, run.playback))
-        return run_end::exit_failure;
-    if (interrupted() || !set_loopback(settings, run.instance))
-        return run_end::shut_down;
+        return run_end::refused;
+    if (interrupted())
+        return run_end::completed;
+    if (!set_loopback(settings, run.instance))
+        return run_end::failed;
     if (!choose_stimuli(settings, run.output_channels, run.stimuli, run.playback, run.stimulus))
-        return run_end::exit_failure;
-    if (interrupted() || !stage_sequence(settings, run.instance, run.output_channels,
-                                         run.stimulus, run.playback.sequence_length))
-        return run_end::shut_down;
+        return run_end::refused;
+    if (interrupted())
+        return run_end::completed;
+    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus,
+                        run.playback.sequence_length))
+        return run_end::failed;
     std::fputs(format_sequence_summary(settings, run.playback.sequence_length).c_str(), stdout);
-    if (!interrupted() && start_output(settings, run))
-        transfer_until_end(settings, run);
-    return run_end::shut_down;
+    if (interrupted())
+        return run_end::completed;
+    if (!start_output(settings, run) || !transfer_until_end(settings, run))
+        return run_end::failed;
+    return run_end::completed;
 }
 
 }  // namespace
@@ -68,19 +83,25 @@ int main(int argc, char **argv)
     std::fputs(parse_output.c_str(), stdout);
     if (!parsed.proceed)
         return finish(parsed.exit_status);
+    // Nothing is opened or emptied before the files are known to be apart.
+    if (std::string clash = capture_file_clash(settings); !clash.empty()) {
+        std::fputs(clash.c_str(), stdout);
+        return finish(static_cast<int>(run_end::refused));
+    }
     start_catching_interrupts();
 
     run_state run;
-    run_end end = run_end::shut_down;
+    run_end end = run_end::failed;
     if (generate_stimuli(settings, run.stimuli) &&
         allocate_capture_buffer(settings.samples_per_block, run.capture_buffer))
         end = connect_stage_and_transfer(settings, run);
-    if (end == run_end::exit_failure) {
+    if (end == run_end::refused) {
         release_run(run);
-        return finish(1);
+        return finish(static_cast<int>(end));
     }
-    if (run.output_started)
-        wait_for_codec_halt(run.instance);
-    shut_down(run);
-    return finish(0);
+    if (run.output_started && !wait_for_codec_halt(run.instance))
+        end = run_end::failed;
+    if (!shut_down(run))
+        end = run_end::failed;
+    return finish(static_cast<int>(end));
 }

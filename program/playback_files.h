@@ -5,8 +5,8 @@
 #include "run_settings.h"
 #include "run_state.h"
 
-// Reads the files of output channels 0 up to output_channels. A file that
-// cannot be opened ends the reading and the run goes on. false: a file was
-// refused (reported); the process must end with status 1.
+// Reads the files of output channels 0 up to output_channels. false: a file
+// could not be opened or was refused (reported); the process must end with
+// status 1.
 bool read_playback_files(const run_settings &settings, uint32_t output_channels,
                          playback_samples &playback);

@@ -14,27 +14,29 @@ void disconnect(run_state &run)
     run.connected = false;
 }
 
-void release_resources(run_state &run)
+bool release_resources(run_state &run)
 {
     vesk_shutdown(run.instance);
     run.instance = nullptr;
     cleanup_follower();
-    close_capture_streams(run.capture_stream);
+    bool closed = close_capture_streams(run.capture_stream);
     run.stimulus = {};
     run.stimuli = {};
     run.playback = {};
     sample_block().swap(run.capture_buffer);
+    return closed;
 }
 
 }  // namespace
 
-void shut_down(run_state &run)
+bool shut_down(run_state &run)
 {
     disconnect(run);
     std::printf("Shutting down.\n");
-    release_resources(run);
+    bool closed = release_resources(run);
     std::printf("Done.\n");
     std::fflush(stdout);
+    return closed;
 }
 
 void release_run(run_state &run)

@@ -4,8 +4,8 @@
 #include "run_state.h"
 
 // The one shutdown path: disconnect, "Shutting down.", release everything,
-// "Done.".
-void shut_down(run_state &run);
+// "Done.". false: a capture file could not be closed (reported).
+bool shut_down(run_state &run);
 
 // For the errors that end the process at once with status 1: releases
 // everything without a word.

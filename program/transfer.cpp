@@ -19,6 +19,13 @@ constexpr int last_halt_wait = 10;
 struct transfer_progress {
     uint32_t blocks_received = 0;
     uint32_t first_block_time = 0;  // tick() + 1 at the first block; 0 before it
+    bool block_file_skipped = false;
+};
+
+enum class drain_end {
+    reading,       // no block ready yet: read again after the pause
+    stream_ended,  // the server has sent everything staged
+    failed,        // a read or a capture file failed (reported)
 };
 
 // The mask of every served input channel.
@@ -33,9 +40,8 @@ void sleep_us(useconds_t interval)
     usleep(interval);
 }
 
-// Reads until no block is ready. false: the transfer is over (the stream
-// ended, a read failed or a capture file could not be written).
-bool drain_input(const run_settings &settings, run_state &run, transfer_progress &progress)
+// Reads until no block is ready, the stream ends or something fails.
+drain_end drain_input(const run_settings &settings, run_state &run, transfer_progress &progress)
 {
     const uint32_t n = settings.samples_per_block;
     const std::size_t block_samples = std::size_t{run.input_channels} * n;
@@ -49,10 +55,10 @@ bool drain_input(const run_settings &settings, run_state &run, transfer_progress
                                        run.capture_buffer.data(), &count, 0, &tag, &sequence);
         if (code != VESK_SUCCESS) {
             print_call_failure("vesk_read_input: %s: %s\n", run.instance, code);
-            return false;
+            return code == VESK_END_OF_STREAM ? drain_end::stream_ended : drain_end::failed;
         }
         if (count == 0)
-            return true;
+            return drain_end::reading;
         std::printf("got %d blocks from vesk_read_input (tag 0x%08x, sequence %d..%d)\n",
                     static_cast<int>(count), tag, static_cast<int>(sequence),
                     static_cast<int>(sequence + count - 1));
@@ -60,10 +66,14 @@ bool drain_input(const run_settings &settings, run_state &run, transfer_progress
             if (progress.first_block_time == 0)
                 progress.first_block_time = tick() + 1;
             ++progress.blocks_received;
-            if (!handle_captured_block(settings, run.input_channels,
-                                       run.capture_buffer.data() + k * block_samples,
-                                       progress.blocks_received, run.capture_stream))
-                return false;
+            block_capture captured =
+                handle_captured_block(settings, run.input_channels,
+                                      run.capture_buffer.data() + k * block_samples,
+                                      progress.blocks_received, run.capture_stream);
+            if (captured == block_capture::write_failed)
+                return drain_end::failed;
+            if (captured == block_capture::file_skipped)
+                progress.block_file_skipped = true;
         }
     }
 }
@@ -73,11 +83,20 @@ bool early_stop_due(uint32_t stop_ms, uint32_t first_block_time)
     return stop_ms != 0 && first_block_time != 0 && tick() - first_block_time + 1 >= stop_ms;
 }
 
-void stop_output(vesk_instance *instance)
+bool stop_output(vesk_instance *instance)
 {
     int32_t code = vesk_control_output(instance, VESK_OUTPUT_STOP);
     if (code != VESK_SUCCESS)
         print_call_failure("vesk_control_output (stop): %s: %s\n", instance, code);
+    return code == VESK_SUCCESS;
+}
+
+// The library offers no query for this, but it takes a block size only
+// while not connected; the same size again changes nothing.
+bool still_connected(vesk_instance *instance, uint32_t samples_per_block)
+{
+    return vesk_control(instance, VESK_CONTROL_BLOCK_SIZE, static_cast<int32_t>(samples_per_block)) ==
+           VESK_CONNECTED;
 }
 
 }  // namespace
@@ -95,28 +114,34 @@ bool start_output(const run_settings &settings, run_state &run)
     return true;
 }
 
-void transfer_until_end(const run_settings &settings, run_state &run)
+bool transfer_until_end(const run_settings &settings, run_state &run)
 {
     transfer_progress progress;
-    bool transfer_active = true;
-    while (transfer_active) {
+    drain_end end = drain_end::reading;
+    bool stopped = true;
+    while (end == drain_end::reading) {
         sleep_us(drain_interval_us);
-        transfer_active = drain_input(settings, run, progress);
+        end = drain_input(settings, run, progress);
         // Checked after every drain, also after one that ended the transfer.
         if (early_stop_due(settings.stop_ms, progress.first_block_time)) {
             std::printf("Stopping playback after %u ms\n", tick() - progress.first_block_time + 1);
-            stop_output(run.instance);
-            transfer_active = false;
-        } else if (int signal = interrupting_signal(); signal != 0 && transfer_active) {
+            stopped = stop_output(run.instance);
+            if (end == drain_end::reading)
+                end = drain_end::stream_ended;
+        } else if (int signal = interrupting_signal(); signal != 0 && end == drain_end::reading) {
             // An interrupt stops playback as the early stop does.
             std::fputs(interrupted_line(signal).c_str(), stdout);
             stop_output(run.instance);
-            transfer_active = false;
+            end = drain_end::stream_ended;
+        } else if (end == drain_end::failed && still_connected(run.instance, settings.samples_per_block)) {
+            // Nothing may go on playing (a loop for ever) once veskplay has ended.
+            stop_output(run.instance);
         }
     }
+    return end == drain_end::stream_ended && stopped && !progress.block_file_skipped;
 }
 
-void wait_for_codec_halt(vesk_instance *instance)
+bool wait_for_codec_halt(vesk_instance *instance)
 {
     for (int waits = 0;; ++waits) {
         uint32_t state = 0;
@@ -124,18 +149,18 @@ void wait_for_codec_halt(vesk_instance *instance)
         int32_t code = vesk_query(instance, VESK_QUERY_PLAYBACK, &state, &unused, nullptr, nullptr);
         if (code != VESK_SUCCESS) {
             print_call_failure("vesk_query (playback): %s: %s\n", instance, code);
-            return;
+            return false;
         }
         if (state == VESK_PLAYBACK_HALTED) {
             std::printf("Codec has halted\n");
-            return;
+            return true;
         }
         if (waits == 0)
             std::printf("Waiting for codec to stop playing\n");
         sleep_us(halt_poll_interval_us);
         if (waits == last_halt_wait) {
             std::printf("Waited too long for codec to stop playing\n");
-            return;
+            return false;
         }
     }
 }

@@ -9,8 +9,11 @@
 bool start_output(const run_settings &settings, run_state &run);
 
 // Reads every captured block until the stream ends, a read or a capture
-// file fails, or the early stop fires.
-void transfer_until_end(const run_settings &settings, run_state &run);
+// file fails, or the early stop fires; after a failure output is stopped
+// while the connection lasts. true: everything asked for was done (the
+// stream ended or the early stop was taken, and every block was written).
+bool transfer_until_end(const run_settings &settings, run_state &run);
 
 // Polls the playback state until the codec halts, at most 11 times.
-void wait_for_codec_halt(vesk_instance *instance);
+// false: it did not halt, or the query failed (reported).
+bool wait_for_codec_halt(vesk_instance *instance);

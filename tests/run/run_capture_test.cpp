@@ -1,21 +1,21 @@
 // Whole runs against the fake device: capture files per channel and per
-// block, failing files, a server that leaves mid-transfer, the follower,
-// the early stop and the halt wait.
-#include <unistd.h>
-
+// block, files that cannot be opened, written or told apart, a server that
+// leaves or refuses mid-transfer, the follower, the early stop and the halt
+// wait.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
+#include <optional>
 
+#include "expected_samples.h"
 #include "whole_run.h"
 
 namespace {
 
 using lines = std::vector<std::string>;
 
-constexpr int n = 16;
+constexpr int n = 48;  // 192 bytes a block: a 512-byte file limit falls inside block 3
 
 // Blocks first..first+count-1 of channels 0..channels-1, as a read delivers
 // them: block by block, the channels in order within a block.
@@ -42,173 +42,224 @@ std::vector<int32_t> channel_of(const std::vector<int32_t> &samples, int channel
 
 std::vector<std::string> quick_run(std::vector<std::string> more)
 {
-    std::vector<std::string> args = {"-s", "16", "-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-z"};
+    std::vector<std::string> args = {"-s", std::to_string(n), "-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-z"};
     args.insert(args.end(), more.begin(), more.end());
     return args;
 }
 
-// The transcript from "In progress." on.
-lines transfer_lines(const whole_run &run)
+lines concat(lines first, const lines &second)
 {
-    lines all = run.lines();
-    auto start = std::find(all.begin(), all.end(), "In progress.");
-    return start == all.end() ? lines{} : lines(start + 1, all.end());
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
 }
 
-fake_device three_inputs_two_reads()
+// A quick run's transcript up to "In progress.", with the capture file lines
+// given; ADDRESS stands for the fake server's address.
+lines started(const lines &capture_files)
+{
+    return concat(concat({"Rev C3+ features not supported; assuming Rev B hardware."}, capture_files),
+                  {"Channel 0 stimulus data is silence", "Server at ADDRESS.", "No loopback.",
+                   "Data sequence (all blocks have 48 samples):", "  1 data block (*)",
+                   "Response will be captured during portions of sequence marked with (*)", "In progress."});
+}
+
+const std::string end_of_stream_line = "vesk_read_input: End of stream: End-of-stream indication from server";
+const lines halted = {"Codec has halted", "Shutting down.", "Done."};
+const std::string stop_output = "OUTPUT 0x220000 0 0 0 len=0";
+const std::string playback_query = "QUERY 0x2 0 0 0 len=0";
+
+fake_device with_reads(uint32_t inputs, std::vector<fake::reply> reads)
 {
     fake_device device;
-    device.inputs = 3;
-    device.reads = {captured_blocks(captured(0, 2, 3), 1, 0), nothing_ready(),
-                    captured_blocks(captured(2, 1, 3), 1, 2)};
+    device.inputs = inputs;
+    device.reads = std::move(reads);
     return device;
 }
 
-TEST(WholeRun, ChannelAndBlockFilesHoldExactlyTheSamplesDelivered)
+// Longer than a path may be, though every piece of it is short.
+std::string too_long_prefix()
 {
-    temp_folder work;
-    whole_run run = run_veskplay(three_inputs_two_reads(),
-                                 quick_run({"-c0", "whole.raw", "-u2", "blk", "-c1", "ignored.raw", "-u1", "one"}),
-                                 work.path);
+    std::string name;
+    while (name.size() < 4094)
+        name += "./";
+    return name + "b";
+}
 
-    EXPECT_EQ(run.result.status, 0);
-    EXPECT_EQ(transfer_lines(run), (lines{
-        "got 2 blocks from vesk_read_input (tag 0x00000001, sequence 0..1)",
-        "Wrote block 1 for channel 0", "Wrote block 1 for channel 1", "Wrote block 1 for channel 2",
-        "Wrote block 2 for channel 0", "Wrote block 2 for channel 1", "Wrote block 2 for channel 2",
-        "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 2..2)",
-        "Wrote block 3 for channel 0", "Wrote block 3 for channel 1", "Wrote block 3 for channel 2",
-        "vesk_read_input: End of stream: End-of-stream indication from server",
-        "Codec has halted", "Shutting down.", "Done."}));
-    std::vector<int32_t> all = captured(0, 3, 3);
-    EXPECT_EQ(read_file(work / "whole.raw"), host_order_bytes(channel_of(all, 3, 0)));
-    EXPECT_FALSE(std::filesystem::exists(work / "ignored.raw"));
-    for (int b = 0; b < 3; ++b) {
-        std::vector<int32_t> block = captured(b, 1, 3);
-        std::string number = std::to_string(b + 1);
-        EXPECT_EQ(read_file(work / ("one." + number)), host_order_bytes(channel_of(block, 3, 1)));
-        EXPECT_EQ(read_file(work / ("blk." + number)), host_order_bytes(channel_of(block, 3, 2)));
+// Channel 0 quiet, channel 1 a square wave that crosses zero upwards every 8
+// samples (6000 Hz at 48000 Hz), channel 2 quiet; two blocks, one per read.
+fake_device square_wave_on_channel_1()
+{
+    std::vector<fake::reply> reads;
+    for (int b = 0; b < 2; ++b) {
+        std::vector<int32_t> block(std::size_t(3 * n), 5);
+        for (int i = 0; i < n; ++i)
+            block[std::size_t(n + i)] = i % 8 < 4 ? -1000000 : 1000000;
+        reads.push_back(captured_blocks(block, 1, uint32_t(b)));
     }
-    std::vector<fake::request> reads = with_command(run.requests, VESK_CMD_READ_INPUT);
-    ASSERT_EQ(reads.size(), 4u);
-    EXPECT_EQ(describe(reads[0]), "READ 0x7 0xa 0 0 len=0");
+    return with_reads(3, reads);
 }
 
-TEST(WholeRun, CaptureFileThatCannotBeCreatedStopsTheOpeningOnly)
+std::vector<int32_t> square_wave_channel()
 {
-    temp_folder work;
-    whole_run run = run_veskplay(three_inputs_two_reads(),
-                                 quick_run({"-c0", "zero.raw", "-c1", "nowhere/one.raw", "-c2", "two.raw",
-                                            "-c5", "beyond.raw"}),
-                                 work.path);
-
-    lines all = run.lines();
-    ASSERT_GE(all.size(), 4u);
-    EXPECT_EQ(all[1], "Capturing channel 0 to zero.raw.");
-    EXPECT_EQ(all[2], "Could not open nowhere/one.raw for writing: No such file or directory");
-    EXPECT_EQ(all[3], "Channel 0 stimulus data is silence");
-    EXPECT_EQ(read_file(work / "zero.raw"), host_order_bytes(channel_of(captured(0, 3, 3), 3, 0)));
-    EXPECT_FALSE(std::filesystem::exists(work / "two.raw"));
-    EXPECT_FALSE(std::filesystem::exists(work / "beyond.raw"));
-    EXPECT_EQ(last_lines(all, 2), shutdown_lines);
+    std::vector<int32_t> block;
+    for (int i = 0; i < n; ++i)
+        block.push_back(i % 8 < 4 ? -1000000 : 1000000);
+    return joined({block, block});
 }
 
-TEST(WholeRun, PerBlockFileThatCannotBeCreatedSkipsTheRestOfItsBlock)
-{
-    temp_folder work;
-    // Longer than a path may be, though every piece of it is short.
-    std::string too_long;
-    while (too_long.size() < 4094)
-        too_long += "./";
-    too_long += "b";
+struct file_on_disk {
+    std::string name;
+    std::optional<std::vector<int32_t>> samples;  // none: the file must not exist
+};
+
+struct capture_case {
+    const char *name;
     fake_device device;
-    device.inputs = 2;
-    device.reads = {captured_blocks(captured(0, 1, 2), 1, 0), captured_blocks(captured(1, 1, 2), 1, 1)};
-    whole_run run = run_veskplay(device, quick_run({"-u0", "nowhere/blk", "-c1", "one.raw", "-n1"}),
-                                 work.path);
-    whole_run long_name = run_veskplay(device, quick_run({"-u0", too_long}), work.path);
+    std::vector<std::string> args;  // after quick_run's
+    lines transcript;               // ADDRESS stands for the server's address
+    int status;
+    std::vector<file_on_disk> files;  // checked after the run
+    lines last_requests;              // empty: the server saw no request at all
+    std::vector<file_on_disk> before = {};                             // written before the run
+    std::vector<std::pair<std::string, std::string>> links = {};       // name, target
+    std::string shell_setup = {};
+};
 
-    EXPECT_EQ(transfer_lines(run), (lines{
-        "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
-        "Could not open nowhere/blk for writing: No such file or directory",
-        "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 1..1)",
-        "Could not open nowhere/blk for writing: No such file or directory",
-        "vesk_read_input: End of stream: End-of-stream indication from server",
-        "Codec has halted", "Shutting down.", "Done."}));
-    EXPECT_TRUE(read_file(work / "one.raw").empty());
-    ASSERT_GE(transfer_lines(long_name).size(), 2u);
-    EXPECT_EQ(transfer_lines(long_name)[1], "Could not open " + too_long + " for writing: File name too long");
+void PrintTo(const capture_case &c, std::ostream *out)
+{
+    *out << c.name;
 }
 
-TEST(WholeRun, FailedCaptureWriteEndsTheTransferAndKeepsWhatWasWritten)
+class Capture : public testing::TestWithParam<capture_case> {};
+
+TEST_P(Capture, WritesWholeBlocksOnlyAndEndsWithItsStatus)
 {
+    const capture_case &c = GetParam();
     temp_folder work;
-    std::filesystem::create_symlink("/dev/full", work / "full");
-    fake_device device;
-    device.inputs = 2;
-    device.reads = {captured_blocks(captured(0, 2, 2), 1, 0), captured_blocks(captured(2, 1, 2), 1, 2)};
-    whole_run run = run_veskplay(device, quick_run({"-c0", "zero.raw", "-c1", "full"}), work.path);
+    for (const file_on_disk &file : c.before)
+        write_file(work / file.name, host_order_bytes(*file.samples));
+    for (const auto &[name, target] : c.links)
+        std::filesystem::create_symlink(target, work / name);
+    whole_run run = run_veskplay(c.device, quick_run(c.args), work.path, c.shell_setup);
 
-    EXPECT_EQ(run.result.status, 0);
-    EXPECT_EQ(transfer_lines(run), (lines{
-        "got 2 blocks from vesk_read_input (tag 0x00000001, sequence 0..1)",
-        "Wrote block 1 for channel 0",
-        "Error writing capture data from channel 1 to file: No space left on device",
-        "Codec has halted", "Shutting down.", "Done."}));
-    EXPECT_EQ(read_file(work / "zero.raw"), host_order_bytes(channel_of(captured(0, 1, 2), 2, 0)));
-    EXPECT_EQ(with_command(run.requests, VESK_CMD_READ_INPUT).size(), 1u);
-}
-
-TEST(WholeRun, ServerLeavingMidTransferKeepsEveryBlockHandled)
-{
-    temp_folder work;
-    fake_device device;
-    device.reads = {captured_blocks(captured(0, 3, 1), 1, 0), nothing_ready(),
-                    captured_blocks(captured(3, 2, 1), 1, 3), fake::hang_up()};
-    whole_run run = run_veskplay(device, quick_run({"-c0", "cap.raw"}), work.path);
-    whole_run per_block = run_veskplay(device, quick_run({"-u0", "blk"}), work.path);
-
-    EXPECT_EQ(run.result.status, 0);
-    EXPECT_EQ(last_lines(run.lines(), 5), (lines{
-        "Wrote block 5 for channel 0",
-        "vesk_read_input: Network error: Connection to audio device was closed",
-        "vesk_query (playback): Not connected: Must be connected to server to issue queries",
-        "Shutting down.", "Done."}));
-    EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(0, 5, 1)));
-    EXPECT_EQ(per_block.result.status, 0);
-    EXPECT_EQ(read_file(work / "blk.1"), host_order_bytes(captured(0, 1, 1)));
-    EXPECT_EQ(read_file(work / "blk.5"), host_order_bytes(captured(4, 1, 1)));
-    EXPECT_FALSE(std::filesystem::exists(work / "blk.6"));
-}
-
-TEST(WholeRun, AnalysedChannelGoesToTheFollowerBlockByBlock)
-{
-    // A square wave that crosses zero upwards every 8 samples: 6000 Hz at 48000 Hz.
-    std::vector<int32_t> square;
-    for (int i = 0; i < 4 * n; ++i)
-        square.push_back(i % 8 < 4 ? -1000000 : 1000000);
-    fake_device device;
-    device.inputs = 2;
-    std::vector<int32_t> two_channels;
-    for (int b = 0; b < 4; ++b) {
-        two_channels.insert(two_channels.end(), n, 5);
-        two_channels.insert(two_channels.end(), square.begin() + b * n, square.begin() + (b + 1) * n);
+    lines want = c.transcript;
+    std::replace(want.begin(), want.end(), std::string("Server at ADDRESS."), "Server at " + run.address + ".");
+    EXPECT_EQ(run.lines(), want);
+    EXPECT_EQ(run.result.status, c.status);
+    for (const file_on_disk &file : c.files) {
+        SCOPED_TRACE(file.name);
+        EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(work / file.name)), bool(file.samples));
+        if (file.samples) {
+            EXPECT_EQ(read_file(work / file.name), host_order_bytes(*file.samples));
+        }
     }
-    device.reads = {captured_blocks(two_channels, 1, 0)};
-    whole_run run = run_veskplay(device, quick_run({"-n1"}));
-    whole_run beyond = run_veskplay(device, quick_run({"-n2"}));
-
-    lines got = transfer_lines(run);
-    EXPECT_EQ(std::count(got.begin(), got.end(), "Analyzing block for channel 1"), 4);
-    EXPECT_TRUE(std::any_of(got.begin(), got.end(), [](const std::string &line) {
-        return line.rfind("input locked at ", 0) == 0;
-    }));
-    lines nothing = transfer_lines(beyond);
-    EXPECT_EQ(std::count_if(nothing.begin(), nothing.end(), [](const std::string &line) {
-                  return line.rfind("Analyzing", 0) == 0 || line.rfind("input ", 0) == 0;
-              }),
-              0);
+    EXPECT_EQ(last_lines(describe(run.requests), c.last_requests.size()), c.last_requests);
+    if (c.last_requests.empty()) {
+        EXPECT_TRUE(run.requests.empty());
+    }
 }
+
+const std::vector<int32_t> nothing;
+
+INSTANTIATE_TEST_SUITE_P(WholeRun, Capture, testing::Values(
+    capture_case{"channel_and_block_files",
+                 with_reads(3, {captured_blocks(captured(0, 2, 3), 1, 0), nothing_ready(),
+                                captured_blocks(captured(2, 1, 3), 1, 2)}),
+                 {"-c0", "whole.raw", "-u2", "blk", "-c1", "ignored.raw", "-u1", "one"},
+                 concat(started({"Capturing channel 0 to whole.raw."}), concat({
+                     "got 2 blocks from vesk_read_input (tag 0x00000001, sequence 0..1)",
+                     "Wrote block 1 for channel 0", "Wrote block 1 for channel 1", "Wrote block 1 for channel 2",
+                     "Wrote block 2 for channel 0", "Wrote block 2 for channel 1", "Wrote block 2 for channel 2",
+                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 2..2)",
+                     "Wrote block 3 for channel 0", "Wrote block 3 for channel 1", "Wrote block 3 for channel 2",
+                     end_of_stream_line}, halted)),
+                 0,
+                 {{"whole.raw", channel_of(captured(0, 3, 3), 3, 0)}, {"ignored.raw", std::nullopt},
+                  {"one.1", channel_of(captured(0, 1, 3), 3, 1)}, {"one.3", channel_of(captured(2, 1, 3), 3, 1)},
+                  {"blk.1", channel_of(captured(0, 1, 3), 3, 2)}, {"blk.3", channel_of(captured(2, 1, 3), 3, 2)},
+                  {"blk.4", std::nullopt}},
+                 {"READ 0x7 0xa 0 0 len=0", playback_query}},
+    capture_case{"channel_file_that_cannot_be_opened_ends_the_run_before_output",
+                 with_reads(3, {}), {"-c0", "zero.raw", "-c1", "nowhere/one.raw", "-c2", "two.raw"},
+                 {"Rev C3+ features not supported; assuming Rev B hardware.", "Capturing channel 0 to zero.raw.",
+                  "Could not open nowhere/one.raw for writing: No such file or directory", "Shutting down.", "Done."},
+                 2, {{"zero.raw", nothing}, {"two.raw", std::nullopt}}, {"QUERY 0x1 0 0 0 len=0"}},
+    capture_case{"block_file_that_cannot_be_opened_misses_only_its_channel",
+                 square_wave_on_channel_1(), {"-u0", "nowhere/blk", "-c1", "one.raw", "-n1"},
+                 concat(started({"Capturing channel 1 to one.raw."}), concat({
+                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                     "Could not open nowhere/blk for writing: No such file or directory",
+                     "Wrote block 1 for channel 1", "Analyzing block for channel 1",
+                     "input unlocked (1 intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input unlocked (2 intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 1..1)",
+                     "Could not open nowhere/blk for writing: No such file or directory",
+                     "Wrote block 2 for channel 1", "Analyzing block for channel 1",
+                     "input locked at 6857.142857 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6857.142857 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6857.142857 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
+                     end_of_stream_line}, halted)),
+                 2, {{"one.raw", square_wave_channel()}}, {playback_query}},
+    capture_case{"block_file_name_too_long", with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0)}),
+                 {"-u0", too_long_prefix()},
+                 concat(started({}), concat({
+                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                     "Could not open " + too_long_prefix() + " for writing: File name too long",
+                     end_of_stream_line}, halted)),
+                 2, {}, {playback_query}},
+    capture_case{"full_disk_cuts_the_channel_file_back_to_whole_blocks",
+                 with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
+                 {"-c0", "cap.raw"},
+                 concat(started({"Capturing channel 0 to cap.raw."}), concat({
+                     "got 2 blocks from vesk_read_input (tag 0x00000001, sequence 0..1)",
+                     "Wrote block 1 for channel 0", "Wrote block 2 for channel 0",
+                     "got 2 blocks from vesk_read_input (tag 0x00000001, sequence 2..3)",
+                     "Error writing capture data from channel 0 to file: File too large"}, halted)),
+                 2, {{"cap.raw", captured(0, 2, 1)}}, {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query},
+                 {}, {}, "ulimit -f 1; trap '' XFSZ"},
+    capture_case{"full_disk_removes_the_block_file",
+                 with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0)}), {"-u0", "full"},
+                 concat(started({}), concat({
+                     "got 3 blocks from vesk_read_input (tag 0x00000001, sequence 0..2)",
+                     "Wrote block 1 for channel 0",
+                     "Error writing capture data from channel 0 to file: No space left on device"}, halted)),
+                 2, {{"full.1", captured(0, 1, 1)}, {"full.2", std::nullopt}, {"full.3", std::nullopt}},
+                 {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}, {}, {{"full.2", "/dev/full"}}},
+    capture_case{"server_leaving_keeps_every_block_handled",
+                 with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0), captured_blocks(captured(3, 1, 1), 1, 3),
+                                fake::hang_up()}),
+                 {"-c0", "cap.raw"},
+                 concat(started({"Capturing channel 0 to cap.raw."}), {
+                     "got 3 blocks from vesk_read_input (tag 0x00000001, sequence 0..2)",
+                     "Wrote block 1 for channel 0", "Wrote block 2 for channel 0", "Wrote block 3 for channel 0",
+                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 3..3)",
+                     "Wrote block 4 for channel 0",
+                     "vesk_read_input: Network error: Connection to audio device was closed",
+                     "vesk_query (playback): Not connected: Must be connected to server to issue queries",
+                     "Shutting down.", "Done."}),
+                 2, {{"cap.raw", captured(0, 4, 1)}}, {"READ 0x1 0xa 0 0 len=0"}},
+    capture_case{"refused_read_stops_output",
+                 with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), fake::error(VESK_SERVER_ERROR, "Refused")}),
+                 {"-u0", "blk"},
+                 concat(started({}), concat({
+                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                     "Wrote block 1 for channel 0", "vesk_read_input: Error from server: Refused"}, halted)),
+                 2, {{"blk.1", captured(0, 1, 1)}}, {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
+    capture_case{"capture_file_that_is_a_playback_file", with_reads(1, {}), {"-c0", "link.raw", "-r0", "f.raw"},
+                 {"-r0 f.raw and -c0 link.raw name the same file."}, 1,
+                 {{"f.raw", playback_pattern(n, 1)}}, {}, {{"f.raw", playback_pattern(n, 1)}},
+                 {{"link.raw", "f.raw"}}},
+    capture_case{"two_channels_one_file", with_reads(2, {}), {"-c0", "new.raw", "-c1", "./new.raw"},
+                 {"-c0 new.raw and -c1 ./new.raw name the same file."}, 1, {{"new.raw", std::nullopt}}, {}},
+    capture_case{"two_channels_one_prefix", with_reads(2, {}), {"-u1", "blk", "-u0", "blk"},
+                 {"-u0 blk and -u1 blk name the same file prefix."}, 1, {}, {}}),
+    [](const testing::TestParamInfo<capture_case> &info) { return std::string(info.param.name); });
 
 TEST(WholeRun, HaltWaitGivesUpAfterElevenQueries)
 {
@@ -217,15 +268,17 @@ TEST(WholeRun, HaltWaitGivesUpAfterElevenQueries)
     fake_device third;
     third.playback_states = {1, 3, 4};
     whole_run waited_out = run_veskplay(never, quick_run({}));
-    whole_run halted = run_veskplay(third, quick_run({}));
+    whole_run halted_late = run_veskplay(third, quick_run({}));
 
     EXPECT_EQ(last_lines(waited_out.lines(), 4), (lines{
         "Waiting for codec to stop playing", "Waited too long for codec to stop playing",
         "Shutting down.", "Done."}));
+    EXPECT_EQ(waited_out.result.status, 2);
     EXPECT_EQ(with_command(waited_out.requests, VESK_CMD_QUERY).size(), 2u + 11u);
-    EXPECT_EQ(last_lines(halted.lines(), 4), (lines{
+    EXPECT_EQ(last_lines(halted_late.lines(), 4), (lines{
         "Waiting for codec to stop playing", "Codec has halted", "Shutting down.", "Done."}));
-    EXPECT_EQ(with_command(halted.requests, VESK_CMD_QUERY).size(), 2u + 3u);
+    EXPECT_EQ(halted_late.result.status, 0);
+    EXPECT_EQ(with_command(halted_late.requests, VESK_CMD_QUERY).size(), 2u + 3u);
 }
 
 // A device that never ends its stream: one block per read, every other read.
@@ -259,14 +312,13 @@ TEST(WholeRun, EarlyStopEndsTheTransferOnceTheTimeHasPassed)
     unsigned after_ms = 0;
     ASSERT_EQ(std::sscanf(stop->c_str(), "Stopping playback after %u ms", &after_ms), 1);
     EXPECT_GE(after_ms, 200u);
-    EXPECT_EQ(lines(stop + 1, got.end()), (lines{"Codec has halted", "Shutting down.", "Done."}));
+    EXPECT_EQ(lines(stop + 1, got.end()), halted);
     // Nothing is read once output is stopped.
-    EXPECT_EQ(describe(run.requests[run.requests.size() - 2]), "OUTPUT 0x220000 0 0 0 len=0");
-    EXPECT_EQ(describe(run.requests.back()), "QUERY 0x2 0 0 0 len=0");
+    EXPECT_EQ(last_lines(describe(run.requests), 2), (lines{stop_output, playback_query}));
 
-    EXPECT_EQ(last_lines(refused.lines(), 4), (lines{
-        "vesk_control_output (stop): Error from server: Refused", "Codec has halted",
-        "Shutting down.", "Done."}));
+    EXPECT_EQ(refused.result.status, 2);
+    EXPECT_EQ(last_lines(refused.lines(), 4),
+              concat({"vesk_control_output (stop): Error from server: Refused"}, halted));
 }
 
 }  // namespace

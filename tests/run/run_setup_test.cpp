@@ -1,10 +1,5 @@
 // Whole runs against the fake device: the complete transcript of a plain run,
 // the Plenar-C3 set-up, and every refused step ending through the shutdown.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -95,6 +90,7 @@ struct setup_case {
     lines transcript_start;            // the lines of the set-up
     lines controls;                    // every CONTROL request, in order
     bool run_goes_on;                  // else the set-up lines are followed by the shutdown
+    int status = 0;
 };
 
 // ppon,mbon,mpoff,mhi,auxe,aoff,bhi while running at 48 kHz, every field reported.
@@ -126,7 +122,7 @@ TEST_P(SetUp, MergesSendsAndEndsAsAsked)
     device.setup = c.setup;
     whole_run run = run_veskplay(device, c.args);
 
-    EXPECT_EQ(run.result.status, 0);
+    EXPECT_EQ(run.result.status, c.status);
     lines got = run.lines();
     if (c.run_goes_on) {
         ASSERT_GE(got.size(), c.transcript_start.size());
@@ -176,16 +172,16 @@ INSTANTIATE_TEST_SUITE_P(WholeRun, SetUp, testing::Values(
                {"Rev C3+ hardware detected.",
                 "Current hardware settings: running at 48KHz; " + full_fields,
                 "Sample rate must be 16000, 24000, 32000, or 48000."},
-               {}, false},
+               {}, false, 2},
     setup_case{"unknown_master_keyword", full_c3, {"-o", "stop"},
                {"Rev C3+ hardware detected.",
                 "Current hardware settings: running at 48KHz; " + full_fields,
                 "Invalid -o option specified; choices are off, standby, run, query"},
-               {}, false},
+               {}, false, 2},
     setup_case{"rev_b_refuses_y_before_o", std::nullopt, {"-y", "ppon", "-o", "off"},
-               {rev_b, "-y option requires Rev C3 hardware."}, {}, false},
+               {rev_b, "-y option requires Rev C3 hardware."}, {}, false, 2},
     setup_case{"rev_b_refuses_o", std::nullopt, {"-o", "query"},
-               {rev_b, "-o option requires Rev C3 hardware."}, {}, false},
+               {rev_b, "-o option requires Rev C3 hardware."}, {}, false, 2},
     setup_case{"rev_b_takes_any_rate", std::nullopt, {"-k", "44100", "-y", ","},
                {rev_b}, {rate("0xac44"), loopback_none}, true}),
     [](const testing::TestParamInfo<setup_case> &info) { return std::string(info.param.name); });
@@ -227,14 +223,16 @@ std::function<bool(const fake::request &)> second_block_of_tag(uint32_t tag)
 
 const fake::reply refused = fake::error(VESK_SERVER_ERROR, "Refused");
 
+bool never(const fake::request &) { return false; }
+
 struct failure_case {
     const char *name;
     std::vector<std::string> args;
     bool rev_c3;
     std::function<bool(const fake::request &)> match;
     fake::reply reply;
-    lines report;            // the lines between the failure and the shutdown
-    std::string last_request;  // nothing is sent after the halt wait
+    lines report;         // the lines between the failure and the shutdown
+    lines last_requests;  // nothing is sent after the halt wait
 };
 
 void PrintTo(const failure_case &c, std::ostream *out)
@@ -244,7 +242,7 @@ void PrintTo(const failure_case &c, std::ostream *out)
 
 class RefusedStep : public testing::TestWithParam<failure_case> {};
 
-TEST_P(RefusedStep, EndsThroughTheShutdownWithStatusZero)
+TEST_P(RefusedStep, EndsThroughTheShutdownWithStatusTwo)
 {
     const failure_case &c = GetParam();
     temp_folder work;
@@ -257,83 +255,83 @@ TEST_P(RefusedStep, EndsThroughTheShutdownWithStatusZero)
     args.insert(args.end(), c.args.begin(), c.args.end());
     whole_run run = run_veskplay(device, args, work.path);
 
-    EXPECT_EQ(run.result.status, 0);
+    EXPECT_EQ(run.result.status, 2);
     EXPECT_EQ(last_lines(run.lines(), c.report.size() + 2), concat(c.report, shutdown_lines));
-    ASSERT_FALSE(run.requests.empty());
-    EXPECT_EQ(describe(run.requests.back()), c.last_request);
+    EXPECT_EQ(last_lines(describe(run.requests), c.last_requests.size()), c.last_requests);
+    // No capture file is made by a run that fails before output.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path), {}), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeRun, RefusedStep, testing::Values(
     failure_case{"handshake", {}, false, command(VESK_CMD_CONNECT),
                  fake::error(VESK_VERSION_MISMATCH, "Protocol 1.0 only"),
                  {"vesk_connect: Version mismatch: Protocol 1.0 only."},
-                 "CONNECT 0x10000 0x40 0 0 len=0"},
+                 {"CONNECT 0x10000 0x40 0 0 len=0"}},
     failure_case{"setup_query", {}, false, command(VESK_CMD_QUERY, VESK_QUERY_SETUP), fake::hang_up(),
                  {"vesk_query (setup): Network error: Connection to audio device was closed."},
-                 "QUERY 0x4 0 0 0 len=0"},
+                 {"QUERY 0x4 0 0 0 len=0"}},
     failure_case{"setup_word", {}, true, command(VESK_CMD_CONTROL, VESK_CONTROL_HARDWARE_SETUP),
                  fake::error(VESK_POWERED_DOWN, "Codec off"),
                  {"vesk_control (setup): Audio subsystem powered down: Codec off"},
-                 "CONTROL 0x100 0x6210205 0 0 len=0"},
+                 {"CONTROL 0x100 0x6210205 0 0 len=0"}},
     failure_case{"rate", {}, false, command(VESK_CMD_CONTROL, VESK_CONTROL_SAMPLE_RATE), refused,
-                 {"vesk_control (rate): Error from server: Refused"}, "CONTROL 0x4 0xbb80 0 0 len=0"},
+                 {"vesk_control (rate): Error from server: Refused"}, {"CONTROL 0x4 0xbb80 0 0 len=0"}},
     failure_case{"channels", {}, false, command(VESK_CMD_QUERY, VESK_QUERY_CHANNELS),
                  fake::error(VESK_SERVER_STATE, "Busy"),
-                 {"vesk_query (channels): Audio server state: Busy"}, "QUERY 0x1 0 0 0 len=0"},
+                 {"vesk_query (channels): Audio server state: Busy"}, {"QUERY 0x1 0 0 0 len=0"}},
     failure_case{"loopback", {"-l", "server"}, false, command(VESK_CMD_CONTROL, VESK_CONTROL_LOOPBACK),
                  refused, {"vesk_control (loopback): Error from server: Refused."},
-                 "CONTROL 0x8 0x2 0 0 len=0"},
+                 {"CONTROL 0x8 0x2 0 0 len=0"}},
     failure_case{"reset", {}, false, command(VESK_CMD_STAGE_OUTPUT, VESK_STAGE_RESET), refused,
-                 {"vesk_stage_output (reset): Error from server: Refused"}, "STAGE 0x800 0 0 0 len=0"},
+                 {"vesk_stage_output (reset): Error from server: Refused"}, {"STAGE 0x800 0 0 0 len=0"}},
     failure_case{"start_quiet", {}, false, segment_tag(1), refused,
                  {"vesk_stage_output (start-quiet): Error from server: Refused"},
-                 "STAGE 0x1100 0 63 1 len=0"},
+                 {"STAGE 0x1100 0 63 1 len=0"}},
     failure_case{"ramp_up", {"-w"}, false, segment_tag(2), refused,
                  {"vesk_stage_output (ramp-up): Error from server: Refused"},
-                 "STAGE 0x1100 0x1 1 2 len=256"},
+                 {"STAGE 0x1100 0x1 1 2 len=256"}},
     failure_case{"junk", {}, false, segment_tag(2), refused,
                  {"vesk_stage_output (junk): Error from server: Refused"},
-                 "STAGE 0x1100 0x1 1 2 len=256"},
+                 {"STAGE 0x1100 0x1 1 2 len=256"}},
     failure_case{"data", {}, false, segment_tag(3), refused,
                  {"vesk_stage_output (data): Error from server: Refused"},
-                 "STAGE 0x100 0x1 100 3 len=256"},
+                 {"STAGE 0x100 0x1 100 3 len=256"}},
     failure_case{"ramp_down", {"-w"}, false, segment_tag(5), refused,
                  {"vesk_stage_output (ramp-down): Error from server: Refused"},
-                 "STAGE 0x1100 0x1 1 5 len=256"},
+                 {"STAGE 0x1100 0x1 1 5 len=256"}},
     failure_case{"end_quiet", {}, false, segment_tag(4), refused,
                  {"vesk_stage_output (end-quiet): Error from server: Refused"},
-                 "STAGE 0x1100 0 1 4 len=0"},
+                 {"STAGE 0x1100 0 1 4 len=0"}},
     failure_case{"extended_block", {"-x", "-r0", "three.raw"}, false, second_block_of_tag(2), refused,
                  {"vesk_stage_output (data block 2/3): Error from server: Refused"},
-                 "STAGE 0x100 0x1 1 2 len=256"},
+                 {"STAGE 0x100 0x1 1 2 len=256"}},
     failure_case{"start", {}, false, command(VESK_CMD_CONTROL_OUTPUT), refused,
                  {"vesk_control_output (start): Error from server: Refused"},
-                 "OUTPUT 0x10000 0 0 0 len=0"},
-    failure_case{"read_hangs_up", {}, false, command(VESK_CMD_READ_INPUT), fake::hang_up(),
-                 {"vesk_read_input: Network error: Connection to audio device was closed",
-                  "vesk_query (playback): Not connected: Must be connected to server to issue queries"},
-                 "READ 0x1 0xa 0 0 len=0"},
+                 {"OUTPUT 0x10000 0 0 0 len=0"}},
     failure_case{"playback_query", {}, false, command(VESK_CMD_QUERY, VESK_QUERY_PLAYBACK), refused,
                  {"vesk_read_input: End of stream: End-of-stream indication from server",
                   "vesk_query (playback): Error from server: Refused"},
-                 "QUERY 0x2 0 0 0 len=0"}),
+                 {"QUERY 0x2 0 0 0 len=0"}},
+    failure_case{"unserved_input_channels", {"-c5", "x5.raw", "-n7", "-u3", "blk"}, false, never, refused,
+                 {"Input channel 3 is not served: the device reports 1 input channel.",
+                  "Input channel 5 is not served: the device reports 1 input channel.",
+                  "Input channel 7 is not served: the device reports 1 input channel."},
+                 {"QUERY 0x1 0 0 0 len=0"}},
+    failure_case{"unserved_output_channels", {"-r2", "three.raw", "-r1", "three.raw"}, false, never, refused,
+                 {"Output channel 1 is not served: the device reports 1 output channel.",
+                  "Output channel 2 is not served: the device reports 1 output channel."},
+                 {"QUERY 0x1 0 0 0 len=0"}}),
     [](const testing::TestParamInfo<failure_case> &info) { return std::string(info.param.name); });
 
 TEST(WholeRun, RefusedConnectionEndsWithoutDisconnecting)
 {
-    // A port that nothing listens on: bound once, then released.
-    int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr *>(&where), sizeof where), 0);
-    socklen_t size = sizeof where;
-    getsockname(probe, reinterpret_cast<sockaddr *>(&where), &size);
-    close(probe);
-    std::string address = "127.0.0.1:" + std::to_string(ntohs(where.sin_port));
-
+    std::string address;
+    {
+        fake::server gone;
+        address = gone.address();
+    }
     program_result result = run_program(built_program("VESKPLAY"), {"-a", address});
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 2);
     lines got = result.lines();
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].rfind("vesk_connect: Network error: Error ", 0), 0u) << got[0];

@@ -18,6 +18,7 @@ struct whole_run {
     std::vector<fake::request> staged() const { return with_command(requests, VESK_CMD_STAGE_OUTPUT); }
 };
 
-// Runs veskplay -a ADDRESS args... in folder work (when given).
+// Runs veskplay -a ADDRESS args... in folder work (when given), through
+// /bin/sh after shell_setup (such as a ulimit) when that is given.
 whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
-                       const std::filesystem::path &work = {});
+                       const std::filesystem::path &work = {}, const std::string &shell_setup = {});
