@@ -35,15 +35,13 @@
 #include <string_view>
 #include <vector>
 
+#include "frame.h"
 #include "veskclient.h"
 
 namespace fake {
 
-struct request {
-    uint32_t magic = 0;
-    uint32_t command = 0;
-    uint32_t arg0 = 0, arg1 = 0, arg2 = 0, arg3 = 0;
-    uint32_t length = 0;
+// A request as received: the header in host order and its payload.
+struct request : wire::header {
     std::vector<uint8_t> payload;
     int connection = 0;  // 0 for the first accepted connection, then 1, 2, ...
 };
@@ -52,9 +50,7 @@ enum class reply_kind { answer, hang_up, silence, reset };
 
 struct reply {
     reply_kind kind = reply_kind::answer;
-    uint32_t magic = VESK_MAGIC;
-    uint32_t status = 0;
-    uint32_t val0 = 0, val1 = 0, val2 = 0, val3 = 0;
+    wire::header head{VESK_MAGIC, 0, 0, 0, 0, 0, 0};
     std::optional<uint32_t> length;  // header length word; payload size when unset
     std::vector<uint8_t> payload;
     std::chrono::milliseconds delay{0};  // before the first byte
