@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 
+#include "byte_order.h"
 #include "pin_cpu.h"
 #include "socket_io.h"
 #include "veskclient.h"
@@ -81,7 +82,8 @@ static void serve_connection(const bench_server &server, int fd) {
 bool start_bench_server(bench_server &server, size_t capture_samples, size_t stage_bytes) {
     server.capture.resize(capture_samples);
     for (size_t i = 0; i < capture_samples; ++i)
-        server.capture[i] = __builtin_bswap32(static_cast<uint32_t>(capture_sample(i)));
+        server.capture[i] = static_cast<uint32_t>(capture_sample(i));
+    wire::to_big_endian(server.capture.data(), capture_samples);
     server.stage_bytes = stage_bytes;
     server.listen_fd = listen_loopback(&server.port);
     if (server.listen_fd < 0) return false;

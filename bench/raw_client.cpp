@@ -31,7 +31,7 @@ long raw_exchange(int fd, wire::header request, const void *payload, wire::heade
     if (!recv_all(fd, bytes, wire::header_bytes)) return -1;
     *reply = wire::decode_header(bytes);
     if (reply->magic != VESK_MAGIC) return -1;
-    if (reply->code != VESK_STATUS_DATA || data == nullptr) return 0;
+    if (reply->status != VESK_STATUS_DATA || data == nullptr) return 0;
     const size_t received = std::min<size_t>(capacity, reply->length);
     if (!recv_all(fd, data, received)) return -1;
     return static_cast<long>(received);

@@ -88,7 +88,7 @@ bool answer(server_state &s, int fd, const reply &r) {
         if (!transfer(s, fd, true, bytes.data() + at, std::min(piece, bytes.size() - at)))
             return false;
     }
-    return !r.close_after;
+    return true;
 }
 
 void serve_connection(server_state &s, int fd, int index) {
@@ -206,11 +206,6 @@ reply urgent(reply r) {
     return r;
 }
 
-reply then_close(reply r) {
-    r.close_after = true;
-    return r;
-}
-
 reply answer_ordinary(const request &) { return ordinary(); }
 
 script in_order(std::vector<reply> replies) {
@@ -251,18 +246,13 @@ server::server(script s) : state(std::make_unique<server_state>()) {
 }
 
 server::~server() {
-    stop();
-    close(state->listen_fd);
-    close(state->stop_pipe[0]);
-    close(state->stop_pipe[1]);
-}
-
-void server::stop() {
-    if (!state->worker.joinable()) return;
     state->stopping = true;
     const char wake = 1;
     (void)!write(state->stop_pipe[1], &wake, 1);
     state->worker.join();
+    close(state->listen_fd);
+    close(state->stop_pipe[0]);
+    close(state->stop_pipe[1]);
 }
 
 uint16_t server::port() const { return state->port; }

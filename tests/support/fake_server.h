@@ -22,7 +22,7 @@
 // header, urgent() puts an out-of-band byte before it, hang_up() closes the
 // connection instead of answering, reset() does so abortively (the peer sees
 // ECONNRESET) and silence() never answers.
-// The destructor (or stop()) ends every wait at once.
+// The destructor ends every wait at once.
 #pragma once
 
 #include <chrono>
@@ -57,7 +57,6 @@ struct reply {
     std::size_t piece = 0;               // when not 0, send this many bytes at a time
     std::chrono::milliseconds pause{0};  // between two pieces
     bool urgent = false;                 // one out-of-band byte before the reply
-    bool close_after = false;            // hang up once the reply is sent
 };
 
 using script = std::function<reply(const request &)>;
@@ -77,7 +76,6 @@ reply trickled(reply r, std::size_t piece, std::chrono::milliseconds pause);
 reply with_magic(reply r, uint32_t magic);
 reply with_length(reply r, uint32_t claimed_length);
 reply urgent(reply r);
-reply then_close(reply r);
 
 // Scripts.
 reply answer_ordinary(const request &);
@@ -103,7 +101,6 @@ struct server {
     int connections() const;  // accepted so far
     // Waits until at least count requests are recorded; false on time-out.
     bool wait_for_requests(std::size_t count, std::chrono::milliseconds timeout) const;
-    void stop();
 
 private:
     std::unique_ptr<server_state> state;
