@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 
+#include "byte_order.h"
 #include "pin_cpu.h"
 #include "socket_io.h"
 #include "veskclient.h"
@@ -16,10 +17,10 @@ int32_t capture_sample(size_t index) {
     return static_cast<int32_t>(static_cast<uint32_t>(index) * 2654435761u);
 }
 
-static bool send_reply(int fd, const header_words &reply, const void *payload) {
-    uint8_t bytes[header_bytes];
-    pack_header(reply, bytes);
-    iovec parts[2] = {{bytes, header_bytes}, {const_cast<void *>(payload), reply.length}};
+static bool send_reply(int fd, const wire::header &reply, const void *payload) {
+    uint8_t bytes[wire::header_bytes];
+    wire::encode_header(reply, bytes);
+    iovec parts[2] = {{bytes, wire::header_bytes}, {const_cast<void *>(payload), reply.length}};
     int first = 0;
     const int count = reply.length > 0 ? 2 : 1;
     while (first < count) {
@@ -54,24 +55,24 @@ static void serve_connection(const bench_server &server, int fd) {
     const size_t capture_bytes = server.capture.size() * 4;
     uint32_t block_size = 0;
     uint32_t sequence = 0;
-    uint8_t bytes[header_bytes];
-    while (recv_all(fd, bytes, header_bytes)) {
-        const header_words request = unpack_header(bytes);
+    uint8_t bytes[wire::header_bytes];
+    while (recv_all(fd, bytes, wire::header_bytes)) {
+        const wire::header request = wire::decode_header(bytes);
         if (request.magic != VESK_MAGIC || !drain_payload(fd, scratch, request.length)) break;
-        header_words reply;
+        wire::header reply;
         reply.magic = VESK_MAGIC;
-        if (request.code == VESK_CMD_CONNECT) {
+        if (request.command == VESK_CMD_CONNECT) {
             block_size = request.arg1;
-        } else if (request.code == VESK_CMD_READ_INPUT) {
+        } else if (request.command == VESK_CMD_READ_INPUT) {
             const size_t block_bytes = size_t{4} * block_size * std::popcount(request.arg0);
             const size_t blocks =
                 block_bytes == 0 ? 0 : std::min<size_t>(request.arg1, capture_bytes / block_bytes);
-            reply.code = VESK_STATUS_DATA;
+            reply.status = VESK_STATUS_DATA;
             reply.arg1 = bench_capture_tag;
             reply.arg2 = sequence;
             reply.length = static_cast<uint32_t>(blocks * block_bytes);
             sequence += static_cast<uint32_t>(blocks);
-        } else if (request.code == VESK_CMD_QUERY) {
+        } else if (request.command == VESK_CMD_QUERY) {
             reply.arg0 = VESK_PLAYBACK_HALTED;
         }
         if (!send_reply(fd, reply, server.capture.data())) break;
@@ -81,7 +82,8 @@ static void serve_connection(const bench_server &server, int fd) {
 bool start_bench_server(bench_server &server, size_t capture_samples, size_t stage_bytes) {
     server.capture.resize(capture_samples);
     for (size_t i = 0; i < capture_samples; ++i)
-        server.capture[i] = __builtin_bswap32(static_cast<uint32_t>(capture_sample(i)));
+        server.capture[i] = static_cast<uint32_t>(capture_sample(i));
+    wire::to_big_endian(server.capture.data(), capture_samples);
     server.stage_bytes = stage_bytes;
     server.listen_fd = listen_loopback(&server.port);
     if (server.listen_fd < 0) return false;

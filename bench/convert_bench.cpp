@@ -41,19 +41,19 @@ void against_memcpy(benchmark::State &state, Convert convert) {
 
 void library_from_big_endian(benchmark::State &state) {
     against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
-        from_big_endian(target, words);
+        wire::from_big_endian(target, words);
     });
 }
 
 void library_from_big_endian_24bit(benchmark::State &state) {
     against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
-        from_big_endian_24bit(target, words);
+        wire::from_big_endian_24bit(target, words);
     });
 }
 
 void library_copy_to_big_endian(benchmark::State &state) {
     against_memcpy(state, [](uint32_t *target, const uint32_t *source, size_t words) {
-        copy_to_big_endian(target, source, words);
+        wire::copy_to_big_endian(target, source, words);
     });
 }
 

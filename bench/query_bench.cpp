@@ -12,8 +12,8 @@ void query(benchmark::State &state) {
     bench_session session;
     if (!open_session(session, state, 1024, 0, 0)) return close_session(session);
 
-    header_words request;
-    request.code = VESK_CMD_QUERY;
+    wire::header request;
+    request.command = VESK_CMD_QUERY;
     request.arg0 = VESK_QUERY_PLAYBACK;
     bool failed = false;
     const std::array<std::function<void()>, 2> steps = {
@@ -24,7 +24,7 @@ void query(benchmark::State &state) {
                       values[0] != VESK_PLAYBACK_HALTED;
         },
         [&] {
-            header_words reply;
+            wire::header reply;
             failed |= raw_exchange(session.raw, request, nullptr, &reply, nullptr, 0) < 0;
         },
     };

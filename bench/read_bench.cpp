@@ -37,8 +37,8 @@ void read_input(benchmark::State &state) {
         return close_session(session);
     }
 
-    header_words request;
-    request.code = VESK_CMD_READ_INPUT;
+    wire::header request;
+    request.command = VESK_CMD_READ_INPUT;
     request.arg0 = mask;
     request.arg1 = blocks;
     bool failed = false;
@@ -50,13 +50,13 @@ void read_input(benchmark::State &state) {
                       count != blocks;
         },
         [&] {
-            header_words reply;
+            wire::header reply;
             failed |= raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) !=
                       static_cast<long>(bytes);
             swap_in_place(reinterpret_cast<uint32_t *>(buffer.data()), samples);
         },
         [&] {
-            header_words reply;
+            wire::header reply;
             failed |= raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) !=
                       static_cast<long>(bytes);
         },

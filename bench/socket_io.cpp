@@ -7,26 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-
-void pack_header(const header_words &header, uint8_t *bytes) {
-    const uint32_t words[7] = {header.magic, header.code, header.arg0, header.arg1,
-                               header.arg2,  header.arg3, header.length};
-    for (int i = 0; i < 7; ++i) {
-        const uint32_t wire = htonl(words[i]);
-        std::memcpy(bytes + 4 * i, &wire, 4);
-    }
-}
-
-header_words unpack_header(const uint8_t *bytes) {
-    uint32_t words[7];
-    for (int i = 0; i < 7; ++i) {
-        uint32_t wire;
-        std::memcpy(&wire, bytes + 4 * i, 4);
-        words[i] = ntohl(wire);
-    }
-    return {words[0], words[1], words[2], words[3], words[4], words[5], words[6]};
-}
 
 bool send_all(int fd, const void *data, size_t size) {
     auto *next = static_cast<const uint8_t *>(data);

@@ -30,8 +30,8 @@ void stage_output(benchmark::State &state) {
     }
     std::vector<uint32_t> wire(size_t{stage_channels} * block_size);
 
-    header_words request;
-    request.code = VESK_CMD_STAGE_OUTPUT;
+    wire::header request;
+    request.command = VESK_CMD_STAGE_OUTPUT;
     request.arg0 = VESK_STAGE_DATA;
     request.arg1 = 0xFFFFFFFFu;
     request.arg2 = 1;
@@ -51,7 +51,7 @@ void stage_output(benchmark::State &state) {
                     copy_ramped_swapped(out, table[channel], block_size,
                                         flags == VESK_STAGE_RAMP_UP);
             }
-            header_words reply;
+            wire::header reply;
             failed |= raw_exchange(session.raw, request, wire.data(), &reply, nullptr, 0) < 0;
         },
     };

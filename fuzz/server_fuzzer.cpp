@@ -46,8 +46,8 @@ uint32_t block_size_of(const server_state &server, uint64_t id)
 
 void check_reply(const connection &c, const header &request, uint32_t block_size)
 {
-    const header reply = decode_header(c.reply_head);
-    const uint32_t status = reply.word1;
+    const header reply = wire::decode_header(c.reply_head.data());
+    const uint32_t status = reply.status;
     require(reply.magic == VESK_MAGIC, "every reply carries the magic");
     require(reply.length == c.reply_payload.size(), "the length word matches the payload");
     require(status == ordinary_status || status == VESK_STATUS_MESSAGE || status == VESK_STATUS_ERROR ||
@@ -60,10 +60,10 @@ void check_reply(const connection &c, const header &request, uint32_t block_size
     }
     if (status != VESK_STATUS_DATA)
         return;
-    if (request.word1 == VESK_CMD_LINK) {
+    if (request.command == VESK_CMD_LINK) {
         require(reply.length == request.length, "a link answers with as many bytes as it was sent");
     } else {
-        require(request.word1 == VESK_CMD_READ_INPUT, "only reads and links carry data");
+        require(request.command == VESK_CMD_READ_INPUT, "only reads and links carry data");
         const uint64_t block_bytes = 4ull * static_cast<uint64_t>(std::popcount(request.arg0)) * block_size;
         require(block_bytes != 0 && reply.length % block_bytes == 0, "reads carry whole blocks");
         require(reply.length / block_bytes <= request.arg1, "reads carry no more blocks than asked");
@@ -76,21 +76,21 @@ constexpr uint64_t read_bytes_cap = 1 << 20;
 // lowered before the server takes the header.
 struct client_slot {
     connection framing;
-    std::array<uint8_t, VESK_HEADER_BYTES> head{};
+    std::array<uint8_t, wire::header_bytes> head{};
     size_t head_bytes = 0;
 };
 
 void lower_read_count(const server_state &server, client_slot &slot)
 {
-    header head = decode_header(slot.head);
+    header head = wire::decode_header(slot.head.data());
     const uint32_t block_size = block_size_of(server, slot.framing.id);
     const uint64_t block_bytes = 4ull * static_cast<uint64_t>(std::popcount(head.arg0)) * block_size;
-    if (head.word1 != VESK_CMD_READ_INPUT || block_bytes == 0)
+    if (head.command != VESK_CMD_READ_INPUT || block_bytes == 0)
         return;
     const uint64_t most = std::max<uint64_t>(1, read_bytes_cap / block_bytes);
     if (head.arg1 > most) {
         head.arg1 = static_cast<uint32_t>(most);
-        encode_header(head, slot.head.data());
+        wire::encode_header(head, slot.head.data());
     }
 }
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "append_format.h"
+#include "format_text.h"
 #include "follower.h"
 #include "sample_buffer.h"
 

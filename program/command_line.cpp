@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <strings.h>
 
-#include "append_format.h"
+#include "format_text.h"
 #include "hardware_settings.h"
 #include "loopback_levels.h"
 #include "option_numbers.h"

@@ -5,22 +5,21 @@
 #include <cstdio>
 #include <string>
 
-#include "append_format.h"
+#include "format_text.h"
 #include "call_failure.h"
+#include "device_facts.h"
 #include "hardware_settings.h"
 
 namespace {
 
-constexpr uint32_t master_state_bits = 0xFu;
-constexpr uint32_t master_off = 0;
-constexpr uint32_t master_standby = 1;
-
-bool control(vesk_instance *instance, uint32_t code, int32_t value, const char *failure_format)
+// what: the setting named in the failure report, "vesk_control (what): ...".
+bool control(vesk_instance *instance, uint32_t code, int32_t value, const char *what)
 {
     int32_t result = vesk_control(instance, code, value);
     if (result == VESK_SUCCESS)
         return true;
-    print_call_failure(failure_format, instance, result);
+    std::printf("vesk_control (%s): ", what);
+    print_call_failure("%s: %s\n", instance, result);
     return false;
 }
 
@@ -33,16 +32,16 @@ bool create_and_connect(const run_settings &settings, run_state &run)
     }
     if (settings.connect_timeout_ms >= 0 &&
         !control(run.instance, VESK_CONTROL_CONNECT_TIMEOUT, settings.connect_timeout_ms,
-                 "vesk_control (connect timeout): %s: %s\n"))
+                 "connect timeout"))
         return false;
     if (settings.progress_timeout_ms >= 0 &&
         !control(run.instance, VESK_CONTROL_PROGRESS_TIMEOUT, settings.progress_timeout_ms,
-                 "vesk_control (progress timeout): %s: %s\n"))
+                 "progress timeout"))
         return false;
     // The library takes the block size only before connecting.
     if (!control(run.instance, VESK_CONTROL_BLOCK_SIZE,
                  static_cast<int32_t>(settings.samples_per_block),
-                 "vesk_control (samples per block): %s: %s\n"))
+                 "samples per block"))
         return false;
     int32_t code = vesk_connect(run.instance, settings.server_address);
     if (code != VESK_SUCCESS) {
@@ -53,37 +52,25 @@ bool create_and_connect(const run_settings &settings, run_state &run)
     return true;
 }
 
-// Master state for running at the sample rate; 0 when the codec has no such rate.
-uint32_t running_master_state(uint32_t sample_rate)
-{
-    switch (sample_rate) {
-    case 16000: return 2;
-    case 24000: return 3;
-    case 32000: return 4;
-    case 48000: return 5;
-    default: return 0;
-    }
-}
-
 // On Plenar-C3 hardware the set-up word always goes out before audio runs.
 setup_result apply_hardware_setup(const run_settings &settings, vesk_instance *instance,
                                   uint32_t current, uint32_t supported)
 {
     uint32_t word = (current & supported & ~settings.setup_mask) |
                     (settings.setup_value & supported & settings.setup_mask);
-    uint32_t running = running_master_state(settings.sample_rate);
+    uint32_t running = device::running_master_state(settings.sample_rate);
     if (running == 0) {
         std::printf("Sample rate must be 16000, 24000, 32000, or 48000.\n");
         return setup_result::failed;
     }
-    word = (word & ~master_state_bits) | running;
+    word = (word & ~device::master_state_bits) | running;
 
     const char *keyword = settings.master_keyword;
     if (keyword) {
         if (strcasecmp(keyword, "off") == 0) {
-            word = (word & ~master_state_bits) | master_off;
+            word = (word & ~device::master_state_bits) | device::master_off;
         } else if (strcasecmp(keyword, "standby") == 0) {
-            word = (word & ~master_state_bits) | master_standby;
+            word = (word & ~device::master_state_bits) | device::master_standby;
         } else if (strcasecmp(keyword, "run") == 0) {
             // Running at the sample rate, as set above.
         } else if (strcasecmp(keyword, "query") == 0) {
@@ -96,7 +83,7 @@ setup_result apply_hardware_setup(const run_settings &settings, vesk_instance *i
 
     std::printf("New hardware settings:     %s\n", format_hardware_settings(word, supported).c_str());
     if (!control(instance, VESK_CONTROL_HARDWARE_SETUP, static_cast<int32_t>(word),
-                 "vesk_control (setup): %s: %s\n"))
+                 "setup"))
         return setup_result::failed;
     return keyword ? setup_result::done : setup_result::ready;
 }
@@ -170,7 +157,7 @@ setup_result set_up_connection(const run_settings &settings, run_state &run)
         hardware != setup_result::ready)
         return hardware;
     if (!control(run.instance, VESK_CONTROL_SAMPLE_RATE, static_cast<int32_t>(settings.sample_rate),
-                 "vesk_control (rate): %s: %s\n"))
+                 "rate"))
         return setup_result::failed;
     uint32_t outputs = 0;
     uint32_t inputs = 0;

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "append_format.h"
+#include "format_text.h"
 
 namespace {
 

@@ -4,9 +4,12 @@
 
 #include <cstdint>
 
-constexpr int channel_table_size = 32;
-constexpr int32_t min_samples_per_block = 16;
-constexpr int32_t max_samples_per_block = 65536;
+#include "device_facts.h"
+#include "veskclient.h"
+
+constexpr int channel_table_size = device::max_channels;
+constexpr int32_t min_samples_per_block = VESK_MIN_BLOCK_SIZE;
+constexpr int32_t max_samples_per_block = VESK_MAX_BLOCK_SIZE;
 
 // A fixed private address: the device's usual place on a bench network.
 extern const char *const default_server_address;

@@ -1,6 +1,6 @@
 #include "sequence_summary.h"
 
-#include "append_format.h"
+#include "format_text.h"
 #include "loopback_levels.h"
 
 namespace {

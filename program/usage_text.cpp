@@ -1,6 +1,6 @@
 #include "usage_text.h"
 
-#include "append_format.h"
+#include "format_text.h"
 #include "loopback_levels.h"
 #include "run_settings.h"
 

@@ -1,7 +1,7 @@
 #include "capture_model.h"
 
 #include "veskclient.h"
-#include "wire_samples.h"
+#include "byte_order.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,7 +10,6 @@ namespace vesksim {
 
 namespace {
 
-constexpr uint32_t every_bit = 0xFFFFFFFFu;
 constexpr uint32_t top_24_bits = 0xFFFFFF00u;
 
 int32_t from_24(int32_t value24) {
@@ -33,7 +32,8 @@ void output_to_wire(const staged_sequence& sequence, uint32_t block_size, uint32
         const output_run run = output_run_at(sequence, block_size, channel,
                                              from_position + done, block_size - done);
         if (run.samples)
-            samples_to_wire(out + 4 * done, run.samples, run.count, keep);
+            wire::copy_to_big_endian(out + 4 * done, reinterpret_cast<const uint32_t*>(run.samples),
+                                     run.count, keep);
         else
             std::memset(out + 4 * done, 0, 4 * run.count);
         done += run.count;
@@ -80,9 +80,9 @@ void capture_block(const staged_sequence& sequence, const capture_setup& setup, 
     const int64_t start = capture_block_start(setup, played_block);
     if (setup.loopback == VESK_LOOPBACK_NONE) {
         device_under_test(sequence, setup, input, start, scratch);
-        samples_to_wire(out, scratch, n, every_bit);
+        wire::copy_to_big_endian(out, reinterpret_cast<const uint32_t*>(scratch), n);
     } else if (input < setup.outputs) {
-        const uint32_t keep = setup.loopback == VESK_LOOPBACK_I2S ? top_24_bits : every_bit;
+        const uint32_t keep = setup.loopback == VESK_LOOPBACK_I2S ? top_24_bits : wire::every_bit;
         output_to_wire(sequence, n, input, start - capture_delay(setup.loopback), keep, out);
     } else {
         std::memset(out, 0, 4 * uint64_t{n});

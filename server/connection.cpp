@@ -10,13 +10,13 @@ namespace {
 
 uint64_t request_size(const connection& c) {
     if (c.request.size() < VESK_HEADER_BYTES) return VESK_HEADER_BYTES;
-    return VESK_HEADER_BYTES + uint64_t{load_be32(c.request.data() + 24)};
+    return VESK_HEADER_BYTES + uint64_t{wire::load_be32(c.request.data() + 24)};
 }
 
 void queue_reply(connection& c, reply r) {
     r.head.magic = VESK_MAGIC;
     r.head.length = static_cast<uint32_t>(r.payload.size());
-    encode_header(r.head, c.reply_head.data());
+    wire::encode_header(r.head, c.reply_head.data());
     c.reply_payload = std::move(r.payload);
     c.reply_sent = 0;
     c.replying = true;
@@ -38,7 +38,7 @@ std::optional<header> take_bytes(server_state& server, connection& c,
     c.request.insert(c.request.end(), bytes.begin(), bytes.end());
     if (c.request.size() < VESK_HEADER_BYTES) return std::nullopt;
 
-    const header head = decode_header(c.request);
+    const header head = wire::decode_header(c.request.data());
     if (c.request.size() == VESK_HEADER_BYTES) {
         if (head.magic != VESK_MAGIC || head.length > max_request_payload) {
             c.broken = true;

@@ -18,7 +18,7 @@ namespace vesksim {
 struct connection {
     uint64_t id = 0;
     std::vector<uint8_t> request;  // header, then payload, of the request being read
-    std::array<uint8_t, 28> reply_head{};
+    std::array<uint8_t, wire::header_bytes> reply_head{};
     payload_bytes reply_payload;
     uint64_t reply_sent = 0;      // bytes of head and payload already sent
     bool replying = false;        // a reply is waiting to go out

@@ -42,7 +42,7 @@ std::optional<std::string> set_listen(sim_options& o, const std::string& text) {
 }
 
 std::optional<std::string> set_channels(uint32_t& field, const char* name, const std::string& text) {
-    const auto count = parse_unsigned(text, 32);
+    const auto count = parse_unsigned(text, device::max_channels);
     if (!count || *count < 1)
         return format_text("%s wants a channel count from 1 to 32, not '%s'", name, text.c_str());
     field = static_cast<uint32_t>(*count);

@@ -1,8 +1,9 @@
 #include "session.h"
 
+#include "device_facts.h"
 #include "format_text.h"
 #include "veskclient.h"
-#include "wire_samples.h"
+#include "byte_order.h"
 
 #include <algorithm>
 #include <bit>
@@ -18,8 +19,6 @@ constexpr uint32_t all_channels(uint32_t count) {
 // Largest DATA reply to one read; a read asking for more gets fewer blocks.
 constexpr uint64_t max_read_reply_bytes = 96ull << 20;
 
-constexpr uint32_t master_state_bits = 0x0000000F;
-
 bool is_playing(session& s, sim_clock::time_point now) {
     if (!s.play) return false;
     advance(*s.play, now);
@@ -28,9 +27,8 @@ bool is_playing(session& s, sim_clock::time_point now) {
 
 bool master_running(const device_state& device) {
     if (device.hardware != hardware_kind::c3) return true;
-    if ((device.supported_mask & master_state_bits) == 0) return true;
-    const uint32_t master = device.setup_word & master_state_bits;
-    return master >= 2 && master <= 5;
+    if ((device.supported_mask & device::master_state_bits) == 0) return true;
+    return device::is_running(device.setup_word & device::master_state_bits);
 }
 
 reply handle_connect(server_state& server, uint64_t connection, const header& request) {
@@ -59,7 +57,7 @@ reply handle_connect(server_state& server, uint64_t connection, const header& re
 reply set_sample_rate(device_state& device, uint32_t value) {
     const auto rate = static_cast<int32_t>(value);
     if (device.hardware == hardware_kind::c3) {
-        if (rate != 16000 && rate != 24000 && rate != 32000 && rate != 48000)
+        if (device::running_master_state(value) == 0)
             return error_reply(VESK_INVALID_ARGUMENT,
                                format_text("Sample rate %d Hz is not supported; choose 16000, "
                                            "24000, 32000 or 48000",
@@ -128,7 +126,8 @@ reply handle_query(server_state& server, const header& request, sim_clock::time_
 
 std::vector<int32_t> host_samples(std::span<const uint8_t> payload) {
     std::vector<int32_t> samples(payload.size() / 4);
-    samples_from_wire(samples.data(), payload.data(), samples.size());
+    wire::copy_from_big_endian(reinterpret_cast<uint32_t*>(samples.data()), payload.data(),
+                               samples.size());
     return samples;
 }
 
@@ -233,10 +232,10 @@ device_state make_device(const sim_options& options) {
 
 reply handle_request(server_state& server, uint64_t connection, const header& request,
                      std::span<const uint8_t> payload, sim_clock::time_point now) {
-    if (request.word1 == VESK_CMD_CONNECT) return handle_connect(server, connection, request);
+    if (request.command == VESK_CMD_CONNECT) return handle_connect(server, connection, request);
     if (!server.active || server.active->connection != connection)
         return error_reply(VESK_NOT_INITIALIZED, "Not connected: send CONNECT first");
-    switch (request.word1) {
+    switch (request.command) {
     case VESK_CMD_CONTROL: return handle_control(server, request, now);
     case VESK_CMD_STAGE_OUTPUT: return handle_stage(server, request, payload, now);
     case VESK_CMD_CONTROL_OUTPUT: return handle_control_output(server, request, now);
@@ -245,7 +244,7 @@ reply handle_request(server_state& server, uint64_t connection, const header& re
     case VESK_CMD_LINK: return handle_link(payload);
     default:
         return error_reply(VESK_INVALID_ARGUMENT,
-                           format_text("Unknown command %u", request.word1));
+                           format_text("Unknown command %u", request.command));
     }
 }
 

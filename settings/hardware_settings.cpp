@@ -1,5 +1,7 @@
 #include "hardware_settings.h"
 
+#include "device_facts.h"
+
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -12,7 +14,7 @@ struct settings_keyword {
     uint32_t mask_bits;
 };
 
-constexpr uint32_t master_state_bits = 0x0000000F;
+using device::master_state_bits;
 constexpr uint32_t receiver_b_bits = 0x00000F00;
 constexpr uint32_t receiver_a_bits = 0x0000F000;
 constexpr uint32_t aux_bits = 0x000F0000;

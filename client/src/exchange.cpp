@@ -1,6 +1,5 @@
 #include "exchange.h"
 
-#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -89,25 +88,19 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
     if (!is_connected(instance))
         return pre_return(instance, VESK_SERVER_STATE, "No connection to server");
 
-    uint32_t wire[7] = {htonl(VESK_MAGIC),    htonl(request.command), htonl(request.arg0),
-                        htonl(request.arg1),  htonl(request.arg2),    htonl(request.arg3),
-                        htonl(request.length)};
-    int32_t code = traffic(instance, direction::sending, instance->socket, wire, sizeof wire);
+    vesk_header sent = request;
+    sent.magic = VESK_MAGIC;
+    uint8_t head_bytes[wire::header_bytes];
+    wire::encode_header(sent, head_bytes);
+    int32_t code = traffic(instance, direction::sending, instance->socket, head_bytes, sizeof head_bytes);
     if (code == VESK_SUCCESS && request.length != 0)
         code = traffic(instance, direction::sending, instance->socket, const_cast<void *>(payload),
                        request.length);
     if (code == VESK_SUCCESS)
-        code = traffic(instance, direction::receiving, instance->socket, wire, sizeof wire);
+        code = traffic(instance, direction::receiving, instance->socket, head_bytes, sizeof head_bytes);
     if (code != VESK_SUCCESS) return closing(instance, code);
 
-    vesk_header answer;
-    answer.magic = ntohl(wire[0]);
-    answer.status = ntohl(wire[1]);
-    answer.val0 = ntohl(wire[2]);
-    answer.val1 = ntohl(wire[3]);
-    answer.val2 = ntohl(wire[4]);
-    answer.val3 = ntohl(wire[5]);
-    answer.length = ntohl(wire[6]);
+    const vesk_header answer = wire::decode_header(head_bytes);
     if (answer.magic != VESK_MAGIC)
         return closing(instance, pre_return(instance, VESK_NETWORK_ERROR,
                                             "Received corrupted response from audio device"));

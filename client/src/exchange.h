@@ -4,35 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "frame.h"
 #include "instance.h"
 #include "readiness.h"
 
-// The 28-byte header of requests and replies, here in host order.
-struct vesk_header {
-    uint32_t magic;
-    union {
-        uint32_t command;  // request
-        uint32_t status;   // reply
-    };
-    union {
-        uint32_t arg0;
-        uint32_t val0;
-    };
-    union {
-        uint32_t arg1;
-        uint32_t val1;
-    };
-    union {
-        uint32_t arg2;
-        uint32_t val2;
-    };
-    union {
-        uint32_t arg3;
-        uint32_t val3;
-    };
-    uint32_t length;
-};
-static_assert(sizeof(vesk_header) == VESK_HEADER_BYTES);
+// The header of requests and replies, in host order.
+using vesk_header = wire::header;
 
 // Moves length bytes one way under one progress time-out budget. 0, or -3
 // with the text set; only a failed wait closes the connection.

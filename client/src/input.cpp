@@ -56,9 +56,9 @@ extern "C" int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mas
     *block_count = blocks;
     auto *words = reinterpret_cast<uint32_t *>(buffer);
     if (flags & VESK_INPUT_24BIT)
-        from_big_endian_24bit(words, received / 4);
+        wire::from_big_endian_24bit(words, received / 4);
     else
-        from_big_endian(words, received / 4);
+        wire::from_big_endian(words, received / 4);
     if (tag != nullptr) *tag = reply.val1;
     if (sequence != nullptr) *sequence = reply.val2;
     return pre_return(instance, VESK_SUCCESS, "Returned %d blocks (tag 0x%08X, sequence %d)",

@@ -62,9 +62,9 @@ extern "C" int32_t vesk_stage_output(vesk_instance *instance, uint32_t flags,
                     std::memcpy(next, block, block_words * sizeof *next);
                     apply_ramp(reinterpret_cast<int32_t *>(next), block_words,
                                flags & VESK_STAGE_RAMP_UP);
-                    to_big_endian(next, block_words);
+                    wire::to_big_endian(next, block_words);
                 } else {
-                    copy_to_big_endian(next, block, block_words);
+                    wire::copy_to_big_endian(next, block, block_words);
                 }
                 next += block_words;
             }

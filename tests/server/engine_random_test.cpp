@@ -39,7 +39,7 @@ TEST(Engine, AnswersEveryRandomRequestWithOneWellFormedReply) {
                                         static_cast<uint32_t>(random() % 600)};
             head.length = lengths[random() % 3];
             std::vector<uint8_t> bytes(28 + head.length);
-            encode_header(head, bytes.data());
+            wire::encode_header(head, bytes.data());
             for (size_t b = 28; b < bytes.size(); ++b) bytes[b] = static_cast<uint8_t>(random());
 
             now += std::chrono::milliseconds(random() % 20);
@@ -55,12 +55,12 @@ TEST(Engine, AnswersEveryRandomRequestWithOneWellFormedReply) {
             ASSERT_EQ(offset, bytes.size());
             ASSERT_TRUE(answered) << i;
             const auto pieces = unsent_reply(c);
-            const header reply = decode_header(pieces[0]);
+            const header reply = wire::decode_header(pieces[0].data());
             ASSERT_EQ(reply.magic, VESK_MAGIC);
             ASSERT_EQ(reply.length, c.reply_payload.size());
-            if (reply.word1 == VESK_STATUS_DATA && head.word1 == VESK_CMD_READ_INPUT) ++data_replies;
-            if (reply.word1 == 0 && head.word1 == VESK_CMD_CONTROL_OUTPUT) ++controls;
-            ASSERT_FALSE(reply_progress(c, 28 + reply.length) && reply.word1 != VESK_STATUS_ERROR);
+            if (reply.status == VESK_STATUS_DATA && head.command == VESK_CMD_READ_INPUT) ++data_replies;
+            if (reply.status == 0 && head.command == VESK_CMD_CONTROL_OUTPUT) ++controls;
+            ASSERT_FALSE(reply_progress(c, 28 + reply.length) && reply.status != VESK_STATUS_ERROR);
             if (c.close_after_reply) {  // a refused second client: start afresh
                 end_connection(server, c.id);
                 c = connection{};

@@ -1,11 +1,6 @@
 #include "built_program.h"
 
-#include <cstdlib>
-
-std::string built_program(const char *variable)
+std::string built_program(const char *program)
 {
-    const char *path = std::getenv(variable);
-    if (path && *path)
-        return path;
-    return std::string(variable) == "VESKSIM" ? VESK_BUILT_VESKSIM : VESK_BUILT_VESKPLAY;
+    return std::string(program) == "VESKSIM" ? VESK_BUILT_VESKSIM : VESK_BUILT_VESKPLAY;
 }

@@ -3,6 +3,5 @@
 
 #include <string>
 
-// Path of a built program: the environment variable (VESKPLAY, VESKSIM) when
-// set, else the one this build made.
-std::string built_program(const char *variable);
+// Path of a program this build made: "VESKPLAY" or "VESKSIM".
+std::string built_program(const char *program);

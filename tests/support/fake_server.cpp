@@ -1,6 +1,5 @@
 #include "fake_server.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -17,30 +16,12 @@
 #include <stdexcept>
 #include <thread>
 
-namespace fake {
+#include "byte_order.h"
 
-namespace {
+namespace fake {
 
 // A request longer than this is not one our clients send; the server hangs up.
 constexpr uint32_t largest_request_payload = 256u << 20;
-
-void put_word(uint8_t *at, uint32_t word) {
-    at[0] = static_cast<uint8_t>(word >> 24);
-    at[1] = static_cast<uint8_t>(word >> 16);
-    at[2] = static_cast<uint8_t>(word >> 8);
-    at[3] = static_cast<uint8_t>(word);
-}
-
-uint32_t get_word(const uint8_t *at) {
-    return (uint32_t{at[0]} << 24) | (uint32_t{at[1]} << 16) | (uint32_t{at[2]} << 8) |
-           uint32_t{at[3]};
-}
-
-std::vector<uint8_t> text_bytes(std::string_view text) {
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-}  // namespace
 
 struct server_state {
     int listen_fd = -1;
@@ -57,18 +38,13 @@ struct server_state {
 
 namespace {
 
-enum class io { done, closed, stopped };
-
-// Waits for events on fd, or for stop().
-io wait_for(server_state &s, int fd, short events) {
+// Waits for events on fd; false when stop() came first or the wait failed.
+bool wait_for(server_state &s, int fd, short events) {
     pollfd fds[2] = {{fd, events, 0}, {s.stop_pipe[0], POLLIN, 0}};
-    for (;;) {
-        int n = poll(fds, 2, -1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return io::closed;
-        if (fds[1].revents != 0) return io::stopped;
-        return io::done;
-    }
+    int n;
+    do n = poll(fds, 2, -1);
+    while (n < 0 && errno == EINTR);
+    return n > 0 && fds[1].revents == 0;
 }
 
 // False when stop() came first.
@@ -81,44 +57,17 @@ bool pause_for(server_state &s, std::chrono::milliseconds duration) {
     return n == 0;
 }
 
-io receive_all(server_state &s, int fd, uint8_t *buffer, std::size_t length) {
+// Moves length bytes one way; false when the peer closed or stop() came.
+bool transfer(server_state &s, int fd, bool sending, uint8_t *buffer, std::size_t length) {
     while (length > 0) {
-        io waited = wait_for(s, fd, POLLIN);
-        if (waited != io::done) return waited;
-        ssize_t n = recv(fd, buffer, length, 0);
+        if (!wait_for(s, fd, sending ? POLLOUT : POLLIN)) return false;
+        ssize_t n = sending ? send(fd, buffer, length, MSG_NOSIGNAL) : recv(fd, buffer, length, 0);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (n <= 0) return io::closed;
+        if (n <= 0) return false;
         buffer += n;
         length -= static_cast<std::size_t>(n);
     }
-    return io::done;
-}
-
-io send_all(server_state &s, int fd, const uint8_t *buffer, std::size_t length) {
-    while (length > 0) {
-        io waited = wait_for(s, fd, POLLOUT);
-        if (waited != io::done) return waited;
-        ssize_t n = send(fd, buffer, length, MSG_NOSIGNAL);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (n <= 0) return io::closed;
-        buffer += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return io::done;
-}
-
-std::vector<uint8_t> reply_bytes(const reply &r) {
-    std::vector<uint8_t> bytes(VESK_HEADER_BYTES + r.payload.size());
-    const uint32_t words[7] = {r.magic,
-                               r.status,
-                               r.val0,
-                               r.val1,
-                               r.val2,
-                               r.val3,
-                               r.length.value_or(static_cast<uint32_t>(r.payload.size()))};
-    for (int i = 0; i < 7; ++i) put_word(&bytes[4 * i], words[i]);
-    std::copy(r.payload.begin(), r.payload.end(), bytes.begin() + VESK_HEADER_BYTES);
-    return bytes;
+    return true;
 }
 
 // False when the connection is to end.
@@ -128,32 +77,28 @@ bool answer(server_state &s, int fd, const reply &r) {
         const uint8_t mark = '!';
         if (send(fd, &mark, 1, MSG_OOB | MSG_NOSIGNAL) != 1) return false;
     }
-    std::vector<uint8_t> bytes = reply_bytes(r);
+    std::vector<uint8_t> bytes(wire::header_bytes + r.payload.size());
+    wire::header head = r.head;
+    head.length = r.length.value_or(static_cast<uint32_t>(r.payload.size()));
+    wire::encode_header(head, bytes.data());
+    std::copy(r.payload.begin(), r.payload.end(), bytes.begin() + wire::header_bytes);
     std::size_t piece = r.piece == 0 ? bytes.size() : r.piece;
     for (std::size_t at = 0; at < bytes.size(); at += piece) {
         if (at != 0 && !pause_for(s, r.pause)) return false;
-        std::size_t n = std::min(piece, bytes.size() - at);
-        if (send_all(s, fd, bytes.data() + at, n) != io::done) return false;
+        if (!transfer(s, fd, true, bytes.data() + at, std::min(piece, bytes.size() - at)))
+            return false;
     }
-    return !r.close_after;
+    return true;
 }
 
 void serve_connection(server_state &s, int fd, int index) {
     for (;;) {
-        uint8_t header[VESK_HEADER_BYTES];
-        if (receive_all(s, fd, header, sizeof header) != io::done) return;
-        request r;
-        r.magic = get_word(header);
-        r.command = get_word(header + 4);
-        r.arg0 = get_word(header + 8);
-        r.arg1 = get_word(header + 12);
-        r.arg2 = get_word(header + 16);
-        r.arg3 = get_word(header + 20);
-        r.length = get_word(header + 24);
-        r.connection = index;
+        uint8_t head[wire::header_bytes];
+        if (!transfer(s, fd, false, head, sizeof head)) return;
+        request r{wire::decode_header(head), {}, index};
         if (r.length > largest_request_payload) return;
         r.payload.resize(r.length);
-        if (r.length != 0 && receive_all(s, fd, r.payload.data(), r.length) != io::done) return;
+        if (!transfer(s, fd, false, r.payload.data(), r.length)) return;
 
         script respond;
         {
@@ -164,20 +109,22 @@ void serve_connection(server_state &s, int fd, int index) {
         s.recorded_changed.notify_all();
 
         reply answer_to = respond(r);
-        if (answer_to.kind == reply_kind::hang_up) return;
-        if (answer_to.kind == reply_kind::reset) {
+        switch (answer_to.kind) {
+        case reply_kind::hang_up: return;
+        case reply_kind::reset: {
             linger abort_close{1, 0};
             setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort_close, sizeof abort_close);
             return;
         }
-        if (answer_to.kind == reply_kind::silence) continue;
-        if (!answer(s, fd, answer_to)) return;
+        case reply_kind::silence: continue;
+        case reply_kind::answer:
+            if (!answer(s, fd, answer_to)) return;
+        }
     }
 }
 
 void run(server_state &s) {
-    while (!s.stopping) {
-        if (wait_for(s, s.listen_fd, POLLIN) != io::done) return;
+    while (!s.stopping && wait_for(s, s.listen_fd, POLLIN)) {
         int fd = accept4(s.listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         int one = 1;
@@ -192,56 +139,46 @@ void run(server_state &s) {
     }
 }
 
+reply with_status(uint32_t status, uint32_t val0, std::vector<uint8_t> payload) {
+    reply r;
+    r.head.status = status;
+    r.head.val0 = val0;
+    r.payload = std::move(payload);
+    return r;
+}
+
+reply of_kind(reply_kind kind) {
+    reply r;
+    r.kind = kind;
+    return r;
+}
+
 }  // namespace
 
 reply ordinary(uint32_t val0, uint32_t val1, uint32_t val2, uint32_t val3) {
     reply r;
-    r.val0 = val0;
-    r.val1 = val1;
-    r.val2 = val2;
-    r.val3 = val3;
+    r.head = {VESK_MAGIC, 0, val0, val1, val2, val3, 0};
     return r;
 }
 
 reply message(std::string_view text) {
-    reply r;
-    r.status = VESK_STATUS_MESSAGE;
-    r.payload = text_bytes(text);
-    return r;
+    return with_status(VESK_STATUS_MESSAGE, 0, {text.begin(), text.end()});
 }
 
 reply error(int32_t code, std::string_view text) {
-    reply r;
-    r.status = VESK_STATUS_ERROR;
-    r.val0 = static_cast<uint32_t>(code);
-    r.payload = text_bytes(text);
-    return r;
+    return with_status(VESK_STATUS_ERROR, static_cast<uint32_t>(code), {text.begin(), text.end()});
 }
 
 reply data(std::vector<uint8_t> bytes, uint32_t val0, uint32_t val1, uint32_t val2) {
     reply r = ordinary(val0, val1, val2);
-    r.status = VESK_STATUS_DATA;
+    r.head.status = VESK_STATUS_DATA;
     r.payload = std::move(bytes);
     return r;
 }
 
-reply hang_up() {
-    reply r;
-    r.kind = reply_kind::hang_up;
-    return r;
-}
-
-reply silence() {
-    reply r;
-    r.kind = reply_kind::silence;
-    return r;
-}
-
-reply reset() {
-    reply r;
-    r.kind = reply_kind::reset;
-    return r;
-}
+reply hang_up() { return of_kind(reply_kind::hang_up); }
+reply silence() { return of_kind(reply_kind::silence); }
+reply reset() { return of_kind(reply_kind::reset); }
 
 reply late(reply r, std::chrono::milliseconds delay) {
     r.delay = delay;
@@ -255,7 +192,7 @@ reply trickled(reply r, std::size_t piece, std::chrono::milliseconds pause) {
 }
 
 reply with_magic(reply r, uint32_t magic) {
-    r.magic = magic;
+    r.head.magic = magic;
     return r;
 }
 
@@ -266,11 +203,6 @@ reply with_length(reply r, uint32_t claimed_length) {
 
 reply urgent(reply r) {
     r.urgent = true;
-    return r;
-}
-
-reply then_close(reply r) {
-    r.close_after = true;
     return r;
 }
 
@@ -287,26 +219,25 @@ script in_order(std::vector<reply> replies) {
 
 std::vector<uint8_t> big_endian_words(const std::vector<uint32_t> &words) {
     std::vector<uint8_t> bytes(4 * words.size());
-    for (std::size_t i = 0; i < words.size(); ++i) put_word(&bytes[4 * i], words[i]);
+    wire::copy_to_big_endian(bytes.data(), words.data(), words.size());
     return bytes;
 }
 
 uint32_t payload_word(const request &r, std::size_t index) {
     if (4 * index + 4 > r.payload.size()) throw std::out_of_range("payload_word");
-    return get_word(&r.payload[4 * index]);
+    return wire::load_be32(&r.payload[4 * index]);
 }
 
 server::server(script s) : state(std::make_unique<server_state>()) {
     state->current_script = std::move(s);
     if (pipe2(state->stop_pipe, O_CLOEXEC) != 0) throw std::runtime_error("fake server: pipe");
     state->listen_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (state->listen_fd < 0) throw std::runtime_error("fake server: socket");
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    where.sin_port = 0;
     socklen_t size = sizeof where;
-    if (bind(state->listen_fd, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 ||
+    if (state->listen_fd < 0 ||
+        bind(state->listen_fd, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 ||
         listen(state->listen_fd, 8) != 0 ||
         getsockname(state->listen_fd, reinterpret_cast<sockaddr *>(&where), &size) != 0)
         throw std::runtime_error(std::string("fake server: ") + std::strerror(errno));
@@ -315,18 +246,13 @@ server::server(script s) : state(std::make_unique<server_state>()) {
 }
 
 server::~server() {
-    stop();
-    close(state->listen_fd);
-    close(state->stop_pipe[0]);
-    close(state->stop_pipe[1]);
-}
-
-void server::stop() {
-    if (!state->worker.joinable()) return;
     state->stopping = true;
     const char wake = 1;
     (void)!write(state->stop_pipe[1], &wake, 1);
     state->worker.join();
+    close(state->listen_fd);
+    close(state->stop_pipe[0]);
+    close(state->stop_pipe[1]);
 }
 
 uint16_t server::port() const { return state->port; }

@@ -22,7 +22,7 @@
 // header, urgent() puts an out-of-band byte before it, hang_up() closes the
 // connection instead of answering, reset() does so abortively (the peer sees
 // ECONNRESET) and silence() never answers.
-// The destructor (or stop()) ends every wait at once.
+// The destructor ends every wait at once.
 #pragma once
 
 #include <chrono>
@@ -35,15 +35,13 @@
 #include <string_view>
 #include <vector>
 
+#include "frame.h"
 #include "veskclient.h"
 
 namespace fake {
 
-struct request {
-    uint32_t magic = 0;
-    uint32_t command = 0;
-    uint32_t arg0 = 0, arg1 = 0, arg2 = 0, arg3 = 0;
-    uint32_t length = 0;
+// A request as received: the header in host order and its payload.
+struct request : wire::header {
     std::vector<uint8_t> payload;
     int connection = 0;  // 0 for the first accepted connection, then 1, 2, ...
 };
@@ -52,16 +50,13 @@ enum class reply_kind { answer, hang_up, silence, reset };
 
 struct reply {
     reply_kind kind = reply_kind::answer;
-    uint32_t magic = VESK_MAGIC;
-    uint32_t status = 0;
-    uint32_t val0 = 0, val1 = 0, val2 = 0, val3 = 0;
+    wire::header head{VESK_MAGIC, 0, 0, 0, 0, 0, 0};
     std::optional<uint32_t> length;  // header length word; payload size when unset
     std::vector<uint8_t> payload;
     std::chrono::milliseconds delay{0};  // before the first byte
     std::size_t piece = 0;               // when not 0, send this many bytes at a time
     std::chrono::milliseconds pause{0};  // between two pieces
     bool urgent = false;                 // one out-of-band byte before the reply
-    bool close_after = false;            // hang up once the reply is sent
 };
 
 using script = std::function<reply(const request &)>;
@@ -81,7 +76,6 @@ reply trickled(reply r, std::size_t piece, std::chrono::milliseconds pause);
 reply with_magic(reply r, uint32_t magic);
 reply with_length(reply r, uint32_t claimed_length);
 reply urgent(reply r);
-reply then_close(reply r);
 
 // Scripts.
 reply answer_ordinary(const request &);
@@ -107,7 +101,6 @@ struct server {
     int connections() const;  // accepted so far
     // Waits until at least count requests are recorded; false on time-out.
     bool wait_for_requests(std::size_t count, std::chrono::milliseconds timeout) const;
-    void stop();
 
 private:
     std::unique_ptr<server_state> state;

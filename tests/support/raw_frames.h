@@ -1,0 +1,27 @@
+// Raw frames on a plain blocking socket to 127.0.0.1, for what the library
+// would never send. Every receive gives up after five seconds.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct raw_reply {
+    uint32_t magic = 0, status = 0, val0 = 0, val1 = 0, val2 = 0, val3 = 0;
+    std::vector<uint8_t> payload;
+    std::string text() const { return {payload.begin(), payload.end()}; }
+};
+
+int raw_connect(uint16_t port);  // the socket, or -1
+bool raw_send_bytes(int fd, const std::vector<uint8_t> &bytes);
+std::vector<uint8_t> frame(uint32_t magic, uint32_t command, uint32_t arg0, uint32_t arg1,
+                           uint32_t arg2, uint32_t arg3, uint32_t length,
+                           const std::vector<uint8_t> &payload = {});
+std::optional<raw_reply> raw_receive(int fd);
+// Sends one request with the right magic and length; its reply.
+std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0 = 0,
+                                      uint32_t arg1 = 0, uint32_t arg2 = 0, uint32_t arg3 = 0,
+                                      const std::vector<uint8_t> &payload = {});
+// True when the peer closes the connection within a few seconds.
+bool closed_by_peer(int fd);
