@@ -61,13 +61,13 @@ run_end connect_stage_and_transfer(run_settings &settings, run_state &run)
 
 int main(int argc, char **argv)
 {
-    setup_follower();
     run_settings settings;
     std::string parse_output;
     command_line_result parsed = parse_command_line(argc, argv, settings, parse_output);
     std::fputs(parse_output.c_str(), stdout);
     if (!parsed.proceed)
         return finish(parsed.exit_status);
+    setup_follower(settings.sample_rate);
     start_catching_interrupts();
 
     run_state run;
