@@ -103,7 +103,7 @@ outcome check_port(const char *word, const char *address, std::string &output)
         return outcome::applied;
     word_number port = decimal_number(colon + 1);
     if (!port.whole || port.too_wide)
-        return failure(output, "\"%s\" isn't a valid number for %s.\n", colon + 1, word);
+        return not_a_number(output, word, colon + 1);
     return outcome::applied;
 }
 
