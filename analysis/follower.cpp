@@ -5,8 +5,6 @@
 
 namespace {
 
-// Lock is reported at this fixed rate, whatever rate the run uses.
-constexpr double lock_rate_hz = 48000.0;
 constexpr int64_t lock_spread = 4;
 constexpr int ring_size = 4;
 constexpr int history_size = 3;
@@ -14,6 +12,7 @@ constexpr int history_size = 3;
 // Positions are 64-bit so that they never wrap within any realistic run;
 // 0 in the ring marks a slot not yet filled.
 struct follower_state {
+    double sample_rate_hz = 48000.0;  // the run's, which turns periods into a frequency
     uint64_t absolute_sample = 0;
     int64_t rising_zero[ring_size] = {};
     int next_rising_zero = 0;  // the slot written next, which holds the oldest crossing
@@ -69,7 +68,7 @@ std::string follower_line(const interval_summary &intervals)
     if (intervals.count == ring_size - 1 && intervals.maximum - intervals.minimum <= lock_spread) {
         double mean_period = static_cast<double>(intervals.sum) / intervals.count;
         std::snprintf(line, sizeof line, "input locked at %f Hz, %u%% of full scale (0x%08X to 0x%08X)\n",
-                      1.0 / (mean_period / lock_rate_hz), percent, lowest, highest);
+                      1.0 / (mean_period / follower.sample_rate_hz), percent, lowest, highest);
     } else {
         std::snprintf(line, sizeof line,
                       "input unlocked (%d intervals, %lld..%lld), %u%% of full scale (0x%08X to 0x%08X)\n",
@@ -99,7 +98,11 @@ void record_crossing()
 
 }  // namespace
 
-void setup_follower() { follower = follower_state{}; }
+void setup_follower(uint32_t sample_rate)
+{
+    follower = follower_state{};
+    follower.sample_rate_hz = sample_rate;
+}
 
 void analyze_block(int32_t n, const int32_t *samples)
 {

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-// Resets the follower; called once before any block is analysed.
-void setup_follower();
+// Resets the follower for a run at the given sample rate; called once before
+// any block is analysed.
+void setup_follower(uint32_t sample_rate);
 // Examines one block of n samples and prints a line on standard output after
 // each rising zero crossing that has an earlier one to measure against.
 void analyze_block(int32_t n, const int32_t *samples);

@@ -1,9 +1,13 @@
+#include <ctime>
+
 #include "follower.h"
 #include "millisecond_clock.h"
 
 namespace {
 
-timeval first_tick_call{};  // seconds stay 0 until the first call
+// The monotonic clock: a step of the wall clock cannot move an early stop.
+bool started = false;
+timeval first_tick_call{};
 
 }  // namespace
 
@@ -17,9 +21,12 @@ uint32_t milliseconds_between(const timeval &from, const timeval &to)
 
 uint32_t tick()
 {
-    timeval now{};
-    gettimeofday(&now, nullptr);
-    if (first_tick_call.tv_sec == 0)
+    timespec clock{};
+    clock_gettime(CLOCK_MONOTONIC, &clock);
+    timeval now{clock.tv_sec, static_cast<suseconds_t>(clock.tv_nsec / 1000)};
+    if (!started) {
         first_tick_call = now;
+        started = true;
+    }
     return milliseconds_between(first_tick_call, now);
 }

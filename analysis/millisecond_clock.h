@@ -4,5 +4,5 @@
 #include <cstdint>
 #include <sys/time.h>
 
-// Milliseconds from one time of day to a later one, wrapping after 2^32 ms.
+// Milliseconds from one time to a later one, wrapping after 2^32 ms.
 uint32_t milliseconds_between(const timeval &from, const timeval &to);

@@ -1,8 +1,9 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdarg>
-#include <cstdlib>
+#include <cstring>
 #include <strings.h>
 
 #include "format_text.h"
@@ -15,12 +16,11 @@ const char *const default_server_address = "192.168.7.2:1024";
 
 namespace {
 
-// The frequency limit and the rate its message names stay fixed whatever -k says.
-constexpr int32_t max_frequency_hz = 24000;
-constexpr int32_t frequency_message_rate = 48000;
+// The sine stays within half the run's sample rate, and never above 24000 Hz.
+constexpr uint32_t highest_limiting_rate = 48000;
 constexpr int32_t min_stop_ms = 100;
 
-enum class outcome { no_match, applied, failed, usage, version };
+enum class outcome { no_match, applied, failed, help, version };
 
 bool named(const char *name, const char *option) { return strcasecmp(name, option) == 0; }
 
@@ -29,8 +29,13 @@ bool begins_with_letter(const char *name, char letter)
     return std::tolower(static_cast<unsigned char>(name[0])) == letter;
 }
 
-// Read from the word's third character on; negative numbers become too large to be a channel.
-uint32_t channel_of(const char *word) { return static_cast<uint32_t>(decimal_number(word + 2)); }
+// Read from the word's third character on as far as it is a number; negative
+// and too wide numbers are out of range.
+uint32_t channel_of(const char *word)
+{
+    word_number number = decimal_number(word + 2);
+    return number.too_wide || number.value < 0 ? UINT32_MAX : static_cast<uint32_t>(number.value);
+}
 
 bool channel_in_range(uint32_t channel) { return channel < static_cast<uint32_t>(channel_table_size); }
 
@@ -49,6 +54,57 @@ __attribute__((format(printf, 2, 3))) outcome failure(std::string &output, const
     append_format_list(output, format, arguments);
     va_end(arguments);
     return outcome::failed;
+}
+
+// A value word that looks like an option is most likely a forgotten value.
+bool looks_like_option(const char *text)
+{
+    return text[0] == '\0' || ((text[0] == '-' || text[0] == '/') && !std::isdigit(static_cast<unsigned char>(text[1])));
+}
+
+outcome not_a_number(std::string &output, const char *word, const char *argument)
+{
+    if (looks_like_option(argument))
+        return failure(output, "Missing value for %s.\n", word);
+    return failure(output, "\"%s\" isn't a valid number for %s.\n", argument, word);
+}
+
+// A whole number word within lowest..highest, or a failure line.
+outcome whole_number(const char *word, const char *argument, const word_number &number, int64_t lowest,
+                     int64_t highest, std::string &output)
+{
+    if (!number.whole || number.too_wide || number.value < lowest || number.value > highest)
+        return not_a_number(output, word, argument);
+    return outcome::applied;
+}
+
+bool takes_integer(const char *name)
+{
+    for (const char *option : {"k", "q", "qq", "e", "b", "f", "s", "d", "j"})
+        if (named(name, option))
+            return true;
+    return false;
+}
+
+outcome check_frequency(int32_t hz, uint32_t sample_rate, std::string &output)
+{
+    uint32_t limiting_rate = std::min(sample_rate, highest_limiting_rate);
+    if (2 * static_cast<int64_t>(hz) > limiting_rate)
+        return failure(output, "%d Hz is too high for the %u Hz sample rate.\n", hz, limiting_rate);
+    return outcome::applied;
+}
+
+// The port after the colon of -a, when there is one, must be a whole number;
+// the rest of the address is the library's to check.
+outcome check_port(const char *word, const char *address, std::string &output)
+{
+    const char *colon = std::strchr(address, ':');
+    if (!colon || colon[1] == '\0')
+        return outcome::applied;
+    word_number port = decimal_number(colon + 1);
+    if (!port.whole || port.too_wide)
+        return not_a_number(output, word, colon + 1);
+    return outcome::applied;
 }
 
 // The channel of a -c, -u or -r word, or -1 after reporting a bad channel or file name.
@@ -70,7 +126,15 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
                                    std::string &output)
 {
     const char *name = word + 1;
-    const int32_t number = number_in_any_base(argument);
+    int32_t number = 0;
+    if (takes_integer(name)) {
+        // -d takes a mask, which may be written signed or unsigned.
+        word_number read = number_in_any_base(argument);
+        int64_t highest = named(name, "d") ? UINT32_MAX : INT32_MAX;
+        if (whole_number(word, argument, read, INT32_MIN, highest, output) == outcome::failed)
+            return outcome::failed;
+        number = static_cast<int32_t>(static_cast<uint32_t>(read.value));
+    }
 
     if (named(name, "k")) {
         if (number < 0)
@@ -93,25 +157,32 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
     } else if (named(name, "f")) {
         if (number < 1)
             return failure(output, "Frequency must be a positive nonzero integer value in Hz.\n");
-        if (number > max_frequency_hz)
-            return failure(output, "%d Hz is too high for the %d Hz sample rate.\n", number, frequency_message_rate);
+        // -k may still follow: the parse checks the frequency again at its end.
+        if (check_frequency(number, settings.sample_rate, output) == outcome::failed)
+            return outcome::failed;
         settings.frequency_hz = number;
     } else if (named(name, "m")) {
-        double amplitude = std::strtod(argument, nullptr);
+        double amplitude = 0;
+        if (!whole_real_number(argument, amplitude))
+            return not_a_number(output, word, argument);
         if (!within(amplitude, 0.0, 1.0))
             return failure(output, "Amplitude must be between 0.0 and 1.0\n");
         settings.amplitude = amplitude;
     } else if (named(name, "td")) {
-        double level = std::strtod(argument, nullptr);
+        double level = 0;
+        if (!whole_real_number(argument, level))
+            return not_a_number(output, word, argument);
         if (!within(level, -1.0, 1.0))
             return failure(output, "Level must be between -1.0 and 1.0\n");
         settings.amplitude = level;
         settings.dc_level = true;
     } else if (named(name, "ts")) {
-        int32_t stop_ms = decimal_number(argument);
-        if (stop_ms < min_stop_ms)
+        word_number stop_ms = decimal_number(argument);
+        if (whole_number(word, argument, stop_ms, INT32_MIN, INT32_MAX, output) == outcome::failed)
+            return outcome::failed;
+        if (stop_ms.value < min_stop_ms)
             return failure(output, "millisecond count for ts must be at least 100\n");
-        settings.stop_ms = static_cast<uint32_t>(stop_ms);
+        settings.stop_ms = static_cast<uint32_t>(stop_ms.value);
         append_format(output, "stop_ms = %u\n", settings.stop_ms);
     } else if (named(name, "s")) {
         if (number < min_samples_per_block || number > max_samples_per_block)
@@ -130,6 +201,8 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
             return failure(output, "Unrecognized loopback \"%s\".\n", argument);
         settings.loopback = level->value;
     } else if (named(name, "a")) {
+        if (check_port(word, argument, output) == outcome::failed)
+            return outcome::failed;
         settings.server_address = argument;
     } else if (begins_with_letter(name, 'r')) {
         int32_t channel = channel_for_file(word, argument, "Playback (/R)", output);
@@ -161,8 +234,8 @@ outcome apply_option_without_argument(const char *word, run_settings &settings, 
 {
     const char *name = word + 1;
 
-    if (named(name, "h")) {
-        return outcome::usage;
+    if (named(name, "h") || named(name, "?")) {
+        return outcome::help;
     } else if (named(name, "tf")) {
         settings.framing_pattern = true;
     } else if (named(name, "tu")) {
@@ -200,6 +273,8 @@ outcome apply_option_without_argument(const char *word, run_settings &settings, 
 command_line_result parse_command_line(int argc, const char *const *argv, run_settings &settings,
                                        std::string &output)
 {
+    bool frequency_given = false;
+    outcome result = outcome::no_match;
     int index = 1;
     while (index < argc) {
         // Words that are not options stop the parse: there are no positional arguments.
@@ -207,10 +282,11 @@ command_line_result parse_command_line(int argc, const char *const *argv, run_se
         if (word[0] != '-' && word[0] != '/')
             break;
 
-        outcome result = outcome::no_match;
+        result = outcome::no_match;
         if (index + 1 < argc)
             result = apply_option_with_argument(word, argv[index + 1], settings, output);
         if (result == outcome::applied) {
+            frequency_given = frequency_given || named(word + 1, "f");
             index += 2;
             continue;
         }
@@ -228,8 +304,13 @@ command_line_result parse_command_line(int argc, const char *const *argv, run_se
         }
         break;
     }
-    if (index == argc)
+    if (index == argc) {
+        if (frequency_given &&
+            check_frequency(settings.frequency_hz, settings.sample_rate, output) == outcome::failed)
+            return {false, 1};
         return {true, 0};
+    }
+    // Help asked for is a success; an unknown word or a missing argument is not.
     output += usage_text();
-    return {false, 0};
+    return {false, result == outcome::help ? 0 : 1};
 }

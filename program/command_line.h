@@ -8,7 +8,7 @@
 
 struct command_line_result {
     bool proceed;     // true: the run goes on with the settings
-    int exit_status;  // when not proceeding: 0 for usage and version, 1 for a bad value
+    int exit_status;  // when not proceeding: 0 for help and version, 1 for a refused command line
 };
 
 // argv[0] is the program name; the words after it are read. Everything the

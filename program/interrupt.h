@@ -4,8 +4,8 @@
 // by the same signal so that a calling shell knows it was interrupted.
 //
 // The signals are received on a thread of their own that does nothing else:
-// the library counts a wait cut short by a signal as a broken connection,
-// so the run's thread keeps them blocked and its waits are never cut short.
+// the run's thread keeps them blocked, so its sleeps and waits are never cut
+// short, and the receiver sees each signal at once.
 // A second signal, of either kind, finds its default action and ends the
 // process at once. A signal the caller has ignored stays ignored.
 #pragma once

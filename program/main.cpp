@@ -76,7 +76,6 @@ run_end connect_stage_and_transfer(run_settings &settings, run_state &run)
 
 int main(int argc, char **argv)
 {
-    setup_follower();
     run_settings settings;
     std::string parse_output;
     command_line_result parsed = parse_command_line(argc, argv, settings, parse_output);
@@ -88,6 +87,7 @@ int main(int argc, char **argv)
         std::fputs(clash.c_str(), stdout);
         return finish(static_cast<int>(run_end::refused));
     }
+    setup_follower(settings.sample_rate);
     start_catching_interrupts();
 
     run_state run;

@@ -1,8 +1,11 @@
 #include "option_numbers.h"
 
 #include <cctype>
+#include <cstdlib>
 
 namespace {
+
+constexpr uint64_t widest_32_bit_magnitude = 0xFFFFFFFFu;
 
 int digit_value(unsigned char c)
 {
@@ -15,12 +18,17 @@ int digit_value(unsigned char c)
     return 99;
 }
 
-// base 0 picks the base from the prefix.
-int32_t read_number(const char *word, unsigned base)
+const unsigned char *skip_space(const unsigned char *p)
 {
-    auto p = reinterpret_cast<const unsigned char *>(word);
     while (std::isspace(*p))
         ++p;
+    return p;
+}
+
+// base 0 picks the base from the prefix.
+word_number read_number(const char *word, unsigned base)
+{
+    auto p = skip_space(reinterpret_cast<const unsigned char *>(word));
     bool negative = false;
     if (*p == '+' || *p == '-')
         negative = *p++ == '-';
@@ -32,17 +40,28 @@ int32_t read_number(const char *word, unsigned base)
             base = p[0] == '0' ? 8 : 10;
         }
     }
-    // Unsigned arithmetic wraps, which keeps exactly the low 32 bits however long the number is.
-    uint32_t value = 0;
+    // The magnitude stops growing once it is too wide, so no length of digits can wrap it.
+    uint64_t magnitude = 0;
+    const unsigned char *digits = p;
     for (int digit; (digit = digit_value(*p)) < static_cast<int>(base); ++p)
-        value = value * base + static_cast<uint32_t>(digit);
-    if (negative)
-        value = 0u - value;
-    return static_cast<int32_t>(value);
+        if (magnitude <= widest_32_bit_magnitude)
+            magnitude = magnitude * base + static_cast<unsigned>(digit);
+    word_number number{};
+    number.whole = p != digits && *skip_space(p) == '\0';
+    number.too_wide = magnitude > widest_32_bit_magnitude;
+    number.value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+    return number;
 }
 
 }  // namespace
 
-int32_t number_in_any_base(const char *word) { return read_number(word, 0); }
+word_number number_in_any_base(const char *word) { return read_number(word, 0); }
 
-int32_t decimal_number(const char *word) { return read_number(word, 10); }
+word_number decimal_number(const char *word) { return read_number(word, 10); }
+
+bool whole_real_number(const char *word, double &value)
+{
+    char *end = nullptr;
+    value = std::strtod(word, &end);
+    return end != word && *skip_space(reinterpret_cast<const unsigned char *>(end)) == '\0';
+}

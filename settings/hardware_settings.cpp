@@ -80,8 +80,8 @@ int32_t parse_hardware_settings(const char *text, uint32_t *settings, uint32_t *
         const settings_keyword *keyword = keyword_at(text);
         if (!keyword)
             return 1;
-        // Keywords of one field combine rather than replace: the word takes their OR.
-        word |= keyword->word_bits;
+        // A later keyword of a field replaces the earlier one, as a repeated option does.
+        word = (word & ~keyword->mask_bits) | keyword->word_bits;
         marked |= keyword->mask_bits;
         text += std::strlen(keyword->text);
     }

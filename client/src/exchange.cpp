@@ -30,7 +30,7 @@ int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buf
         ssize_t moved = way == direction::sending ? send(socket, buffer, length, MSG_NOSIGNAL)
                                                   : recv(socket, buffer, length, 0);
         if (moved < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
             return pre_return(instance, VESK_NETWORK_ERROR, "Error %s network traffic: %s",
                               word_for(way), last_errortext(instance));
         }
@@ -43,31 +43,35 @@ int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buf
     return VESK_SUCCESS;
 }
 
+// Reads and drops bytes that have no place to go, keeping the stream in step.
+int32_t drop_bytes(vesk_instance *instance, std::size_t length, const wait_budget &budget) {
+    char scratch[4096];
+    int32_t code = VESK_SUCCESS;
+    while (code == VESK_SUCCESS && length > 0) {
+        std::size_t piece = std::min(length, sizeof scratch);
+        code = move_bytes(instance, direction::receiving, instance->socket, scratch, piece, budget);
+        length -= piece;
+    }
+    return code;
+}
+
 // The text of a MESSAGE or ERROR reply becomes the message text. Its length
 // comes from the peer, so only the first 1023 characters are kept and the
-// rest is read and dropped to keep the stream in step.
-void receive_server_text(vesk_instance *instance, uint32_t length) {
+// rest is dropped.
+int32_t receive_server_text(vesk_instance *instance, uint32_t length) {
     if (length == 0) {
         set_errtext(instance, "%s", "Details not available");
-        return;
+        return VESK_SUCCESS;
     }
     char text[VESK_TEXT_SIZE];
     std::size_t kept = std::min<std::size_t>(length, VESK_TEXT_SIZE - 1);
-    std::size_t dropped = length - kept;
     wait_budget budget = start_budget(instance->progress_timeout_ms);
     int32_t code = move_bytes(instance, direction::receiving, instance->socket, text, kept, budget);
-    char scratch[256];
-    while (code == VESK_SUCCESS && dropped > 0) {
-        std::size_t piece = std::min(dropped, sizeof scratch);
-        code = move_bytes(instance, direction::receiving, instance->socket, scratch, piece, budget);
-        dropped -= piece;
-    }
-    if (code != VESK_SUCCESS) {
-        set_errtext(instance, "%s", "Error obtaining details");
-        return;
-    }
+    if (code == VESK_SUCCESS) code = drop_bytes(instance, length - kept, budget);
+    if (code != VESK_SUCCESS) return code;
     text[kept] = '\0';
     set_errtext(instance, "%s", text);
+    return VESK_SUCCESS;
 }
 
 int32_t closing(vesk_instance *instance, int32_t code) {
@@ -106,7 +110,9 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
                                             "Received corrupted response from audio device"));
 
     if (answer.status == VESK_STATUS_MESSAGE || answer.status == VESK_STATUS_ERROR) {
-        receive_server_text(instance, answer.length);
+        // A text that cannot be received whole leaves the stream out of step.
+        code = receive_server_text(instance, answer.length);
+        if (code != VESK_SUCCESS) return closing(instance, code);
         if (answer.status == VESK_STATUS_ERROR) {
             // Nothing reached the caller's buffer, whatever the code.
             if (capacity != nullptr) *capacity = 0;
@@ -123,6 +129,12 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
                 traffic(instance, direction::receiving, instance->socket, reply_buffer, received);
             if (code != VESK_SUCCESS) return closing(instance, code);
         }
+    }
+    // What the caller has no room for is dropped, so the next reply is read from its start.
+    if (answer.status == VESK_STATUS_DATA && answer.length > received) {
+        code = drop_bytes(instance, answer.length - received,
+                          start_budget(instance->progress_timeout_ms));
+        if (code != VESK_SUCCESS) return closing(instance, code);
     }
     if (capacity != nullptr) *capacity = received;
     return VESK_SUCCESS;

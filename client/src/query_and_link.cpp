@@ -29,7 +29,8 @@ extern "C" int32_t vesk_link(vesk_instance *instance, const uint8_t *command, ui
     if (command == nullptr)
         return pre_return(instance, VESK_INVALID_ARGUMENT,
                           "Command buffer pointer cannot be NULL.");
-    if (command[0] == 0)
+    // An empty command has no first byte to look at.
+    if (length != 0 && command[0] == 0)
         return pre_return(instance, VESK_INVALID_ARGUMENT, "First command byte must be non-zero.");
     if (response == nullptr)
         return pre_return(instance, VESK_INVALID_ARGUMENT,

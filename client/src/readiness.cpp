@@ -27,7 +27,11 @@ readiness wait_until_ready(int socket, direction way, const wait_budget &budget)
     // follows tells what happened. Urgent data is the exceptional condition.
     pollfd watched{socket,
                    static_cast<short>((way == direction::sending ? POLLOUT : POLLIN) | POLLPRI), 0};
-    int count = poll(&watched, 1, poll_timeout(budget));
+    // A signal for the caller cuts the wait short: wait again for the time left.
+    int count;
+    do {
+        count = poll(&watched, 1, poll_timeout(budget));
+    } while (count < 0 && errno == EINTR);
     if (count < 0) return readiness::failed;
     if (count == 0) return readiness::timed_out;
     if (watched.revents & POLLNVAL) {

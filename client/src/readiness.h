@@ -16,5 +16,6 @@ wait_budget start_budget(uint32_t timeout_ms);  // 0: no limit
 enum class readiness { ready, timed_out, exceptional, failed };
 enum class direction { sending, receiving };
 
-// failed leaves errno set by the wait (EINTR included).
+// A wait cut short by a signal goes on within the budget; failed leaves errno
+// set by the wait.
 readiness wait_until_ready(int socket, direction way, const wait_budget &budget);
