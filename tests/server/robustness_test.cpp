@@ -2,7 +2,11 @@
 // signals: none of them may cost the next session.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,6 +145,41 @@ TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
         << vesk_errtext(other.get());
     close(fd);
     expect_good_session(sim);
+}
+
+// CPU time a process has used so far.
+std::chrono::nanoseconds cpu_time(pid_t pid) {
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    long long on_cpu = 0;
+    schedstat >> on_cpu;
+    return std::chrono::nanoseconds(on_cpu);
+}
+
+TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
+    vesksim_child sim({"--speed", "0"});
+    auto client = connect_client(sim, 64);
+    // Descriptors are limited to those below the lowest free one, so the
+    // next connection waits in the backlog.
+    const std::string fds = "/proc/" + std::to_string(sim.process.pid) + "/fd/";
+    rlim_t lowest_free = 0;
+    while (std::filesystem::exists(fds + std::to_string(lowest_free))) ++lowest_free;
+    rlimit limit{};
+    ASSERT_EQ(prlimit(sim.process.pid, RLIMIT_NOFILE, nullptr, &limit), 0);
+    limit.rlim_cur = lowest_free;
+    ASSERT_EQ(prlimit(sim.process.pid, RLIMIT_NOFILE, &limit, nullptr), 0);
+    const int waiting = raw_connect(sim.port);
+
+    const auto used = cpu_time(sim.process.pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto spent = cpu_time(sim.process.pid) - used;
+    EXPECT_LT(spent, std::chrono::milliseconds(20)) << "it waits rather than spins";
+    EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, nullptr, nullptr, nullptr), 0);
+
+    client.reset();  // frees a descriptor, and the waiting client is served
+    auto hello = raw_exchange(waiting, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64);
+    ASSERT_TRUE(hello);
+    EXPECT_EQ(hello->status, 0u);
+    close(waiting);
 }
 
 TEST(CommandLine, RefusesBadValuesWithStatus1) {
