@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <stdexcept>
 
 namespace {
 
@@ -88,6 +89,13 @@ std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0, u
                              static_cast<uint32_t>(payload.size()), payload);
     if (!raw_send_bytes(fd, bytes)) return std::nullopt;
     return raw_receive(fd);
+}
+
+int raw_session(const vesksim_child &sim, uint32_t block_size) {
+    const int fd = raw_connect(sim.port);
+    const auto hello = raw_exchange(fd, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size);
+    if (!hello || hello->status != 0) throw std::runtime_error("vesksim refused the session");
+    return fd;
 }
 
 bool closed_by_peer(int fd) {

@@ -36,5 +36,7 @@ std::optional<raw_reply> raw_receive(int fd);
 std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0 = 0,
                                       uint32_t arg1 = 0, uint32_t arg2 = 0, uint32_t arg3 = 0,
                                       const std::vector<uint8_t> &payload = {});
+// A raw connection holding a session of block_size samples.
+int raw_session(const vesksim_child &sim, uint32_t block_size);
 // True when the peer closes the connection within a few seconds.
 bool closed_by_peer(int fd);
