@@ -133,10 +133,7 @@ TEST_F(played_sequence, ComesBackSampleForSampleWithTagsAndSequenceNumbers) {
 }
 
 TEST_F(played_sequence, CodecAndUnalignedCaptureHearTheOutputLate) {
-    struct late_case {
-        const char *what;
-        uint32_t loopback, start, late, kept_bits;
-    };
+    struct late_case { const char *what; uint32_t loopback, start, late, kept_bits; };
     const late_case cases[] = {
         {"i2s: 24 bits, 3 samples late", VESK_LOOPBACK_I2S, VESK_OUTPUT_START, 3, 0xFFFFFF00u},
         {"unaligned: a quarter block early", VESK_LOOPBACK_SERVER, VESK_OUTPUT_START_UNSYNCHRONIZED,
@@ -188,13 +185,7 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
     EXPECT_EQ(hash, 8707859945292463397u);
     EXPECT_NE(noise[0], noise[1]);
 
-    struct dut_case {
-        const char *dut;
-        double gain;
-        uint32_t delay;
-        double crosstalk;
-        bool built_in_noise;
-    };
+    struct dut_case { const char *dut; double gain; uint32_t delay; double crosstalk; bool built_in_noise; };
     const dut_case cases[] = {
         {"delay=37", 0.5, 37, 0, true},
         {"gain=-6", std::pow(10, -6 / 20.0), 24, 0, true},
@@ -217,11 +208,9 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
 }
 
 TEST_F(played_sequence, DeviceUnderTestHasTheNoiseAndDistortionAsked) {
-    struct level_case {
-        const char *dut;
-        double amplitude;  // of a sine of N samples a period; 0: silence
-        double level;      // dB: the noise's RMS, else the third harmonic's level
-    };
+    // A sine of N samples a period (0: silence), and the noise's RMS or the
+    // third harmonic's level in dB.
+    struct level_case { const char *dut; double amplitude, level; };
     const auto thd = [](double thd_db, double amplitude) {
         const double h = std::pow(10, thd_db / 20), c = 4 * h / (1 + 3 * h);
         const double a2 = amplitude * amplitude;

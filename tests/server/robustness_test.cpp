@@ -32,11 +32,7 @@ void expect_good_session(const vesksim_child &sim) {
 
 TEST(Malformed, InputNeverCostsTheNextSession) {
     vesksim_child sim({"--speed", "0"});
-    struct malformed {
-        const char *what;
-        std::vector<uint8_t> bytes;
-        bool closes;
-    };
+    struct malformed { const char *what; std::vector<uint8_t> bytes; bool closes; };
     const std::vector<malformed> cases = {
         {"wrong magic", frame(0x39FB443E, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64, 0, 0, 0), true},
         {"payload too long", frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 32 * 65536 * 4 + 1), true},
@@ -144,18 +140,13 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
 }
 
 TEST(Signals, EndTheServerCleanly) {
-    for (int signal_number : {SIGTERM, SIGINT}) {
-        vesksim_child sim;
+    for (int signal_number : {SIGTERM, SIGINT, 0}) {  // 0: with --once, the session's end
+        vesksim_child sim(signal_number ? std::vector<std::string>{} : std::vector<std::string>{"--once"});
         auto client = connect_client(sim, 64);
-        EXPECT_EQ(sim.stop(signal_number), 0);
+        if (signal_number == 0) client.reset();
+        EXPECT_EQ(signal_number ? sim.stop(signal_number) : sim.wait_exit(), 0);
         EXPECT_NE(access(sim.port_file.c_str(), F_OK), 0);  // the port file goes too
     }
-}
-
-TEST(Signals, OnceEndsWithTheFirstSession) {
-    vesksim_child sim({"--once"});
-    connect_client(sim, 64).reset();
-    EXPECT_EQ(sim.wait_exit(), 0);
 }
 
 }  // namespace
