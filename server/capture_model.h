@@ -54,5 +54,4 @@ int64_t capture_block_start(const capture_setup& setup, uint64_t played_block);
 void capture_block(const staged_sequence& sequence, const capture_setup& setup, uint32_t input,
                    uint64_t played_block, int32_t* scratch, uint8_t* out);
 
-
 }  // namespace vesksim
