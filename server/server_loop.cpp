@@ -33,6 +33,9 @@ constexpr auto idle_limit = std::chrono::seconds(30);
 // connection before the others get their turn.
 constexpr size_t read_chunk = 1 << 20;
 constexpr int requests_per_round = 16;
+// How long the listening socket rests after the server runs out of file
+// descriptors; polling it meanwhile would only spin.
+constexpr auto accept_pause = std::chrono::milliseconds(100);
 
 volatile sig_atomic_t stop_requested = 0;
 
@@ -120,12 +123,20 @@ struct loop_state {
     std::vector<socket_connection> connections;
     uint64_t next_id = 1;
     bool session_ended = false;
+    sim_clock::time_point accepting_from;
 };
 
 void accept_connections(loop_state& loop, int listener, sim_clock::time_point now) {
     for (;;) {
         const int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;  // EAGAIN, or a connection that went away meanwhile
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                if (loop.options.verbose)
+                    print_line(system_error("accept, paused for a while"));
+                loop.accepting_from = now + accept_pause;
+            }
+            return;  // else EAGAIN, or a connection that went away meanwhile
+        }
         if (loop.connections.size() >= max_connections) {
             close(fd);
             continue;
@@ -219,14 +230,15 @@ int run_server(const sim_options& options) {
     if (options.verbose)
         print_line(format_text("vesksim: listening on %s:%u", options.listen_address.c_str(), port));
 
-    loop_state loop{options, {make_device(options), std::nullopt}, {}, 1, false};
+    loop_state loop{options, {make_device(options), std::nullopt}, {}, 1, false, {}};
     std::vector<uint8_t> buffer(read_chunk);
     std::vector<pollfd> polled;
     int status = 0;
 
     while (!stop_requested && !(options.once && loop.session_ended)) {
+        const bool accepting = sim_clock::now() >= loop.accepting_from;
         polled.clear();
-        polled.push_back({listener, POLLIN, 0});
+        polled.push_back({listener, static_cast<short>(accepting ? POLLIN : 0), 0});
         for (const auto& c : loop.connections) {
             short events = 0;
             if (bytes_wanted(c.framing) > 0) events |= POLLIN;
@@ -234,7 +246,9 @@ int run_server(const sim_options& options) {
             polled.push_back({c.fd, events, 0});
         }
         const timespec housekeeping{1, 0};
-        const int ready = ppoll(polled.data(), polled.size(), &housekeeping, &wait_mask);
+        const timespec until_accepting{0, std::chrono::nanoseconds(accept_pause).count()};
+        const int ready = ppoll(polled.data(), polled.size(),
+                                accepting ? &housekeeping : &until_accepting, &wait_mask);
         if (ready < 0 && errno != EINTR) {
             print_line(system_error("poll"));
             status = 1;

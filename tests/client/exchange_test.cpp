@@ -123,7 +123,7 @@ TEST(Exchange, ServerTextsAndRefusals) {
         EXPECT_EQ(issue(client.get(), query_request(), nullptr, &reply, buffer, &capacity), r.code) << r.what;
         EXPECT_EQ(client.text(), r.text) << r.what;
         EXPECT_EQ(capacity, 0u) << r.what << ": nothing was received";
-        EXPECT_EQ(header_received(reply), r.reply.status == VESK_STATUS_MESSAGE)
+        EXPECT_EQ(header_received(reply), r.reply.head.status == VESK_STATUS_MESSAGE)
             << r.what << ": a refusal hands no header back";
         EXPECT_EQ(plain_exchange(client), 9) << r.what << ": the stream stays in step";
     }

@@ -1,9 +1,11 @@
 // Staging, playing and capturing: what comes back is checked sample for
 // sample against what was staged, through each capture model.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <complex>
 #include <random>
 #include <thread>
 
@@ -66,22 +68,32 @@ bool halts_within_seconds(vesk_instance *instance) {
     return false;
 }
 
-struct session_fixture : ::testing::Test {
+struct played_sequence : ::testing::Test {
     void open(std::vector<std::string> options, uint32_t loopback) {
+        client.reset();
         sim = std::make_unique<vesksim_child>(std::move(options));
         client = connect_client(*sim, N);
         ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_LOOPBACK, static_cast<int32_t>(loopback)), 0);
-        ASSERT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);
     }
     int32_t stage(uint32_t flags, std::vector<const int32_t *> channels, uint32_t blocks, uint32_t tag) {
         return vesk_stage_output(client.get(), flags, static_cast<uint32_t>(channels.size()),
                                  channels.empty() ? nullptr : channels.data(), blocks, tag);
     }
+    // Plays `blocks` blocks of one segment; the samples each input of
+    // `inputs` captured, in order.
+    std::vector<std::vector<int32_t>> capture(std::vector<const int32_t *> outputs, uint32_t blocks,
+                                              uint32_t inputs, uint32_t start = VESK_OUTPUT_START) {
+        EXPECT_EQ(stage(VESK_STAGE_DATA, outputs, blocks, 1), 0);
+        EXPECT_EQ(vesk_control_output(client.get(), start), 0);
+        std::vector<std::vector<int32_t>> heard(inputs);
+        for (const auto &b : read_to_end(client.get(), (1u << inputs) - 1, blocks))
+            for (size_t k = 0; k < b.count * inputs; ++k)
+                heard[k % inputs].insert(heard[k % inputs].end(), &b.samples[k * N], &b.samples[k * N] + N);
+        return heard;
+    }
     std::unique_ptr<vesksim_child> sim;
     instance_ptr client;
 };
-
-struct played_sequence : session_fixture {};
 
 TEST_F(played_sequence, ComesBackSampleForSampleWithTagsAndSequenceNumbers) {
     open({"--speed", "0", "--outputs", "2", "--inputs", "3"}, VESK_LOOPBACK_SERVER);
@@ -120,58 +132,122 @@ TEST_F(played_sequence, ComesBackSampleForSampleWithTagsAndSequenceNumbers) {
     EXPECT_TRUE(halts_within_seconds(client.get()));
 }
 
-TEST_F(played_sequence, CodecLoopbackIsQuantisedAndThreeSamplesLate) {
-    open({"--speed", "0"}, VESK_LOOPBACK_I2S);
+TEST_F(played_sequence, CodecAndUnalignedCaptureHearTheOutputLate) {
+    struct late_case { const char *what; uint32_t loopback, start, late, kept_bits; };
+    const late_case cases[] = {
+        {"i2s: 24 bits, 3 samples late", VESK_LOOPBACK_I2S, VESK_OUTPUT_START, 3, 0xFFFFFF00u},
+        {"unaligned: a quarter block early", VESK_LOOPBACK_SERVER, VESK_OUTPUT_START_UNSYNCHRONIZED,
+         N / 4, 0xFFFFFFFFu},
+    };
     const auto a = random_block(7);
-    ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 2, 1), 0);
-    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-    const auto batches = read_to_end(client.get(), 0x1, 10);
-    ASSERT_EQ(batches.size(), 1u);
-    ASSERT_EQ(batches[0].count, 2u);
-    for (uint32_t j = 0; j < 2 * N; ++j) {
-        const int32_t heard = j < 3 ? 0 : a[(j - 3) % N];
-        EXPECT_EQ(batches[0].samples[j], static_cast<int32_t>(static_cast<uint32_t>(heard) & 0xFFFFFF00u)) << j;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        open({"--speed", "0"}, c.loopback);
+        const auto heard = capture({a.data()}, 2, 1, c.start);
+        ASSERT_EQ(heard[0].size(), 2 * N);
+        for (uint32_t j = 0; j < 2 * N; ++j)
+            EXPECT_EQ(heard[0][j], j < c.late ? 0 : static_cast<int32_t>(a[(j - c.late) % N] & c.kept_bits)) << j;
     }
 }
 
-TEST_F(played_sequence, DeviceUnderTestHearsHalfTheOutputLateOverADeterministicNoiseFloor) {
-    std::vector<std::vector<int32_t>> runs;
-    const std::vector<int32_t> loud(N, 0x40000000);
-    for (int run = 0; run < 2; ++run) {
-        open({"--speed", "0", "--inputs", "2", "--outputs", "1"}, VESK_LOOPBACK_NONE);
-        ASSERT_EQ(stage(VESK_STAGE_DATA, {loud.data()}, 2, 1), 0);
-        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-        const auto batches = read_to_end(client.get(), 0x3, 10);
-        ASSERT_EQ(batches.size(), 1u);
-        runs.push_back(batches[0].samples);
-        client.reset();
-    }
-    EXPECT_EQ(runs[0], runs[1]);
-    const auto &samples = runs[0];  // block 0: inputs 0 and 1, then block 1
-    bool noise_heard = false;
-    for (uint32_t j = 0; j < N; ++j) {
-        for (uint32_t block = 0; block < 2; ++block) {
-            const int32_t in0 = samples[block * 2 * N + j], in1 = samples[block * 2 * N + N + j];
-            const int64_t position = block * N + j;
-            const int32_t signal = position < 24 ? 0 : 0x20000000;
-            EXPECT_EQ(in0 & 0xFF, 0);
-            EXPECT_LE(std::abs(in0 - signal), 64 * 256) << position;
-            EXPECT_LE(std::abs(in1), 64 * 256) << position;
-            noise_heard |= in0 != signal && in1 != 0;
+// Floored to whole 24-bit steps and saturated, as the device's codec does.
+int32_t floored_24(double sample) {
+    return static_cast<int32_t>(std::clamp(std::floor(sample / 256), -8388608.0, 8388607.0)) * 256;
+}
+
+double decibels(double ratio) { return 20 * std::log10(ratio); }
+
+// Loopback 0 with --dut: inputs 0 to 2 hear outputs 0 and 1.
+std::vector<std::string> dut_options(const std::string &dut) {
+    std::vector<std::string> options = {"--speed", "0", "--outputs", "2", "--inputs", "3"};
+    if (!dut.empty()) options.insert(options.end(), {"--dut", dut});
+    return options;
+}
+
+TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
+    const auto a0 = random_block(41), a1 = random_block(42);
+    // Output m heard `delay` samples late; silence before and beyond output 1.
+    auto output = [&](int m, int64_t t, uint32_t delay) -> double {
+        return m < 0 || m > 1 || t < delay ? 0 : (m == 0 ? a0 : a1)[(t - delay) % N];
+    };
+    open(dut_options(""), VESK_LOOPBACK_NONE);
+    const auto defaults = capture({a0.data(), a1.data()}, 2, 3);
+    // The built-in model, pinned: half the output 24 samples late, plus up
+    // to 64 steps of a noise that depends only on input and position.
+    uint64_t hash = 14695981039346656037ull;
+    std::vector<std::vector<double>> noise(3);
+    for (int n = 0; n < 3; ++n)
+        for (int64_t t = 0; t < 2 * N; ++t) {
+            hash = (hash ^ static_cast<uint32_t>(defaults[n][t])) * 1099511628211ull;
+            noise[n].push_back(defaults[n][t] - floored_24(0.5 * output(n, t, 24)));
+            EXPECT_LE(std::abs(noise[n].back()), 64 * 256) << t;
         }
+    EXPECT_EQ(hash, 8707859945292463397u);
+    EXPECT_NE(noise[0], noise[1]);
+
+    struct dut_case { const char *dut; double gain; uint32_t delay; double crosstalk; bool built_in_noise; };
+    const dut_case cases[] = {
+        {"delay=37", 0.5, 37, 0, true},
+        {"gain=-6", std::pow(10, -6 / 20.0), 24, 0, true},
+        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, 0, false},  // saturates
+        {"crosstalk=-20,noise=off", 0.5, 24, 0.1, false},
+        {"gain=0,delay=37,noise=off,thd=off,crosstalk=-90", 1, 37, std::pow(10, -90 / 20.0), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dut);
+        open(dut_options(c.dut), VESK_LOOPBACK_NONE);
+        const auto heard = capture({a0.data(), a1.data()}, 2, 3);
+        for (int n = 0; n < 3; ++n)
+            for (int64_t t = 0; t < 2 * N; ++t) {
+                const double neighbours = output(n - 1, t, c.delay) + output(n + 1, t, c.delay);
+                const double y = c.gain * (output(n, t, c.delay) + c.crosstalk * neighbours);
+                ASSERT_EQ(heard[n][t], floored_24(y + (c.built_in_noise ? noise[n][t] : 0)))
+                    << "input " << n << " sample " << t;
+            }
     }
-    EXPECT_TRUE(noise_heard);
 }
 
-TEST_F(played_sequence, UnalignedCaptureStartsAQuarterBlockEarly) {
-    open({"--speed", "0"}, VESK_LOOPBACK_SERVER);
-    const auto a = random_block(11);
-    ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 2, 1), 0);
-    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START_UNSYNCHRONIZED), 0);
-    const auto batches = read_to_end(client.get(), 0x1, 10);
-    ASSERT_EQ(batches.size(), 1u);
-    for (uint32_t j = 0; j < 2 * N; ++j)
-        EXPECT_EQ(batches[0].samples[j], j < N / 4 ? 0 : a[(j - N / 4) % N]) << j;
+TEST_F(played_sequence, DeviceUnderTestHasTheNoiseAndDistortionAsked) {
+    // A sine of N samples a period (0: silence), and the noise's RMS or the
+    // third harmonic's level in dB.
+    struct level_case { const char *dut; double amplitude, level; };
+    const auto thd = [](double thd_db, double amplitude) {
+        const double h = std::pow(10, thd_db / 20), c = 4 * h / (1 + 3 * h);
+        const double a2 = amplitude * amplitude;
+        return decibels(c * a2 / (4 - 3 * c * a2));
+    };
+    const level_case cases[] = {
+        {"noise=-60", 0, -60},
+        {"gain=-6,delay=37,noise=-110,thd=-80,crosstalk=-90", 0, -110},
+        {"gain=0,delay=0,noise=off,thd=-40", 1, -40},
+        {"gain=0,delay=0,noise=off,thd=-80", 1, -80},
+        {"gain=0,delay=0,noise=off,thd=-100", 1, -100},
+        {"gain=0,delay=0,noise=off,thd=-40", 0.5, thd(-40, 0.5)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dut);
+        std::vector<int32_t> sine(N);
+        for (uint32_t j = 0; j < N; ++j)
+            sine[j] = static_cast<int32_t>(std::lround(c.amplitude * 2147483647.0 * std::sin(2 * M_PI * j / N)));
+        open(dut_options(c.dut), VESK_LOOPBACK_NONE);
+        const auto heard = capture({sine.data()}, 256, 3);
+        if (c.amplitude == 0) {
+            for (const auto &input : heard) {
+                double power = 0;
+                for (int32_t sample : input) power += std::pow(sample, 2.0);
+                const double full_scale_sine_rms = 2147483648.0 / std::sqrt(2.0);
+                EXPECT_NEAR(decibels(std::sqrt(power / input.size()) / full_scale_sine_rms), c.level, 0.1);
+            }
+            continue;
+        }
+        auto harmonic = [&](int k) {  // the amplitude of harmonic k on input 0
+            std::complex<double> sum = 0;
+            for (size_t t = 0; t < heard[0].size(); ++t) sum += static_cast<double>(heard[0][t]) * std::polar(1.0, 2 * M_PI * k * t / N);
+            return std::abs(sum);
+        };
+        EXPECT_NEAR(decibels(harmonic(3) / harmonic(1)), c.level, 0.01);
+        EXPECT_LT(decibels(harmonic(2) / harmonic(1)), -130);
+    }
 }
 
 TEST_F(played_sequence, LoopRepeatsUntilStopped) {
@@ -219,21 +295,7 @@ TEST_F(played_sequence, RealTimePlaybackStopsEarlyAtAWholeBlock) {
     EXPECT_EQ(delivered, played);
     EXPECT_LT(played, 1000u);
     EXPECT_TRUE(halts_within_seconds(client.get()));
-    // Staging works again once output has stopped.
-    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);
-}
-
-TEST_F(played_sequence, C3RefusesToStartWhileTheCodecIsNotRunning) {
-    open({"--speed", "0"}, VESK_LOOPBACK_SERVER);
-    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_HARDWARE_SETUP, 0x00000001), 0);
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_POWERED_DOWN);
-    EXPECT_STREQ(vesk_errtext(client.get()), "Codec master state is not running (set-up word 0x00000001)");
-    EXPECT_EQ(vesk_control_output(client.get(), 0x20000), VESK_INVALID_ARGUMENT);
-    EXPECT_STREQ(vesk_errtext(client.get()), "Unsupported output control 0x00020000");
-    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_HARDWARE_SETUP, 0x00000002), 0);
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-    // An empty sequence ends at once.
-    EXPECT_EQ(read_input(client.get(), 1, 10).result, VESK_END_OF_STREAM);
+    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
 }
 
 }  // namespace

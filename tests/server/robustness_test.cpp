@@ -1,8 +1,12 @@
-// Refused staging and reads, malformed input, vanishing clients and
-// signals: none of them may cost the next session.
+// Malformed input, vanishing or stalled clients, running out of
+// descriptors, the command line and signals.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,85 +30,9 @@ void expect_good_session(const vesksim_child &sim) {
     EXPECT_EQ(count, 3u);
 }
 
-int raw_session(const vesksim_child &sim, uint32_t block_size) {
-    const int fd = raw_connect(sim.port);
-    auto hello = raw_exchange(fd, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size);
-    EXPECT_TRUE(hello && hello->status == 0);
-    return fd;
-}
-
-TEST(Refusals, StagingAndReadingKeepTheStreamInStep) {
-    vesksim_child sim({"--speed", "0"});
-    const int fd = raw_session(sim, 16);
-    const std::vector<uint8_t> one_block(64, 0x11), two_blocks(128, 0x22);
-    struct refused {
-        const char *what;
-        uint32_t command, arg0, arg1, arg2;
-        std::vector<uint8_t> payload;
-        int32_t code;
-        const char *text;
-    };
-    const std::vector<refused> cases = {
-        {"short payload", VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0x3, 1, one_block, -4,
-         "Payload of 64 bytes does not match 2 channels of 16 samples (128 bytes)"},
-        {"payload without mask", VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0, 1, one_block, -4,
-         "Payload of 64 bytes does not match 0 channels of 16 samples (0 bytes)"},
-        {"output 2 of 2", VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0x5, 1, two_blocks, -4,
-         "Channel mask 0x00000005 names outputs this device lacks (it has 2)"},
-        {"reset with data", VESK_CMD_STAGE_OUTPUT, VESK_STAGE_RESET, 0x1, 0, one_block, -4,
-         "A reset carries no channel data"},
-        {"input 2 of 2", VESK_CMD_READ_INPUT, 0x4, 1, 0, {}, -4,
-         "Channel mask 0x00000004 names inputs this device lacks (it has 2)"},
-        {"no input", VESK_CMD_READ_INPUT, 0, 1, 0, {}, -4, "Channel mask selects no input"},
-        {"no blocks", VESK_CMD_READ_INPUT, 1, 0, 0, {}, -4, "Block count must not be 0"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        auto reply = raw_exchange(fd, c.command, c.arg0, c.arg1, c.arg2, 0, c.payload);
-        ASSERT_TRUE(reply);
-        EXPECT_EQ(reply->status, VESK_STATUS_ERROR);
-        EXPECT_EQ(static_cast<int32_t>(reply->val0), c.code);
-        EXPECT_EQ(reply->text(), c.text);
-    }
-    // Nothing refused was staged: one good segment plays alone.
-    ASSERT_EQ(raw_exchange(fd, VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0x2, 2, 9, one_block)->status, 0u);
-    ASSERT_EQ(raw_exchange(fd, VESK_CMD_CONTROL_OUTPUT, VESK_OUTPUT_START)->status, 0u);
-    auto data = raw_exchange(fd, VESK_CMD_READ_INPUT, 0x3, 10);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->status, VESK_STATUS_DATA);
-    EXPECT_EQ(data->val1, 9u);
-    EXPECT_EQ(data->val2, 0u);
-    EXPECT_EQ(data->payload.size(), 2u * 128);
-    auto end = raw_exchange(fd, VESK_CMD_READ_INPUT, 0x3, 10);
-    EXPECT_EQ(end->val0, 1u);
-    EXPECT_TRUE(end->payload.empty());
-    close(fd);
-}
-
-TEST(Refusals, StagingIsBoundedPerSession) {
-    vesksim_child sim({"--outputs", "32"});
-    auto client = connect_client(sim, 65536);
-    const std::vector<int32_t> block(65536, 1);
-    const std::vector<const int32_t *> channels(32, block.data());
-    int32_t result = 0;
-    int staged = 0;
-    while (staged < 40 && (result = vesk_stage_output(client.get(), VESK_STAGE_DATA, 32,
-                                                      channels.data(), 1, 1)) == 0)
-        ++staged;
-    EXPECT_EQ(result, VESK_SERVER_ERROR);
-    EXPECT_EQ(staged, 31);  // 8 MiB each, 256 MiB in all
-    EXPECT_STREQ(vesk_errtext(client.get()), "Staged sequence would exceed the server's limit of 256 MiB");
-    EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), 0);
-    EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 1), 0);
-}
-
 TEST(Malformed, InputNeverCostsTheNextSession) {
     vesksim_child sim({"--speed", "0"});
-    struct malformed {
-        const char *what;
-        std::vector<uint8_t> bytes;
-        bool closes;
-    };
+    struct malformed { const char *what; std::vector<uint8_t> bytes; bool closes; };
     const std::vector<malformed> cases = {
         {"wrong magic", frame(0x39FB443E, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64, 0, 0, 0), true},
         {"payload too long", frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 32 * 65536 * 4 + 1), true},
@@ -143,6 +71,41 @@ TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
     expect_good_session(sim);
 }
 
+// CPU time a process has used so far.
+std::chrono::nanoseconds cpu_time(pid_t pid) {
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    long long on_cpu = 0;
+    schedstat >> on_cpu;
+    return std::chrono::nanoseconds(on_cpu);
+}
+
+TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
+    vesksim_child sim({"--speed", "0"});
+    auto client = connect_client(sim, 64);
+    // Descriptors are limited to those below the lowest free one, so the
+    // next connection waits in the backlog.
+    const std::string fds = "/proc/" + std::to_string(sim.process.pid) + "/fd/";
+    rlim_t lowest_free = 0;
+    while (std::filesystem::exists(fds + std::to_string(lowest_free))) ++lowest_free;
+    rlimit limit{};
+    ASSERT_EQ(prlimit(sim.process.pid, RLIMIT_NOFILE, nullptr, &limit), 0);
+    limit.rlim_cur = lowest_free;
+    ASSERT_EQ(prlimit(sim.process.pid, RLIMIT_NOFILE, &limit, nullptr), 0);
+    const int waiting = raw_connect(sim.port);
+
+    const auto used = cpu_time(sim.process.pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto spent = cpu_time(sim.process.pid) - used;
+    EXPECT_LT(spent, std::chrono::milliseconds(20)) << "it waits rather than spins";
+    EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, nullptr, nullptr, nullptr), 0);
+
+    client.reset();  // frees a descriptor, and the waiting client is served
+    auto hello = raw_exchange(waiting, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64);
+    ASSERT_TRUE(hello);
+    EXPECT_EQ(hello->status, 0u);
+    close(waiting);
+}
+
 TEST(CommandLine, RefusesBadValuesWithStatus1) {
     const std::string binary = built_program("VESKSIM");
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -155,6 +118,14 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
         {"--hardware c4", "--hardware wants c3 or b, not 'c4'"},
         {"--port-file", "--port-file wants a value"},
         {"--verbose extra", "unknown option 'extra'"},
+        {"--dut gain=loud", "--dut gain wants dB from -200 to 60, not 'loud'"},
+        {"--dut=delay=-1", "--dut delay wants samples from 0 to 1000000, not '-1'"},
+        {"--dut noise=-110,thd=-10", "--dut thd wants dB from -200 to -20, or off, not '-10'"},
+        {"--dut crosstalk=nan", "--dut crosstalk wants dB from -200 to 0, or off, not 'nan'"},
+        {"--dut volume=3", "--dut wants KEY=VALUE items, separated by commas, of gain, delay, "
+                           "noise, thd or crosstalk, not 'volume=3'"},
+        {"--dut gain=-6,", "--dut wants KEY=VALUE items, separated by commas, of gain, delay, "
+                           "noise, thd or crosstalk, not ''"},
     };
     for (const auto &[arguments, message] : cases) {
         FILE *output = popen((binary + " " + arguments + " 2>&1").c_str(), "r");
@@ -169,18 +140,13 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
 }
 
 TEST(Signals, EndTheServerCleanly) {
-    for (int signal_number : {SIGTERM, SIGINT}) {
-        vesksim_child sim;
+    for (int signal_number : {SIGTERM, SIGINT, 0}) {  // 0: with --once, the session's end
+        vesksim_child sim(signal_number ? std::vector<std::string>{} : std::vector<std::string>{"--once"});
         auto client = connect_client(sim, 64);
-        EXPECT_EQ(sim.stop(signal_number), 0);
+        if (signal_number == 0) client.reset();
+        EXPECT_EQ(signal_number ? sim.stop(signal_number) : sim.wait_exit(), 0);
         EXPECT_NE(access(sim.port_file.c_str(), F_OK), 0);  // the port file goes too
     }
-}
-
-TEST(Signals, OnceEndsWithTheFirstSession) {
-    vesksim_child sim({"--once"});
-    connect_client(sim, 64).reset();
-    EXPECT_EQ(sim.wait_exit(), 0);
 }
 
 }  // namespace

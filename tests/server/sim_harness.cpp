@@ -1,5 +1,7 @@
 #include "sim_harness.h"
 
+#include <stdexcept>
+
 void instance_closer::operator()(vesk_instance *instance) const {
     vesk_connect(instance, nullptr);
     vesk_shutdown(instance);
@@ -11,4 +13,11 @@ instance_ptr connect_client(const vesksim_child &sim, int32_t block_size, int32_
     const int32_t code = vesk_connect(instance.get(), sim.address().c_str());
     if (result != nullptr) *result = code;
     return instance;
+}
+
+int raw_session(const vesksim_child &sim, uint32_t block_size) {
+    const int fd = raw_connect(sim.port);
+    const auto hello = raw_exchange(fd, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size);
+    if (!hello || hello->status != 0) throw std::runtime_error("vesksim refused the session");
+    return fd;
 }

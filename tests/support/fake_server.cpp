@@ -88,7 +88,7 @@ bool answer(server_state &s, int fd, const reply &r) {
         if (!transfer(s, fd, true, bytes.data() + at, std::min(piece, bytes.size() - at)))
             return false;
     }
-    return true;
+    return !r.close_after;
 }
 
 void serve_connection(server_state &s, int fd, int index) {
@@ -177,6 +177,11 @@ reply data(std::vector<uint8_t> bytes, uint32_t val0, uint32_t val1, uint32_t va
 }
 
 reply hang_up() { return of_kind(reply_kind::hang_up); }
+
+reply then_close(reply r) {
+    r.close_after = true;
+    return r;
+}
 reply silence() { return of_kind(reply_kind::silence); }
 reply reset() { return of_kind(reply_kind::reset); }
 

@@ -57,6 +57,7 @@ struct reply {
     std::size_t piece = 0;               // when not 0, send this many bytes at a time
     std::chrono::milliseconds pause{0};  // between two pieces
     bool urgent = false;                 // one out-of-band byte before the reply
+    bool close_after = false;            // hang up once the reply is sent
 };
 
 using script = std::function<reply(const request &)>;
@@ -67,6 +68,7 @@ reply message(std::string_view text);
 reply error(int32_t code, std::string_view text);
 reply data(std::vector<uint8_t> bytes, uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0);
 reply hang_up();
+reply then_close(reply r);
 reply silence();
 reply reset();  // closes the connection with a reset instead of answering
 
