@@ -1,0 +1,21 @@
+// One channel measured in two streaming passes: averaged long-window
+// spectra for the whole capture's frequency, distortion and noise, then
+// windows of the chosen length for the time-domain figures and the worst
+// window. Memory stays bounded whatever the length.
+#pragma once
+
+#include <cstdint>
+
+#include "capture_source.h"
+#include "figures.h"
+
+struct analysis_settings {
+    double rate = 48000;
+    int64_t window = 1024;
+};
+
+// Length of the averaged spectra's windows: half the capture at most, so
+// that the fundamental's phase can be followed across several of them.
+int spectrum_length(int64_t samples);
+
+channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings);
