@@ -123,13 +123,10 @@ struct time_sums {
     }
 };
 
-// Keeps v when it is worse than the worst so far; NaN (no fundamental in
-// the window) counts as worst of all.
+// Keeps v when it is worse than the worst so far.
 void keep_worst(double v, double &worst, double &start, int64_t at, bool higher_is_worse, int64_t seen)
 {
-    bool worse = seen == 0 || std::isnan(v) ||
-                 (!std::isnan(worst) && (higher_is_worse ? v > worst : v < worst));
-    if (worse)
+    if (seen == 0 || (higher_is_worse ? v > worst : v < worst))
         worst = v, start = static_cast<double>(at);
 }
 

@@ -113,8 +113,12 @@ distortion measure_distortion(const std::vector<double> &bins, const std::vector
 
 void fill_distortion_figures(const distortion &d, signal_figures &figures)
 {
-    if (!(d.fundamental > 0))
+    if (!(d.fundamental > 0)) {
+        // Nothing of the fundamental: as bad as it gets.
+        figures.thd_db = figures.thdn_db = HUGE_VAL;
+        figures.snr_db = -HUGE_VAL;
         return;
+    }
     figures.thd_db = db_of_ratio(d.harmonics / d.fundamental);
     figures.thdn_db = db_of_ratio(d.noise_and_distortion / d.fundamental);
     figures.snr_db = -db_of_ratio(std::max(0.0, d.noise_and_distortion - d.harmonics) / d.fundamental);
