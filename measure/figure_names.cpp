@@ -64,5 +64,8 @@ std::string format_number(figure which, double value)
         return value < 0 ? "-inf" : "inf";
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", info_of(which).decimals, value);
-    return text;
+    std::string out = text;
+    if (out.find_first_not_of("-0.") == std::string::npos && out[0] == '-')
+        out.erase(0, 1);  // no "-0.0000"
+    return out;
 }

@@ -77,7 +77,7 @@ std::string format_table(const measurement &m)
     text += "Limits:\n";
     for (const limit_result &r : m.results) {
         char line[512];
-        std::snprintf(line, sizeof line, "  channel %-3d %-24s %-22s %s\n", r.channel, r.checked->text.c_str(),
+        std::snprintf(line, sizeof line, "  channel %-3d %-24s %-24s %s\n", r.channel, r.checked->text.c_str(),
                       with_unit(r.checked->which, r.measured).c_str(), r.pass ? "PASS" : "FAIL");
         text += line;
     }
