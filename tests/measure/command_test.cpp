@@ -106,10 +106,10 @@ TEST(MeasureCommand, ReportsOfASmallCase)
   latency    0 samples (0.000 ms)
   bitexact   yes (4096 samples)
 Limits:
-  channel 0   thd<=-50                 -59.99 dB (0.1 %)      PASS
-  channel 0   snr>=100                 95.77 dB               FAIL
-  channel 0   bitexact                 yes                    PASS
-  channel 0   worst:level=-6+-0.1      -6.000 dBFS            PASS
+  channel 0   thd<=-50                 -59.99 dB (0.1 %)        PASS
+  channel 0   snr>=100                 95.77 dB                 FAIL
+  channel 0   bitexact                 yes                      PASS
+  channel 0   worst:level=-6+-0.1      -6.000 dBFS              PASS
 Verdict: FAIL, 1 of 4 limits fail.
 )x"));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(R"x({
