@@ -4,6 +4,7 @@
 #include "wire_samples.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace vesksim {
@@ -12,6 +13,8 @@ namespace {
 
 constexpr uint32_t every_bit = 0xFFFFFFFFu;
 constexpr uint32_t top_24_bits = 0xFFFFFF00u;
+constexpr double full_scale = 2147483648.0;
+constexpr double step_24 = 256;  // one 24-bit step in 32-bit samples
 
 int32_t from_24(int32_t value24) {
     return static_cast<int32_t>(static_cast<uint32_t>(value24) << 8);
@@ -40,38 +43,83 @@ void output_to_wire(const staged_sequence& sequence, uint32_t block_size, uint32
     }
 }
 
-void device_under_test(const staged_sequence& sequence, const capture_setup& setup,
-                       uint32_t input, int64_t start, int32_t* out) {
-    const uint32_t n = setup.block_size;
-    if (input < setup.outputs)
-        copy_output(sequence, n, input, start - dut_delay_samples, n, out);
+// A channel's output from a played position on, or silence where the
+// device has no such output.
+void output_or_silence(const staged_sequence& sequence, const capture_setup& setup,
+                       int64_t channel, int64_t from_position, int32_t* out) {
+    if (channel >= 0 && channel < setup.outputs)
+        copy_output(sequence, setup.block_size, static_cast<uint32_t>(channel), from_position,
+                    setup.block_size, out);
     else
-        std::fill(out, out + n, 0);
+        std::fill(out, out + setup.block_size, 0);
+}
+
+double linear(double db) { return std::pow(10.0, db / 20); }
+
+// The model's factors, worked out once per block.
+struct dut_factors {
+    double gain = 0.5;
+    double cubic = 0;  // of x^3, x in samples
+    double leak = 0;
+    std::optional<double> noise_amplitude;  // of the uniform noise; unset: the built-in one
+};
+
+dut_factors factors_of(const dut_impairments& dut) {
+    dut_factors f;
+    if (dut.gain_db) f.gain = linear(*dut.gain_db);
+    // x - c x^3 turns a full-scale sine into one of amplitude 1 - 3c/4 and
+    // a third harmonic of c/4: their ratio is h when c = 4h / (1 + 3h).
+    const double h = linear(dut.thd_db);
+    f.cubic = 4 * h / (1 + 3 * h) / (full_scale * full_scale);
+    f.leak = linear(dut.crosstalk_db);
+    // 0 dBFS is the RMS of a full-scale sine, and uniform noise from -a to a
+    // has an RMS of a / sqrt(3).
+    if (dut.noise_dbfs) f.noise_amplitude = linear(*dut.noise_dbfs) * full_scale * std::sqrt(1.5);
+    return f;
+}
+
+// Depends only on the input and the sample position, so runs repeat.
+double dut_noise(const dut_factors& f, uint32_t input, int64_t position) {
+    const uint64_t h = mix(static_cast<uint64_t>(position) ^ (uint64_t{input} << 56));
+    if (!f.noise_amplitude)
+        return step_24 * (static_cast<int32_t>(h % (2 * dut_noise_peak + 1)) - dut_noise_peak);
+    return *f.noise_amplitude * (std::ldexp(static_cast<double>(h >> 11), -52) - 1);
+}
+
+// Floored to whole 24-bit steps, as the codec drops the low byte, and
+// saturated rather than wrapped.
+int32_t quantise_24(double sample) {
+    const double steps = std::clamp(std::floor(sample / step_24), -8388608.0, 8388607.0);
+    return from_24(static_cast<int32_t>(steps));
+}
+
+void device_under_test(const staged_sequence& sequence, const capture_setup& setup,
+                       uint32_t input, int64_t start, int32_t* scratch) {
+    const uint32_t n = setup.block_size;
+    const dut_factors f = factors_of(setup.dut);
+    const int64_t from = start - setup.dut.delay;
+    int32_t* heard = scratch;
+    int32_t* left = scratch + n;
+    int32_t* right = scratch + 2 * n;
+    output_or_silence(sequence, setup, input, from, heard);
+    const bool leaks = f.leak > 0;
+    if (leaks) {
+        output_or_silence(sequence, setup, int64_t{input} - 1, from, left);
+        output_or_silence(sequence, setup, int64_t{input} + 1, from, right);
+    }
     for (uint32_t j = 0; j < n; ++j) {
-        const int32_t heard = (out[j] >> 1) >> 8;  // half amplitude, in 24-bit steps
-        const int32_t noisy = heard + dut_noise(input, start + j);
-        out[j] = from_24(std::clamp(noisy, -(1 << 23), (1 << 23) - 1));
+        const double x = heard[j];
+        const double neighbours = leaks ? static_cast<double>(left[j]) + right[j] : 0;
+        const double y = f.gain * (x - f.cubic * x * x * x + f.leak * neighbours);
+        heard[j] = quantise_24(y + dut_noise(f, input, start + j));
     }
 }
 
 }  // namespace
 
-int32_t dut_noise(uint32_t input, int64_t position) {
-    const uint64_t h = mix(static_cast<uint64_t>(position) ^ (uint64_t{input} << 56));
-    return static_cast<int32_t>(h % (2 * dut_noise_peak + 1)) - dut_noise_peak;
-}
-
 int64_t capture_block_start(const capture_setup& setup, uint64_t played_block) {
     const int64_t start = static_cast<int64_t>(played_block * setup.block_size);
     return setup.aligned ? start : start - setup.block_size / 4;
-}
-
-uint32_t capture_delay(uint32_t loopback) {
-    switch (loopback) {
-    case VESK_LOOPBACK_SERVER: return 0;
-    case VESK_LOOPBACK_I2S: return i2s_delay_samples;
-    default: return dut_delay_samples;
-    }
 }
 
 void capture_block(const staged_sequence& sequence, const capture_setup& setup, uint32_t input,
@@ -82,8 +130,9 @@ void capture_block(const staged_sequence& sequence, const capture_setup& setup, 
         device_under_test(sequence, setup, input, start, scratch);
         samples_to_wire(out, scratch, n, every_bit);
     } else if (input < setup.outputs) {
-        const uint32_t keep = setup.loopback == VESK_LOOPBACK_I2S ? top_24_bits : every_bit;
-        output_to_wire(sequence, n, input, start - capture_delay(setup.loopback), keep, out);
+        const bool codec = setup.loopback == VESK_LOOPBACK_I2S;
+        output_to_wire(sequence, n, input, start - (codec ? i2s_delay_samples : 0),
+                       codec ? top_24_bits : every_bit, out);
     } else {
         std::memset(out, 0, 4 * uint64_t{n});
     }

@@ -75,6 +75,65 @@ std::optional<std::string> set_hardware(sim_options& o, const std::string& text)
     return std::nullopt;
 }
 
+// A level in dB from `lowest` to `highest`, or "off" where `may_be_off`.
+std::optional<double> parse_level(const std::string& text, double lowest, double highest,
+                                  bool may_be_off) {
+    if (may_be_off && text == "off") return level_off;
+    // strtod would take leading blanks, "inf" and "nan".
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double level = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !(level >= lowest && level <= highest)) return std::nullopt;
+    return level;
+}
+
+std::optional<std::string> set_dut_item(dut_impairments& dut, const std::string& item) {
+    const auto equals = item.find('=');
+    const std::string key = item.substr(0, equals);
+    const std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
+    const auto bad_level = [&](const char* range) {
+        return format_text("--dut %s wants %s, not '%s'", key.c_str(), range, value.c_str());
+    };
+    if (key == "gain") {
+        dut.gain_db = parse_level(value, -200, 60, false);
+        if (!dut.gain_db) return bad_level("dB from -200 to 60");
+        return std::nullopt;
+    }
+    if (key == "delay") {
+        const auto delay = parse_unsigned(value, max_dut_delay);
+        if (!delay) return format_text("--dut delay wants samples from 0 to %u, not '%s'",
+                                       max_dut_delay, value.c_str());
+        dut.delay = static_cast<uint32_t>(*delay);
+        return std::nullopt;
+    }
+    if (key == "noise") {
+        dut.noise_dbfs = parse_level(value, -200, 0, true);
+        if (!dut.noise_dbfs) return bad_level("dBFS from -200 to 0, or off");
+        return std::nullopt;
+    }
+    if (key == "thd" || key == "crosstalk") {
+        const bool thd = key == "thd";
+        const auto level = parse_level(value, -200, thd ? -20 : 0, true);
+        if (!level) return bad_level(thd ? "dB from -200 to -20, or off" : "dB from -200 to 0, or off");
+        (thd ? dut.thd_db : dut.crosstalk_db) = *level;
+        return std::nullopt;
+    }
+    return format_text("--dut wants KEY=VALUE items, separated by commas, of gain, delay, noise, "
+                       "thd or crosstalk, not '%s'", item.c_str());
+}
+
+// Keys not given keep what they had, so --dut may come more than once.
+std::optional<std::string> set_dut(sim_options& o, const std::string& text) {
+    size_t from = 0;
+    for (;;) {
+        const size_t comma = text.find(',', from);
+        if (auto error = set_dut_item(o.dut, text.substr(from, comma - from))) return error;
+        if (comma == std::string::npos) return std::nullopt;
+        from = comma + 1;
+    }
+}
+
 using value_setter = std::function<std::optional<std::string>(sim_options&, const std::string&)>;
 
 struct option_with_value {
@@ -97,6 +156,7 @@ const option_with_value value_options[] = {
     {"--supported",
      [](sim_options& o, const std::string& v) { return set_word(o.supported_mask, "--supported", v); }},
     {"--speed", set_speed},
+    {"--dut", set_dut},
 };
 
 }  // namespace
@@ -149,6 +209,16 @@ std::string usage_text() {
         "  --speed X           1 plays in real time (default), 0 as fast as the\n"
         "                      client reads, any other value (0.001 to 1000000) that\n"
         "                      multiple of real time\n"
+        "  --dut KEY=VALUE,... the device under test of loopback 0 (none); any of:\n"
+        "                      gain=DB       its gain, -200 to 60 (default exactly half)\n"
+        "                      delay=N       samples late, 0 to %u (default %u)\n"
+        "                      noise=DBFS    RMS of a uniform noise, -200 to 0 (a full-\n"
+        "                                    scale sine is 0 dBFS), or off (default:\n"
+        "                                    integer steps of up to +-%d 24-bit steps)\n"
+        "                      thd=DB        third harmonic of a full-scale sine, -200\n"
+        "                                    to -20, or off (default)\n"
+        "                      crosstalk=DB  input n hears outputs n-1 and n+1 at this\n"
+        "                                    level, -200 to 0, or off (default)\n"
         "  --once              exit when the first client session ends\n"
         "  --verbose           one line per request and reply on standard error\n"
         "  --help              show this text\n"
@@ -157,16 +227,22 @@ std::string usage_text() {
         "  2 server  the same-numbered output, sample for sample\n"
         "  1 i2s     that output through the codec: quantised to 24 bits and %u samples\n"
         "            late\n"
-        "  0 none    a device under test: that output at half amplitude (-6 dB), %u\n"
-        "            samples late, with a deterministic noise floor of up to +-%d\n"
-        "            24-bit steps, quantised to 24 bits\n"
+        "  0 none    a device under test: by default that output at half amplitude\n"
+        "            (-6 dB), %u samples late, with a deterministic noise floor of up\n"
+        "            to +-%d 24-bit steps. With --dut input n hears, delay samples late,\n"
+        "              gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])) + noise\n"
+        "            x being output n (1 = full scale) and c = 4h / (1 + 3h), h the thd\n"
+        "            as a ratio: a sine of amplitude A below rate/6 gets a THD of\n"
+        "            cA^2 / (4 - 3cA^2): exactly thd at full scale, about 2 dB lower\n"
+        "            per dB below it. The result is floored to 24 bits and saturates.\n"
         "Inputs without a same-numbered output hear silence (server, i2s) or the noise\n"
-        "floor (none). Capture blocks started unaligned begin a quarter block early.\n"
+        "floor and crosstalk (none). Capture blocks started unaligned begin a quarter\n"
+        "block early.\n"
         "LINK answers with the command bytes themselves.\n"
         "The codec halts %u ms (simulated) after playback ends or stops.\n"
         "SIGINT and SIGTERM end the server cleanly.\n",
-        default_setup_word, default_supported_mask, i2s_delay_samples, dut_delay_samples,
-        dut_noise_peak, halt_ms);
+        default_setup_word, default_supported_mask, max_dut_delay, dut_delay_samples,
+        dut_noise_peak, i2s_delay_samples, dut_delay_samples, dut_noise_peak, halt_ms);
 }
 
 }  // namespace vesksim

@@ -1,6 +1,8 @@
 // Command line of vesksim.
 #pragma once
 
+#include "capture_model.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -29,6 +31,7 @@ struct sim_options {
     uint32_t setup_word = default_setup_word;
     uint32_t supported_mask = default_supported_mask;
     double speed = 1;
+    dut_impairments dut;
     bool once = false;
     bool verbose = false;
     bool help = false;

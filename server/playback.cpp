@@ -92,7 +92,7 @@ payload_bytes captured_payload(const playback& p, const captured_run& run, uint3
     const uint32_t n = p.setup.block_size;
     const auto channels = static_cast<uint32_t>(std::popcount(mask));
     payload_bytes bytes(uint64_t{run.count} * channels * n * 4);
-    std::vector<int32_t> scratch(n);
+    std::vector<int32_t> scratch(3 * size_t{n});
     uint8_t* out = bytes.data();
     for (uint32_t b = 0; b < run.count; ++b) {
         for (uint32_t input = 0; input < 32; ++input) {

@@ -188,7 +188,7 @@ reply handle_control_output(server_state& server, const header& request,
                                        server.device.setup_word));
     const device_state& device = server.device;
     const capture_setup setup{device.loopback, s.block_size, device.outputs,
-                              value == VESK_OUTPUT_START};
+                              value == VESK_OUTPUT_START, device.dut};
     s.play = start_playback(s.staged, setup, device.sample_rate, device.speed, now);
     return ordinary_reply();
 }
@@ -228,6 +228,7 @@ device_state make_device(const sim_options& options) {
     device.supported_mask = options.supported_mask;
     device.setup_word = options.setup_word & options.supported_mask;
     device.speed = options.speed;
+    device.dut = options.dut;
     return device;
 }
 

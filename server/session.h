@@ -24,6 +24,7 @@ struct device_state {
     uint32_t setup_word = 0;
     uint32_t supported_mask = 0;
     double speed = 1;
+    dut_impairments dut;
 };
 
 struct session {

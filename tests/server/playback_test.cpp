@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <random>
 #include <thread>
 
@@ -134,33 +136,133 @@ TEST_F(played_sequence, CodecLoopbackIsQuantisedAndThreeSamplesLate) {
     }
 }
 
-TEST_F(played_sequence, DeviceUnderTestHearsHalfTheOutputLateOverADeterministicNoiseFloor) {
-    std::vector<std::vector<int32_t>> runs;
-    const std::vector<int32_t> loud(N, 0x40000000);
-    for (int run = 0; run < 2; ++run) {
-        open({"--speed", "0", "--inputs", "2", "--outputs", "1"}, VESK_LOOPBACK_NONE);
-        ASSERT_EQ(stage(VESK_STAGE_DATA, {loud.data()}, 2, 1), 0);
-        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-        const auto batches = read_to_end(client.get(), 0x3, 10);
-        ASSERT_EQ(batches.size(), 1u);
-        runs.push_back(batches[0].samples);
-        client.reset();
-    }
-    EXPECT_EQ(runs[0], runs[1]);
-    const auto &samples = runs[0];  // block 0: inputs 0 and 1, then block 1
-    bool noise_heard = false;
-    for (uint32_t j = 0; j < N; ++j) {
-        for (uint32_t block = 0; block < 2; ++block) {
-            const int32_t in0 = samples[block * 2 * N + j], in1 = samples[block * 2 * N + N + j];
-            const int64_t position = block * N + j;
-            const int32_t signal = position < 24 ? 0 : 0x20000000;
-            EXPECT_EQ(in0 & 0xFF, 0);
-            EXPECT_LE(std::abs(in0 - signal), 64 * 256) << position;
-            EXPECT_LE(std::abs(in1), 64 * 256) << position;
-            noise_heard |= in0 != signal && in1 != 0;
+// The device under test (loopback 0) as --dut sets it up. Outputs 0 and 1
+// play `out0` and `out1` (64 samples each, silence when empty) for `blocks`
+// blocks; the samples each of inputs 0 to 2 captured.
+std::vector<std::vector<int32_t>> capture_dut(session_fixture &f, const std::string &dut,
+                                              const std::vector<int32_t> &out0,
+                                              const std::vector<int32_t> &out1, uint32_t blocks) {
+    std::vector<std::string> options = {"--speed", "0", "--outputs", "2", "--inputs", "3"};
+    if (!dut.empty()) options.insert(options.end(), {"--dut", dut});
+    f.open(options, VESK_LOOPBACK_NONE);
+    EXPECT_EQ(f.stage(VESK_STAGE_DATA, {out0.empty() ? nullptr : out0.data(),
+                                        out1.empty() ? nullptr : out1.data()}, blocks, 1), 0);
+    EXPECT_EQ(vesk_control_output(f.client.get(), VESK_OUTPUT_START), 0);
+    std::vector<std::vector<int32_t>> inputs(3);
+    for (const auto &b : read_to_end(f.client.get(), 0x7, blocks))
+        for (uint32_t k = 0; k < b.count; ++k)
+            for (uint32_t input = 0; input < 3; ++input) {
+                const int32_t *block = b.samples.data() + (size_t{k} * 3 + input) * N;
+                inputs[input].insert(inputs[input].end(), block, block + N);
+            }
+    f.client.reset();
+    return inputs;
+}
+
+// Floored to whole 24-bit steps and saturated, as the device's codec does.
+int32_t floored_24(double sample) {
+    return static_cast<int32_t>(std::clamp(std::floor(sample / 256), -8388608.0, 8388607.0)) * 256;
+}
+
+double decibels(double ratio) { return 20 * std::log10(ratio); }
+
+TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
+    const auto a0 = random_block(41), a1 = random_block(42);
+    const uint32_t blocks = 2;
+    // Output m heard `delay` samples late, silence before and beyond output 1.
+    auto output = [&](int m, int64_t t, uint32_t delay) -> double {
+        if (m < 0 || m > 1 || t < delay) return 0;
+        return (m == 0 ? a0 : a1)[(t - delay) % N];
+    };
+    const auto defaults = capture_dut(*this, "", a0, a1, blocks);
+    // The built-in model, pinned: half the output 24 samples late, plus up
+    // to 64 steps of a noise that depends only on input and position.
+    uint64_t hash = 14695981039346656037ull;
+    std::vector<std::vector<double>> noise(3);
+    for (int n = 0; n < 3; ++n)
+        for (int64_t t = 0; t < blocks * N; ++t) {
+            hash = (hash ^ static_cast<uint32_t>(defaults[n][t])) * 1099511628211ull;
+            noise[n].push_back(defaults[n][t] - floored_24(0.5 * output(n, t, 24)));
+            EXPECT_LE(std::abs(noise[n].back()), 64 * 256) << t;
         }
+    EXPECT_EQ(hash, 8707859945292463397u);
+    EXPECT_NE(noise[0], noise[1]);
+
+    struct dut_case {
+        const char *dut;
+        double gain;
+        uint32_t delay;
+        double crosstalk;
+        bool built_in_noise;
+    };
+    const dut_case cases[] = {
+        {"delay=37", 0.5, 37, 0, true},
+        {"gain=-6", std::pow(10, -6 / 20.0), 24, 0, true},
+        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, 0, false},  // saturates
+        {"crosstalk=-20,noise=off", 0.5, 24, 0.1, false},
+        {"gain=0,delay=37,noise=off,thd=off,crosstalk=-90", 1, 37, std::pow(10, -90 / 20.0), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dut);
+        const auto heard = capture_dut(*this, c.dut, a0, a1, blocks);
+        for (int n = 0; n < 3; ++n)
+            for (int64_t t = 0; t < blocks * N; ++t) {
+                const double neighbours = output(n - 1, t, c.delay) + output(n + 1, t, c.delay);
+                const double y = c.gain * (output(n, t, c.delay) + c.crosstalk * neighbours);
+                ASSERT_EQ(heard[n][t], floored_24(y + (c.built_in_noise ? noise[n][t] : 0)))
+                    << "input " << n << " sample " << t;
+            }
     }
-    EXPECT_TRUE(noise_heard);
+}
+
+TEST_F(played_sequence, DeviceUnderTestHasTheNoiseAndDistortionAsked) {
+    struct level_case {
+        const char *dut;
+        double amplitude;  // of a sine of 64 samples a period; 0: silence
+        double level;      // dB: RMS of the noise, else third harmonic over fundamental
+    };
+    const auto third = [](double thd_db, double amplitude) {
+        const double h = std::pow(10, thd_db / 20), c = 4 * h / (1 + 3 * h);
+        const double a2 = amplitude * amplitude;
+        return decibels(c * a2 / (4 - 3 * c * a2));
+    };
+    const level_case cases[] = {
+        {"noise=-60", 0, -60},
+        {"gain=-6,delay=37,noise=-110,thd=-80,crosstalk=-90", 0, -110},
+        {"gain=0,delay=0,noise=off,thd=-40", 1, -40},
+        {"gain=0,delay=0,noise=off,thd=-80", 1, -80},
+        {"gain=0,delay=0,noise=off,thd=-100", 1, -100},
+        {"gain=0,delay=0,noise=off,thd=-40", 0.5, third(-40, 0.5)},
+    };
+    const uint32_t blocks = 256;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dut);
+        std::vector<int32_t> sine;
+        for (uint32_t j = 0; c.amplitude > 0 && j < N; ++j)
+            sine.push_back(static_cast<int32_t>(std::lround(c.amplitude * 2147483647.0 *
+                                                            std::sin(2 * M_PI * j / N))));
+        const auto heard = capture_dut(*this, c.dut, sine, {}, blocks);
+        if (c.amplitude == 0) {
+            for (int n = 0; n < 3; ++n) {
+                double power = 0;
+                for (int32_t sample : heard[n]) power += std::pow(sample, 2.0);
+                const double full_scale_sine_rms = 2147483648.0 / std::sqrt(2.0);
+                EXPECT_NEAR(decibels(std::sqrt(power / heard[n].size()) / full_scale_sine_rms),
+                            c.level, 0.1);
+            }
+            continue;
+        }
+        auto harmonic = [&](int k) {  // the amplitude of harmonic k
+            double re = 0, im = 0;
+            for (size_t t = 0; t < heard[0].size(); ++t) {
+                re += heard[0][t] * std::cos(2 * M_PI * k * t / N);
+                im += heard[0][t] * std::sin(2 * M_PI * k * t / N);
+            }
+            return std::hypot(re, im);
+        };
+        EXPECT_NEAR(decibels(harmonic(3) / harmonic(1)), c.level, 0.01);
+        EXPECT_LT(decibels(harmonic(2) / harmonic(1)), -130);
+    }
 }
 
 TEST_F(played_sequence, UnalignedCaptureStartsAQuarterBlockEarly) {

@@ -155,6 +155,14 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
         {"--hardware c4", "--hardware wants c3 or b, not 'c4'"},
         {"--port-file", "--port-file wants a value"},
         {"--verbose extra", "unknown option 'extra'"},
+        {"--dut gain=loud", "--dut gain wants dB from -200 to 60, not 'loud'"},
+        {"--dut=delay=-1", "--dut delay wants samples from 0 to 1000000, not '-1'"},
+        {"--dut noise=-110,thd=-10", "--dut thd wants dB from -200 to -20, or off, not '-10'"},
+        {"--dut crosstalk=nan", "--dut crosstalk wants dB from -200 to 0, or off, not 'nan'"},
+        {"--dut volume=3", "--dut wants KEY=VALUE items, separated by commas, of gain, delay, "
+                           "noise, thd or crosstalk, not 'volume=3'"},
+        {"--dut gain=-6,", "--dut wants KEY=VALUE items, separated by commas, of gain, delay, "
+                           "noise, thd or crosstalk, not ''"},
     };
     for (const auto &[arguments, message] : cases) {
         FILE *output = popen((binary + " " + arguments + " 2>&1").c_str(), "r");
