@@ -1,17 +1,14 @@
 #include "measure_run.h"
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 
 #include "child_process.h"
+#include "program_run.h"
 
 measure_result run_veskmeasure(const std::vector<std::string> &args, const std::filesystem::path &work,
                                const std::string &search_path)
 {
     std::vector<std::string> all = {"PATH=" + search_path, VESK_BUILT_VESKMEASURE};
-    if (search_path.empty())
-        all.erase(all.begin());
     all.insert(all.end(), args.begin(), args.end());
     std::filesystem::path error_file = work / "veskmeasure.err";
     measure_result result;
@@ -21,10 +18,8 @@ measure_result run_veskmeasure(const std::vector<std::string> &args, const std::
         result.status = exit_status(child.finish(std::chrono::seconds(60)));
         result.output = child.output();
     }
-    std::ifstream in(error_file);
-    std::stringstream text;
-    text << in.rdbuf();
-    result.error = text.str();
+    std::vector<uint8_t> error = read_file(error_file);
+    result.error.assign(error.begin(), error.end());
     std::filesystem::remove(error_file);
     return result;
 }
