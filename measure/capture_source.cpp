@@ -82,14 +82,3 @@ void read_samples(const capture_source &source, int64_t first, int64_t count, in
         count -= take;
     }
 }
-
-sample_stream::sample_stream(const capture_source &source, int64_t chunk) : source(source), chunk(chunk) {}
-
-const std::vector<int32_t> &sample_stream::next()
-{
-    int64_t take = std::min(chunk, source.samples - position);
-    buffer.resize(static_cast<size_t>(take));
-    read_samples(source, position, take, buffer.data());
-    position += take;
-    return buffer;
-}

@@ -24,14 +24,3 @@ capture_source open_capture(const std::string &names);
 // Reads count samples from first on; throws measure_error when a file
 // cannot be read or has shrunk.
 void read_samples(const capture_source &source, int64_t first, int64_t count, int32_t *out);
-
-// Reads a channel front to back in chunks, for one pass of an analysis.
-struct sample_stream {
-    explicit sample_stream(const capture_source &source, int64_t chunk = 1 << 16);
-    // The next chunk; empty at the end.
-    const std::vector<int32_t> &next();
-    const capture_source &source;
-    int64_t position = 0;
-    int64_t chunk;
-    std::vector<int32_t> buffer;
-};

@@ -13,6 +13,14 @@ namespace {
 constexpr int64_t longest_spectrum = 65536;
 constexpr size_t waveform_samples = 4096;
 
+// Length of the averaged spectra's windows: half the capture at most, so
+// that the fundamental's phase can be followed across several of them.
+int spectrum_length(int64_t samples)
+{
+    return static_cast<int>(std::clamp<int64_t>(std::bit_floor(static_cast<uint64_t>(samples / 2)), 2,
+                                                longest_spectrum));
+}
+
 double wrap_phase(double phase)
 {
     return phase - 2 * M_PI * std::nearbyint(phase / (2 * M_PI));
@@ -242,12 +250,6 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
 }
 
 }  // namespace
-
-int spectrum_length(int64_t samples)
-{
-    return static_cast<int>(std::clamp<int64_t>(std::bit_floor(static_cast<uint64_t>(samples / 2)), 2,
-                                                longest_spectrum));
-}
 
 channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings)
 {

@@ -14,8 +14,4 @@ struct analysis_settings {
     int64_t window = 1024;
 };
 
-// Length of the averaged spectra's windows: half the capture at most, so
-// that the fundamental's phase can be followed across several of them.
-int spectrum_length(int64_t samples);
-
 channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings);

@@ -12,7 +12,7 @@ double db_of_ratio(double power_ratio)
     return 10.0 * std::log10(power_ratio);
 }
 
-double percent_of_ratio(double power_ratio)
+double percent_of_db(double db)
 {
-    return 100.0 * std::sqrt(power_ratio);
+    return 100.0 * std::pow(10.0, db / 20);
 }

@@ -60,4 +60,4 @@ struct channel_figures {
 // sin amplitude A reads 20 log10(A / full scale) dBFS.
 double dbfs_of_mean_square(double mean_square);
 double db_of_ratio(double power_ratio);
-double percent_of_ratio(double power_ratio);
+double percent_of_db(double db);  // 100 % at 0 dB

@@ -30,7 +30,7 @@ void load(real_fft &fft, const capture_source &source, int64_t count)
     fft.run();
 }
 
-}  // namespace
+constexpr int64_t correlation_length = 65536;
 
 int64_t find_latency(const capture_source &capture, const capture_source &reference)
 {
@@ -55,6 +55,8 @@ int64_t find_latency(const capture_source &capture, const capture_source &refere
     }
     return best;
 }
+
+}  // namespace
 
 reference_match match_reference(const capture_source &capture, const capture_source &reference,
                                 bool upper_24_bits)

@@ -36,7 +36,7 @@ std::string percent(double db)
     if (!std::isfinite(db))
         return "null";
     char text[32];
-    std::snprintf(text, sizeof text, "%.4g", 100 * std::pow(10.0, db / 20));
+    std::snprintf(text, sizeof text, "%.4g", percent_of_db(db));
     return text;
 }
 

@@ -15,7 +15,7 @@ std::string with_unit(figure which, double value)
         text += std::string(" ") + unit;
     if ((which == figure::thd || which == figure::thdn) && std::isfinite(value)) {
         char percent[32];
-        std::snprintf(percent, sizeof percent, " (%.3g %%)", 100 * std::pow(10.0, value / 20));
+        std::snprintf(percent, sizeof percent, " (%.3g %%)", percent_of_db(value));
         text += percent;
     }
     return text;
