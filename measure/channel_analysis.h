@@ -1,0 +1,17 @@
+// One channel measured in two streaming passes: averaged long-window
+// spectra for the whole capture's frequency, distortion and noise, then
+// windows of the chosen length for the time-domain figures and the worst
+// window. Memory stays bounded whatever the length.
+#pragma once
+
+#include <cstdint>
+
+#include "capture_source.h"
+#include "figures.h"
+
+struct analysis_settings {
+    double rate = 48000;
+    int64_t window = 1024;
+};
+
+channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings);

@@ -1,0 +1,26 @@
+// veskmeasure's command line into one settings record.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "figure_limits.h"
+
+struct measure_settings {
+    std::vector<std::string> channels;  // one operand per channel, files joined by commas
+    double rate = 48000;
+    int64_t block = 1024;
+    int64_t window = 0;  // 0: one block
+    std::string reference;
+    bool upper_24_bits = false;
+    std::optional<int> driven;
+    std::vector<limit> limits;
+    std::string json_path, junit_path, plot_path;
+    bool help = false;
+};
+
+// Throws measure_error with the one line to print.
+measure_settings parse_command_line(int argc, const char *const *argv);
+std::string usage_text();

@@ -1,0 +1,28 @@
+// The figures by name, with the unit and the digits they are shown with in
+// the table, the JSON and the JUnit report alike.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "figures.h"
+
+enum class figure { level, peak, dc, freq, thd, thdn, snr, latency, bitexact, crosstalk };
+
+struct figure_info {
+    figure which;
+    const char *name;
+    const char *unit;  // empty for bitexact
+    int decimals;
+    bool has_worst;  // measured per window too
+};
+
+const figure_info &info_of(figure which);
+std::optional<figure> figure_by_name(const std::string &name);
+// A figure of signal_figures; NaN for the others.
+double signal_value(const signal_figures &f, figure which);
+// NaN when the channel has no such figure; bitexact is 1 or 0.
+double figure_value(const channel_figures &channel, figure which, bool worst);
+// The value with its decimals ("-6.021"), "yes"/"no" for bitexact, "n/a"
+// when not measured, "-inf"/"inf" for silence.
+std::string format_number(figure which, double value);

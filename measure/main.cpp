@@ -1,0 +1,85 @@
+// veskmeasure: capture files in, measured figures and a verdict out.
+#include <csignal>
+#include <cstdio>
+#include <optional>
+
+#include "capture_source.h"
+#include "channel_analysis.h"
+#include "command_line.h"
+#include "crosstalk.h"
+#include "measure_error.h"
+#include "measurement.h"
+#include "output_files.h"
+#include "plot.h"
+#include "reference_match.h"
+#include "report_json.h"
+#include "report_junit.h"
+#include "report_table.h"
+
+namespace {
+
+// Everything that can be wrong with the input is found before the long
+// passes start, and no result file appears unless all of them are complete.
+int measure(const measure_settings &settings)
+{
+    std::vector<capture_source> sources;
+    for (const std::string &names : settings.channels) {
+        sources.push_back(open_capture(names));
+        if (sources.back().samples < settings.window)
+            throw measure_error(names + " holds " + std::to_string(sources.back().samples) +
+                                " samples, fewer than the window of " + std::to_string(settings.window) + ".");
+    }
+    std::optional<capture_source> reference;
+    if (!settings.reference.empty())
+        reference = open_capture(settings.reference);
+    std::string gnuplot;
+    if (!settings.plot_path.empty() && (gnuplot = find_gnuplot()).empty())
+        throw measure_error("--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).");
+
+    measurement m{settings, {}, {}};
+    analysis_settings analysis{settings.rate, settings.window};
+    for (size_t c = 0; c < sources.size(); ++c) {
+        m.channels.push_back(analyse_channel(sources[c], analysis));
+        bool compared = !settings.driven || *settings.driven == static_cast<int>(c);
+        if (reference && compared)
+            m.channels.back().reference = match_reference(sources[c], *reference, settings.upper_24_bits);
+    }
+    if (settings.driven)
+        measure_crosstalk(m.channels, *settings.driven);
+    m.results = check_limits(m.channels, settings.limits, settings.driven);
+
+    pending_outputs outputs;
+    if (!settings.plot_path.empty()) {
+        std::string png = outputs.reserve(settings.plot_path);
+        run_gnuplot(gnuplot, plot_script(m, png), png);
+    }
+    bool json_out = settings.json_path == "-";
+    if (!settings.json_path.empty() && !json_out)
+        outputs.write(settings.json_path, format_json(m));
+    if (!settings.junit_path.empty())
+        outputs.write(settings.junit_path, format_junit(m));
+    outputs.commit();
+    std::fputs((json_out ? format_json(m) : format_table(m)).c_str(), stdout);
+    return m.pass() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        measure_settings settings = parse_command_line(argc, argv);
+        if (settings.help) {
+            std::fputs(usage_text().c_str(), stdout);
+            return 0;
+        }
+        return measure(settings);
+    } catch (const measure_error &e) {
+        std::fprintf(stderr, "veskmeasure: %s\n", e.what());
+        return 2;
+    } catch (const std::bad_alloc &) {
+        std::fputs("veskmeasure: out of memory.\n", stderr);
+        return 2;
+    }
+}

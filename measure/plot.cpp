@@ -1,0 +1,174 @@
+#include "plot.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "measure_error.h"
+#include "spectrum.h"
+
+namespace {
+
+constexpr int spectrum_points = 1500;
+constexpr double periods_shown = 4;
+
+// A gnuplot string in single quotes, where a quote is written twice.
+std::string quoted(const std::string &text)
+{
+    std::string out = "'";
+    for (char ch : text)
+        out += ch == '\'' ? std::string("''") : std::string(1, ch);
+    return out + "'";
+}
+
+double plotted_dbfs(const power_spectrum &s, double power)
+{
+    return std::max(-250.0, 10 * std::log10(std::max(1e-30, 2 * power * s.bins_per_tone)));
+}
+
+// The spectrum thinned to about spectrum_points log-spaced points, each the
+// highest bin of its stretch so that no tone is lost.
+std::string spectrum_block(const power_spectrum &s)
+{
+    std::string text;
+    size_t count = s.bins.size();
+    double ratio = std::pow(static_cast<double>(count), 1.0 / spectrum_points);
+    size_t m = 1;
+    char line[64];
+    while (m < count) {
+        size_t end = std::max(m + 1, std::min(count, static_cast<size_t>(std::ceil(m * ratio))));
+        size_t best = m;
+        for (size_t i = m; i < end; ++i)
+            if (s.bins[i] > s.bins[best])
+                best = i;
+        std::snprintf(line, sizeof line, "%.3f %.2f\n", best * s.bin_hz, plotted_dbfs(s, s.bins[best]));
+        text += line;
+        m = end;
+    }
+    return text;
+}
+
+std::string marks_block(const power_spectrum &s, double freq, double rate)
+{
+    std::string text;
+    char line[96];
+    for (int h = 1; h <= 10 && h * freq < rate / 2; ++h) {
+        double at = h * freq / s.bin_hz;
+        long centre = std::lround(at);
+        double peak = 0;
+        for (long i = std::max(0L, centre - 2); i <= std::min<long>(s.bins.size() - 1, centre + 2); ++i)
+            peak = std::max(peak, s.bins[static_cast<size_t>(i)]);
+        std::snprintf(line, sizeof line, "%.3f %.2f \"%s\"\n", h * freq, plotted_dbfs(s, peak),
+                      h == 1 ? "F" : std::to_string(h).c_str());
+        text += line;
+    }
+    return text;
+}
+
+std::string waveform_block(const channel_figures &c, double rate)
+{
+    size_t count = c.waveform.size();
+    if (std::isfinite(c.whole.freq_hz) && c.whole.freq_hz > 0)
+        count = std::min(count, std::max<size_t>(32, static_cast<size_t>(periods_shown * rate / c.whole.freq_hz)));
+    std::string text;
+    char line[64];
+    for (size_t n = 0; n < count; ++n) {
+        std::snprintf(line, sizeof line, "%.4f %.6f\n", n * 1000.0 / rate, c.waveform[n] / full_scale);
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string find_gnuplot()
+{
+    const char *path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    size_t from = 0;
+    for (;;) {
+        size_t colon = dirs.find(':', from);
+        std::string dir = dirs.substr(from, colon - from);
+        std::string candidate = (dir.empty() ? "." : dir) + "/gnuplot";
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (colon == std::string::npos)
+            return {};
+        from = colon + 1;
+    }
+}
+
+std::string plot_script(const measurement &m, const std::string &path)
+{
+    int channels = static_cast<int>(m.channels.size());
+    double rate = m.settings.rate;
+    std::string text;
+    for (int c = 0; c < channels; ++c) {
+        const channel_figures &ch = m.channels[static_cast<size_t>(c)];
+        std::string n = std::to_string(c);
+        text += "$spectrum" + n + " << EOD\n" + spectrum_block(ch.spectrum) + "EOD\n";
+        text += "$marks" + n + " << EOD\n" +
+                (std::isfinite(ch.whole.freq_hz) ? marks_block(ch.spectrum, ch.whole.freq_hz, rate) : "") + "EOD\n";
+        text += "$waveform" + n + " << EOD\n" + waveform_block(ch, rate) + "EOD\n";
+    }
+    text += "set terminal pngcairo size 1200," + std::to_string(320 * channels) + " font ',9'\n";
+    text += "set output " + quoted(path) + "\nset grid\nset multiplot layout " + std::to_string(channels) + ",2\n";
+    for (int c = 0; c < channels; ++c) {
+        const channel_figures &ch = m.channels[static_cast<size_t>(c)];
+        std::string n = std::to_string(c), title = ch.name + ", channel " + n;
+        char range[96];
+        std::snprintf(range, sizeof range, "set xrange [%.6g:%.6g]\n", ch.spectrum.bin_hz, rate / 2);
+        text += "set title " + quoted(title + ": spectrum") + "\nset logscale x\n" + range +
+                "set yrange [*:10]\nset xlabel 'Frequency (Hz)'\nset ylabel 'Level (dBFS)'\n"
+                "plot $spectrum" + n + " using 1:2 with lines lc rgb '#1f5fa8' notitle";
+        if (std::isfinite(ch.whole.freq_hz))
+            text += ", $marks" + n +
+                    " using 1:2:3 with labels offset 0,0.8 point pt 7 ps 0.5 lc rgb '#c03030' notitle";
+        text += "\nunset logscale x\nset xrange [*:*]\nset yrange [*:*]\n";
+        text += "set title " + quoted(title + ": waveform") +
+                "\nset xlabel 'Time (ms)'\nset ylabel 'Sample (full scale)'\n"
+                "plot $waveform" + n + " using 1:2 with lines lc rgb '#1f5fa8' notitle\n";
+    }
+    return text + "unset multiplot\nset output\n";
+}
+
+void run_gnuplot(const std::string &gnuplot, const std::string &script, const std::string &png)
+{
+    int pipe_ends[2];
+    if (pipe2(pipe_ends, O_CLOEXEC) != 0)
+        throw measure_error("Cannot start gnuplot.");
+    pid_t child = fork();
+    if (child < 0)
+        throw measure_error("Cannot start gnuplot.");
+    if (child == 0) {
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(pipe_ends[0], 0);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        execl(gnuplot.c_str(), "gnuplot", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(pipe_ends[0]);
+    size_t done = 0;
+    while (done < script.size()) {
+        ssize_t wrote = write(pipe_ends[1], script.data() + done, script.size() - done);
+        if (wrote <= 0)
+            break;
+        done += static_cast<size_t>(wrote);
+    }
+    close(pipe_ends[1]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    struct stat info {};
+    bool drawn = WIFEXITED(status) && WEXITSTATUS(status) == 0 && stat(png.c_str(), &info) == 0 && info.st_size > 0;
+    if (!drawn || done < script.size())
+        throw measure_error("gnuplot could not draw the plot.");
+}

@@ -1,0 +1,15 @@
+// The picture: per channel the spectrum in dBFS over a logarithmic frequency
+// axis with the fundamental and harmonics marked, and a few periods of the
+// waveform, drawn by gnuplot run as a child process.
+#pragma once
+
+#include <string>
+
+#include "measurement.h"
+
+// gnuplot's path from PATH; empty when it is not there.
+std::string find_gnuplot();
+// The gnuplot script that draws the PNG into path.
+std::string plot_script(const measurement &m, const std::string &path);
+// Runs gnuplot on the script; throws measure_error when it fails.
+void run_gnuplot(const std::string &gnuplot, const std::string &script, const std::string &png);

@@ -1,0 +1,19 @@
+// Signals whose figures are known, written as capture files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+struct known_signal {
+    double freq_hz = 1000;
+    double level_dbfs = -6;    // of the fundamental, sine-referenced
+    double thd_db = -200;      // split evenly over harmonics 2 and 3
+    double noise_dbfs = -200;  // white, over the whole band, sine-referenced
+    int64_t samples = 48000;
+};
+
+std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed = 1);
+// Mean-square sums of what was put in, for the expected THD+N.
+double expected_thdn_db(const known_signal &s);
+void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples);
