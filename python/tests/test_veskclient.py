@@ -186,6 +186,7 @@ class ErrorTest(SimulatorTest):
                 error = self.assertVeskError(code, message, call, *args)
                 self.assertEqual(client.error_text, message)
         self.assertEqual(error.function, "vesk_link")
+        client.set_block_size(BLOCK_SIZE)
         self.assertVeskError(vc.SERVER_STATE, "No connection to server", client.stop_output)
         client.close()
         client.close()
