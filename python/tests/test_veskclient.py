@@ -1,13 +1,12 @@
-"""The Python module against a real vesksim on 127.0.0.1.
-
-Needs VESKSIM (path of the vesksim program) in the environment and the build
-folder's copy of the module on PYTHONPATH; python/tests/run.sh sets both.
-"""
+# The Python module against a real vesksim on 127.0.0.1.
+#
+# Needs VESKSIM (path of the vesksim program) in the environment and the build
+# folder's copy of the module on PYTHONPATH; python/tests/run.sh sets both,
+# and stops a run that hangs.
 
 import array
 import itertools
 import os
-import signal
 import socket
 import subprocess
 import sys
@@ -52,10 +51,6 @@ def pattern(seed):
     return [((seed * 7919 + i * 2654435761) & 0xFFFFFFFF) - 2**31 for i in range(BLOCK_SIZE)]
 
 
-def _time_out(*_):
-    raise TimeoutError("the test took longer than 60 s")
-
-
 class SimulatorTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -64,12 +59,6 @@ class SimulatorTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.sim.stop()
-
-    def setUp(self):
-        # A stream that never ends fails the test instead of hanging it.
-        signal.signal(signal.SIGALRM, _time_out)
-        signal.alarm(60)
-        self.addCleanup(signal.alarm, 0)
 
     def client(self, use_numpy=False):
         """A client connected with BLOCK_SIZE-sample blocks, at 48000 Hz, with
@@ -85,17 +74,14 @@ class SimulatorTest(unittest.TestCase):
         return client
 
     def assertVeskError(self, expected_code, expected_message, call, *args):
-        """Asserts the fields of the VeskError that call raises; a message
-        ending in "*" is matched as a prefix."""
+        """Asserts the fields of the VeskError that call raises; None stands
+        for any message but an empty one."""
         with self.assertRaises(vc.VeskError) as caught:
             call(*args)
         error = caught.exception
         self.assertEqual(error.code, expected_code)
         self.assertEqual(error.code_text, vc.return_text(expected_code))
-        if expected_message.endswith("*"):
-            self.assertTrue(error.message.startswith(expected_message[:-1]), error.message)
-        else:
-            self.assertEqual(error.message, expected_message)
+        self.assertEqual(error.message, expected_message or error.message or "a message")
         self.assertEqual(str(error), f"{error.function}: {error.code_text}: {error.message}")
         return error
 
@@ -200,34 +186,33 @@ class ErrorTest(SimulatorTest):
                 error = self.assertVeskError(code, message, call, *args)
                 self.assertEqual(client.error_text, message)
         self.assertEqual(error.function, "vesk_link")
+        client.set_block_size(BLOCK_SIZE)
+        self.assertVeskError(vc.SERVER_STATE, "No connection to server", client.stop_output)
+        client.close()
+        client.close()
+        self.assertRaises(ValueError, client.set_block_size, 64)
 
     def test_refusals_of_the_server_keep_the_connection(self):
         client = self.client()
         cases = [
-            ("query code", client.query, 99),
-            ("block count", client.read_input, 0b01, 0),
-            ("missing channel", client.read_input, 1 << 31, 1),
+            (vc.INVALID_ARGUMENT, "Unsupported query code 0x00000063", client.query, 99),
+            (vc.INVALID_ARGUMENT, None, client.read_input, 0b01, 0),
+            (vc.INVALID_ARGUMENT, None, client.read_input, 1 << 31, 1),
         ]
-        for name, call, *args in cases:
-            with self.subTest(name):
-                with self.assertRaises(vc.VeskError) as caught:
-                    call(*args)
-                self.assertEqual(caught.exception.code, vc.INVALID_ARGUMENT)
-                self.assertTrue(caught.exception.message)
+        for code, message, call, *args in cases:
+            with self.subTest(message=message, args=args):
+                self.assertVeskError(code, message, call, *args)
         self.assertEqual(client.channels(), (2, 2))
-
-    def test_a_playing_server_refuses_staging_and_a_second_client(self):
-        client = self.client()
+        # A playing server refuses staging, and a second client.
         client.stage_reset()
         client.stage_output(vc.STAGE_DATA, [pattern(1)], 10000, 1)
         client.start_output()
         self.addCleanup(client.stop_output)
-        error = self.assertVeskError(vc.SERVER_STATE, "*", client.stage_output, vc.STAGE_DATA, [pattern(2)], 1, 2)
-        self.assertEqual(error.message, client.error_text)
+        self.assertVeskError(vc.SERVER_STATE, None, client.stage_output, vc.STAGE_DATA, [pattern(2)], 1, 2)
         second = vc.Client()
         self.addCleanup(second.close)
         second.set_block_size(BLOCK_SIZE)
-        self.assertIn("busy", self.assertVeskError(vc.SERVER_STATE, "*", second.connect, self.sim.address).message)
+        self.assertVeskError(vc.SERVER_STATE, "Server is busy with another client", second.connect, self.sim.address)
 
     def test_blocks_are_checked_before_they_reach_the_library(self):
         client = self.client()
@@ -244,14 +229,6 @@ class ErrorTest(SimulatorTest):
                 self.assertRaises(exception, client.stage_output, vc.STAGE_DATA, channels, 1, 1)
         client.stage_reset()
         client.stage_output(vc.STAGE_DATA, [[-2**31] * BLOCK_SIZE], 1, 1)
-
-    def test_a_closed_client_refuses_every_call(self):
-        client = vc.Client()
-        client.set_block_size(BLOCK_SIZE)
-        self.assertVeskError(vc.SERVER_STATE, "No connection to server", client.stop_output)
-        client.close()
-        client.close()
-        self.assertRaises(ValueError, client.set_block_size, 64)
 
 
 def run_info(address):
@@ -300,8 +277,6 @@ class TextTest(unittest.TestCase):
                  (vc.loopback_text, (3,), None)]
         for function, args, text in cases:
             self.assertEqual(function(*args), text)
-
-    def test_message_text_is_set_literally(self):
         client = vc.Client()
         self.addCleanup(client.close)
         self.assertEqual(client.error_text, "")

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <unistd.h>
@@ -26,7 +27,42 @@ block pulses(int32_t n, std::initializer_list<int32_t> starts, int32_t run = 10)
     return samples;
 }
 
-std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate = 48000)
+// Full scale alternating every 24 samples: 1000 Hz at 48000 Hz.
+block tone()
+{
+    block samples(200);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = (i % 48) < 24 ? low : high;
+    return samples;
+}
+
+// Two crossings 50 samples apart between the given extremes.
+block swinging(int32_t lowest, int32_t highest)
+{
+    block samples = pulses(100, {10, 60});
+    for (int32_t &sample : samples)
+        sample = sample == low ? lowest : highest;
+    return samples;
+}
+
+// A block whose last samples go to full scale, where no crossing is looked for.
+block full_scale_tail(int32_t last)
+{
+    block samples = pulses(64, {10});
+    for (int32_t i = 64 - last; i < 64; ++i)
+        samples[static_cast<size_t>(i)] = INT32_MAX;
+    return samples;
+}
+
+// A crossing at the first sample, then one at 20.
+block crossing_first()
+{
+    block samples = pulses(64, {0, 20});
+    samples[0] = high;
+    return samples;
+}
+
+std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate)
 {
     setup_follower(sample_rate);
     testing::internal::CaptureStdout();
@@ -36,92 +72,51 @@ std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate = 
     return testing::internal::GetCapturedStdout();
 }
 
-TEST(Follower, ToneLocksAtItsFrequencyAtTheRunsRateFromTheFourthCrossing)
+// One line per crossing from the second on; the lock needs three of the last
+// four intervals within 5 %. An interval across a block boundary counts only
+// the examined positions, 64 - 3 per block here.
+TEST(Follower, PrintsALineForEveryCrossingFromTheSecond)
 {
-    block tone(200);
-    for (size_t i = 0; i < tone.size(); ++i)
-        tone[i] = (i % 48) < 24 ? low : high;
-    const std::string unlocked = "input unlocked (1 intervals, 48..48), 0% of full scale (0xFFFFFC18 to 0x000003E8)\n"
-                                 "input unlocked (2 intervals, 48..48), 0% of full scale (0xFFFFFC18 to 0x000003E8)\n";
-    EXPECT_EQ(printed_by({tone}),
-              unlocked + "input locked at 1000.000000 Hz, 0% of full scale (0xFFFFFC18 to 0x000003E8)\n");
-    EXPECT_EQ(printed_by({tone}, 24000),
-              unlocked + "input locked at 500.000000 Hz, 0% of full scale (0xFFFFFC18 to 0x000003E8)\n");
-}
-
-TEST(Follower, LockNeedsThreeIntervalsWithinFour)
-{
+    const std::string small = ", 0% of full scale (0xFFFFFC18 to 0x000003E8)";
     const struct {
-        std::initializer_list<int32_t> crossings;
-        const char *last_line;
+        std::vector<block> blocks;
+        uint32_t rate;
+        size_t lines;
+        std::string last_line;
     } cases[] = {
-        {{10, 110, 210, 314}, "input locked at 473.684211 Hz, 0% of full scale (0xFFFFFC18 to 0x000003E8)\n"},
-        {{10, 110, 210, 315}, "input unlocked (3 intervals, 100..105), 0% of full scale (0xFFFFFC18 to 0x000003E8)\n"},
-        {{10, 114, 214, 314}, "input locked at 473.684211 Hz, 0% of full scale (0xFFFFFC18 to 0x000003E8)\n"},
+        {{tone()}, 48000, 3, "input locked at 1000.000000 Hz" + small},
+        {{tone()}, 24000, 3, "input locked at 500.000000 Hz" + small},
+        {{pulses(700, {10, 110, 210, 314})}, 48000, 3, "input locked at 473.684211 Hz" + small},
+        {{pulses(700, {10, 110, 210, 315})}, 48000, 3, "input unlocked (3 intervals, 100..105)" + small},
+        {{pulses(700, {10, 114, 214, 314})}, 48000, 3, "input locked at 473.684211 Hz" + small},
         // Only the last four crossings count: a long first interval drops out of the ring.
-        {{10, 300, 400, 500, 600}, "input locked at 480.000000 Hz, 0% of full scale (0xFFFFFC18 to 0x000003E8)\n"},
+        {{pulses(700, {10, 300, 400, 500, 600})}, 48000, 4, "input locked at 480.000000 Hz" + small},
+        {{swinging(INT32_MIN, INT32_MAX)}, 48000, 1,
+         "input unlocked (1 intervals, 50..50), 100% of full scale (0x80000000 to 0x7FFFFFFF)"},
+        {{swinging(-0x3FFFFF00, 0x3FFFFF00)}, 48000, 1,
+         "input unlocked (1 intervals, 50..50), 49% of full scale (0xC0000100 to 0x3FFFFF00)"},
+        {{swinging(-0x7FFFFF, 0x7FFFFF)}, 48000, 1,
+         "input unlocked (1 intervals, 50..50), 0% of full scale (0xFF800001 to 0x007FFFFF)"},
+        {{pulses(64, {10}), pulses(64, {0})}, 48000, 1, "input unlocked (1 intervals, 51..51)" + small},
+        // A tail never examined stays out of the extremes too.
+        {{full_scale_tail(3), crossing_first()}, 48000, 1, "input unlocked (1 intervals, 71..71)" + small},
+        {{full_scale_tail(2), crossing_first()}, 48000, 1, "input unlocked (1 intervals, 71..71)" + small},
+        {{full_scale_tail(1), crossing_first()}, 48000, 1, "input unlocked (1 intervals, 71..71)" + small},
+        {{block(1024, 0), block(1024, 0)}, 48000, 0, ""},
+        {{block(1024, 5), block(1024, INT32_MAX)}, 48000, 0, ""},
     };
     for (const auto &test : cases) {
-        std::string printed = printed_by({pulses(700, test.crossings)});
-        std::string last_line = printed.substr(printed.rfind('\n', printed.size() - 2) + 1);
-        EXPECT_EQ(last_line, test.last_line) << printed;
+        std::string printed = printed_by(test.blocks, test.rate);
+        size_t lines = static_cast<size_t>(std::count(printed.begin(), printed.end(), '\n'));
+        EXPECT_EQ(lines, test.lines) << printed;
+        std::string last_line = lines == 0 ? "" : printed.substr(printed.rfind('\n', printed.size() - 2) + 1);
+        EXPECT_EQ(last_line, lines == 0 ? "" : test.last_line + "\n") << printed;
     }
-}
-
-TEST(Follower, LevelIsThePeakToPeakShareOfFullScale)
-{
-    const struct {
-        int32_t lowest;
-        int32_t highest;
-        const char *level;
-    } cases[] = {
-        {INT32_MIN, INT32_MAX, "100% of full scale (0x80000000 to 0x7FFFFFFF)"},
-        {-0x3FFFFF00, 0x3FFFFF00, "49% of full scale (0xC0000100 to 0x3FFFFF00)"},
-        {-0x7FFFFF, 0x7FFFFF, "0% of full scale (0xFF800001 to 0x007FFFFF)"},
-    };
-    for (const auto &test : cases) {
-        block samples = pulses(100, {10, 60});
-        for (int32_t &sample : samples)
-            sample = sample == low ? test.lowest : test.highest;
-        EXPECT_EQ(printed_by({samples}), std::string("input unlocked (1 intervals, 50..50), ") + test.level + "\n");
-    }
-}
-
-TEST(Follower, CrossingAtTheStartOfABlockUsesTheEndOfThePreviousOne)
-{
-    // The interval spans the boundary and counts only the examined positions:
-    // 64 - 3 per block, so 64 - 10 - 3 here.
-    block first = pulses(64, {10});
-    block second = pulses(64, {0});
-    EXPECT_EQ(printed_by({first, second}),
-              "input unlocked (1 intervals, 51..51), 0% of full scale (0xFFFFFC18 to 0x000003E8)\n");
-}
-
-TEST(Follower, CrossingInTheLastThreeSamplesOfABlockIsNeverFound)
-{
-    for (int32_t last : {3, 2, 1}) {
-        SCOPED_TRACE(last);
-        // The block's tail goes to full scale: those samples are never examined, so
-        // they stay out of the extremes too.
-        block first = pulses(64, {10});
-        for (int32_t i = 64 - last; i < 64; ++i)
-            first[static_cast<size_t>(i)] = INT32_MAX;
-        block second = pulses(64, {0, 20});
-        second[0] = high;
-        EXPECT_EQ(printed_by({first, second}),
-                  "input unlocked (1 intervals, 71..71), 0% of full scale (0xFFFFFC18 to 0x000003E8)\n");
-    }
-}
-
-TEST(Follower, NoLineWithoutTwoCrossings)
-{
     // The history before the first block reads 0, which is not negative; a
     // set-up forgets the history of an earlier block.
     block negative_tail(64, low);
     analyze_block(64, negative_tail.data());
-    EXPECT_EQ(printed_by({pulses(100, {0, 50})}), "");
-    EXPECT_EQ(printed_by({block(1024, 0), block(1024, 0)}), "");
-    EXPECT_EQ(printed_by({block(1024, 5), block(1024, INT32_MAX)}), "");
+    EXPECT_EQ(printed_by({pulses(100, {0, 50})}, 48000), "");
 }
 
 TEST(MillisecondClock, CountsWholeMillisecondsBetweenTimes)

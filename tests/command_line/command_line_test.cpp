@@ -1,235 +1,192 @@
-#include <functional>
+// The command line, one table per rule. Each row is the words after the
+// program name, how the parse ends, what it prints, and the settings it
+// leaves. The usage text's words are checked by the whole-run test.
+#include <iomanip>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "command_line.h"
-#include "loopback_levels.h"
 #include "usage_text.h"
 
 namespace {
 
-struct parse_outcome {
-    command_line_result result{};
-    run_settings settings;
+constexpr int proceeds = -1;
+
+struct parse_case {
+    std::vector<const char *> words;
+    int status;  // proceeds, or the exit status
     std::string output;
+    std::string settings = "";  // "name=value" words the settings must show
 };
 
-parse_outcome parse(const std::vector<const char *> &words)
+// The settings as "name=value" words; text fields only when set.
+std::string shown(const run_settings &s)
 {
-    std::vector<const char *> argv{"veskplay"};
-    argv.insert(argv.end(), words.begin(), words.end());
-    parse_outcome parsed;
-    parsed.result = parse_command_line(static_cast<int>(argv.size()), argv.data(), parsed.settings, parsed.output);
-    return parsed;
-}
-
-std::string joined(const std::vector<const char *> &words)
-{
-    std::string text;
-    for (const char *word : words)
-        text += std::string(text.empty() ? "" : " ") + "[" + word + "]";
-    return text;
-}
-
-using check = std::function<void(const run_settings &)>;
-
-TEST(CommandLine, AcceptedOptionsSetTheirSettings)
-{
-    const struct {
-        std::vector<const char *> words;
-        check expect;
-        std::string output = "";
-    } cases[] = {
-        {{}, [](const run_settings &s) {
-             EXPECT_EQ(s.block_count, 100);
-             EXPECT_STREQ(s.server_address, default_server_address);
-             EXPECT_EQ(s.analyze_channel, -1);
-         }},
-        // Number words: octal, hex, blanks and a sign around the digits, 32-bit limits.
-        {{"-B", "010"}, [](const run_settings &s) { EXPECT_EQ(s.block_count, 8); }},
-        {{"-b", "0x10"}, [](const run_settings &s) { EXPECT_EQ(s.block_count, 16); }},
-        {{"-b", " +7 "}, [](const run_settings &s) { EXPECT_EQ(s.block_count, 7); }},
-        {{"-b", "2147483647"}, [](const run_settings &s) { EXPECT_EQ(s.block_count, INT32_MAX); }},
-        {{"-j", "-2147483648"}, [](const run_settings &s) { EXPECT_EQ(s.junk_blocks, INT32_MIN); }},
-        {{"-d", "0xFFFFFFFF"}, [](const run_settings &s) { EXPECT_EQ(s.debug_mask, 0xFFFFFFFFu); }},
-        {{"-d", "-1"}, [](const run_settings &s) { EXPECT_EQ(s.debug_mask, 0xFFFFFFFFu); }},
-        {{"-b", "5", "-b", "6"}, [](const run_settings &s) { EXPECT_EQ(s.block_count, 6); }},
-        {{"-QQ", "5"}, [](const run_settings &s) { EXPECT_EQ(s.start_quiet_blocks, 5); EXPECT_FALSE(s.sync_check); }},
-        {{"-qq", "5", "-q", "3"},
-         [](const run_settings &s) { EXPECT_EQ(s.start_quiet_blocks, 3); EXPECT_FALSE(s.sync_check); }},
-        {{"-e", "0"}, [](const run_settings &s) { EXPECT_EQ(s.end_quiet_blocks, 0); }},
-        // The sine may reach half the sample rate, -k before or after -f.
-        {{"-f", "24000"}, [](const run_settings &s) { EXPECT_EQ(s.frequency_hz, 24000); }},
-        {{"-f", "8000", "-k", "16000"},
-         [](const run_settings &s) { EXPECT_EQ(s.frequency_hz, 8000); EXPECT_EQ(s.sample_rate, 16000u); }},
-        {{"-k", "96000", "-f", "24000"}, [](const run_settings &s) { EXPECT_EQ(s.frequency_hz, 24000); }},
-        {{"-k", "0"}, [](const run_settings &s) { EXPECT_EQ(s.sample_rate, 0u); }},
-        {{"-s", "16"}, [](const run_settings &s) { EXPECT_EQ(s.samples_per_block, 16u); }},
-        {{"-s", "65536"}, [](const run_settings &s) { EXPECT_EQ(s.samples_per_block, 65536u); }},
-        {{"-m", "0.5", "-td", "-0.25"},
-         [](const run_settings &s) { EXPECT_EQ(s.amplitude, -0.25); EXPECT_TRUE(s.dc_level); }},
-        {{"-td", "0.5", "-m", " .2 "},
-         [](const run_settings &s) { EXPECT_EQ(s.amplitude, 0.2); EXPECT_TRUE(s.dc_level); }},
-        {{"-ts", "100"}, [](const run_settings &s) { EXPECT_EQ(s.stop_ms, 100u); }, "stop_ms = 100\n"},
-        {{"-c31", "out.raw"},
-         [](const run_settings &s) { EXPECT_STREQ(s.capture_file[31], "out.raw"); EXPECT_FALSE(s.capture_per_block[31]); }},
-        {{"-c", "out.raw"}, [](const run_settings &s) { EXPECT_STREQ(s.capture_file[0], "out.raw"); }},
-        {{"-U5", "dir/blk"},
-         [](const run_settings &s) { EXPECT_STREQ(s.capture_file[5], "dir/blk"); EXPECT_TRUE(s.capture_per_block[5]); }},
-        {{"-u2", "blk", "-c2", "all.raw", "-u3", "b"},
-         [](const run_settings &s) {
-             EXPECT_STREQ(s.capture_file[2], "all.raw");
-             EXPECT_FALSE(s.capture_per_block[2]);
-             EXPECT_STREQ(s.capture_file[3], "b");
-             EXPECT_TRUE(s.capture_per_block[3]);
-         }},
-        // A first-letter option takes any word with its letter: -rate is playback channel 0.
-        {{"-rate", "tone.raw"}, [](const run_settings &s) { EXPECT_STREQ(s.playback_file[0], "tone.raw"); }},
-        {{"-n5", "-n6"}, [](const run_settings &s) { EXPECT_EQ(s.analyze_channel, 6); }},
-        {{"-l", "SERVER"}, [](const run_settings &s) { EXPECT_EQ(s.loopback, 2); }},
-        {{"-y", "ppon,mlo"},
-         [](const run_settings &s) { EXPECT_EQ(s.setup_value, 0x04100000u); EXPECT_EQ(s.setup_mask, 0x04F00000u); }},
-        {{"-y", ","}, [](const run_settings &s) { EXPECT_EQ(s.setup_mask, 0u); }},
-        {{"-y", "ppon", "-y", "boff"},
-         [](const run_settings &s) { EXPECT_EQ(s.setup_value, 0u); EXPECT_EQ(s.setup_mask, 0x00000F00u); }},
-        // The port is checked for being a number; the rest is the library's.
-        {{"-a", "127.0.0.1: 5"}, [](const run_settings &s) { EXPECT_STREQ(s.server_address, "127.0.0.1: 5"); }},
-        {{"-a", "nowhere"}, [](const run_settings &s) { EXPECT_STREQ(s.server_address, "nowhere"); }},
-        {{"-j", "-2"}, [](const run_settings &s) { EXPECT_EQ(s.junk_blocks, -2); }},
-        {{"-i"},
-         [](const run_settings &s) { EXPECT_EQ(s.connect_timeout_ms, 0); EXPECT_EQ(s.progress_timeout_ms, 0); },
-         "Setting infinite timeouts for debugging.\n"},
-        {{"-TF", "/tu", "-z", "-p", "-XL"},
-         [](const run_settings &s) {
-             EXPECT_TRUE(s.framing_pattern);
-             EXPECT_FALSE(s.synchronized);
-             EXPECT_TRUE(s.silence);
-             EXPECT_TRUE(s.promiscuous);
-             EXPECT_EQ(s.extended_mode, 2);
-         }},
-        {{"-x"}, [](const run_settings &s) { EXPECT_EQ(s.extended_mode, 1); }},
-        // Notices come in the order their options are met.
-        {{"-w", "-ts", "250", "-i"}, [](const run_settings &s) { EXPECT_TRUE(s.ramp); },
-         "Requesting ramp-up and ramp-down blocks.\nstop_ms = 250\nSetting infinite timeouts for debugging.\n"},
-    };
-    for (const auto &test : cases) {
-        SCOPED_TRACE(joined(test.words));
-        parse_outcome parsed = parse(test.words);
-        EXPECT_TRUE(parsed.result.proceed);
-        EXPECT_EQ(parsed.output, test.output);
-        test.expect(parsed.settings);
+    std::ostringstream t;
+    t << " blocks=" << s.block_count << " quiet=" << s.start_quiet_blocks << " sync_check=" << s.sync_check
+      << " end=" << s.end_quiet_blocks << " samples=" << s.samples_per_block << " hz=" << s.frequency_hz
+      << " rate=" << s.sample_rate << " amplitude=" << s.amplitude << " dc=" << s.dc_level
+      << " framing=" << s.framing_pattern << " stop=" << s.stop_ms << " ramp=" << s.ramp << " zero=" << s.silence
+      << " promiscuous=" << s.promiscuous << " debug=" << s.debug_mask << " extended=" << s.extended_mode
+      << " junk=" << s.junk_blocks << " synchronized=" << s.synchronized << " address=" << s.server_address
+      << " timeouts=" << s.connect_timeout_ms << "," << s.progress_timeout_ms << " analyze=" << s.analyze_channel
+      << " loopback=" << s.loopback << std::hex << std::setfill('0') << " setup=" << std::setw(8) << s.setup_value
+      << "/" << std::setw(8) << s.setup_mask << std::dec;
+    for (int channel = 0; channel < channel_table_size; ++channel) {
+        if (s.capture_file[channel])
+            t << (s.capture_per_block[channel] ? " u" : " c") << channel << "=" << s.capture_file[channel];
+        if (s.playback_file[channel])
+            t << " r" << channel << "=" << s.playback_file[channel];
     }
+    if (s.log_path)
+        t << " log=" << s.log_path;
+    return t.str() + " ";
 }
 
-TEST(CommandLine, RefusedWordsPrintOneTextAndEndWithOne)
+void expect_parses(const std::vector<parse_case> &cases)
 {
-    const std::string usage = usage_text();
-    const struct {
-        std::vector<const char *> words;
+    for (const parse_case &test : cases) {
+        std::vector<const char *> argv{"veskplay"};
+        argv.insert(argv.end(), test.words.begin(), test.words.end());
+        std::string trace;
+        for (size_t i = 1; i < argv.size(); ++i)
+            trace += std::string("[") + argv[i] + "]";
+        SCOPED_TRACE(trace);
+        run_settings settings;
         std::string output;
-    } cases[] = {
-        {{"-k", "-1"}, "Sample rate cannot be negative.\n"},
-        {{"-q", "-1"}, "Starting quiet block count cannot be negative.\n"},
-        {{"-e", "-1"}, "Ending quiet block count cannot be negative.\n"},
-        {{"-b", "0"}, "Block count must be at least 1.\n"},
-        {{"-f", "0"}, "Frequency must be a positive nonzero integer value in Hz.\n"},
-        {{"-f", "24001"}, "24001 Hz is too high for the 48000 Hz sample rate.\n"},
-        {{"-k", "96000", "-f", "24001"}, "24001 Hz is too high for the 48000 Hz sample rate.\n"},
-        {{"-k", "16000", "-f", "8001"}, "8001 Hz is too high for the 16000 Hz sample rate.\n"},
-        {{"-f", "20000", "-k", "16000", "-b", "1"}, "20000 Hz is too high for the 16000 Hz sample rate.\n"},
-        {{"-m", "1.5"}, "Amplitude must be between 0.0 and 1.0\n"},
-        {{"-m", "nan"}, "Amplitude must be between 0.0 and 1.0\n"},
-        {{"-td", "1.01"}, "Level must be between -1.0 and 1.0\n"},
-        {{"-td", "NAN"}, "Level must be between -1.0 and 1.0\n"},
-        {{"-ts", "99"}, "millisecond count for ts must be at least 100\n"},
-        {{"-ts", "-5"}, "millisecond count for ts must be at least 100\n"},
-        {{"-s", "15"}, "Samples per block must be in the range 16..65536.\n"},
-        {{"-s", "65537"}, "Samples per block must be in the range 16..65536.\n"},
-        {{"-c32", "out.raw"}, "Capture (/C or /U) channel must be in the range 0..31.\n"},
-        {{"-c-1", "out.raw"}, "Capture (/C or /U) channel must be in the range 0..31.\n"},
-        {{"-c4294967296", "out.raw"}, "Capture (/C or /U) channel must be in the range 0..31.\n"},
-        {{"-c3", "/tmp/x"}, "\"/tmp/x\" doesn't look like a valid filename.\n"},
-        {{"-c3", "-x"}, "\"-x\" doesn't look like a valid filename.\n"},
-        {{"-r32", "in.raw"}, "Playback (/R) channel must be in the range 0..31.\n"},
-        {{"-r0", "/in.raw"}, "\"/in.raw\" doesn't look like a valid filename.\n"},
-        {{"-l", "loop"}, "Unrecognized loopback \"loop\".\n"},
-        {{"-y", ""}, "\"\" isn't a valid string of hardware setting(s).\n"},
-        {{"-y", "-ppon"}, "\"-ppon\" isn't a valid string of hardware setting(s).\n"},
-        {{"-y", "ppon;mlo"}, "\"ppon;mlo\" isn't a valid string of hardware setting(s).\n"},
-        {{"-n32"}, "Capture (/C) channel must be in the range 0..31.\n"},
-        // A forgotten value does not swallow the next option.
-        {{"-q", "-w"}, "Missing value for -q.\n"},
-        {{"/K", "-x"}, "Missing value for /K.\n"},
-        {{"-m", "-z"}, "Missing value for -m.\n"},
-        {{"-b", ""}, "Missing value for -b.\n"},
-        // Words that are not wholly a number, or beyond 32 bits.
-        {{"-b", "10k"}, "\"10k\" isn't a valid number for -b.\n"},
-        {{"-b", "abc"}, "\"abc\" isn't a valid number for -b.\n"},
-        {{"-b", "089"}, "\"089\" isn't a valid number for -b.\n"},
-        {{"-b", "0x"}, "\"0x\" isn't a valid number for -b.\n"},
-        {{"-b", "4294967297"}, "\"4294967297\" isn't a valid number for -b.\n"},
-        {{"-b", "99999999999999999999"}, "\"99999999999999999999\" isn't a valid number for -b.\n"},
-        {{"-j", "-2147483649"}, "\"-2147483649\" isn't a valid number for -j.\n"},
-        {{"-d", "0x100000000"}, "\"0x100000000\" isn't a valid number for -d.\n"},
-        {{"-ts", "0x200"}, "\"0x200\" isn't a valid number for -ts.\n"},
-        {{"-ts", "4294967396"}, "\"4294967396\" isn't a valid number for -ts.\n"},
-        {{"-td", "0.5v"}, "\"0.5v\" isn't a valid number for -td.\n"},
-        {{"-a", "127.0.0.1:1024abc"}, "\"1024abc\" isn't a valid number for -a.\n"},
-        // Checks run as options are met: a later help or version does not save a bad value.
-        {{"-b", "0", "-v"}, "Block count must be at least 1.\n"},
-        {{"-w", "-s", "1"}, "Requesting ramp-up and ramp-down blocks.\nSamples per block must be in the range 16..65536.\n"},
-        // An unknown word or a missing argument prints the usage text.
-        {{"-"}, usage},
-        {{""}, usage},
-        {{"file.raw"}, usage},
-        {{"-b"}, usage},
-        {{"-c3"}, usage},
-        {{"-b5"}, usage},
-        {{"-w", "-b5", "-h"}, "Requesting ramp-up and ramp-down blocks.\n" + usage},
-    };
-    for (const auto &test : cases) {
-        SCOPED_TRACE(joined(test.words));
-        parse_outcome parsed = parse(test.words);
-        EXPECT_FALSE(parsed.result.proceed);
-        EXPECT_EQ(parsed.result.exit_status, 1);
-        EXPECT_EQ(parsed.output, test.output);
+        command_line_result result = parse_command_line(static_cast<int>(argv.size()), argv.data(), settings, output);
+        EXPECT_EQ(result.proceed ? proceeds : result.exit_status, test.status);
+        EXPECT_EQ(output, test.output);
+        std::istringstream expected(test.settings);
+        for (std::string word; expected >> word;)
+            EXPECT_NE(shown(settings).find(" " + word + " "), std::string::npos) << word << " in" << shown(settings);
     }
 }
 
-TEST(CommandLine, HelpAndVersionEndWithZero)
+// Octal, hex, blanks and a sign around the digits, 32-bit limits; a value
+// that looks like an option is a forgotten one.
+TEST(CommandLine, NumberForms)
 {
-    const std::string usage = usage_text();
-    const std::string version = version_text();
-    const struct {
-        std::vector<const char *> words;
-        std::string output;
-    } cases[] = {
-        {{"-h"}, usage},
-        {{"/H", "-b", "0"}, usage},
-        {{"/?"}, usage},
-        {{"-?"}, usage},
-        {{"-w", "-?"}, "Requesting ramp-up and ramp-down blocks.\n" + usage},
-        {{"-v", "-b", "0"}, version},
-        {{"-ts", "200", "-V"}, "stop_ms = 200\n" + version},
+    std::vector<parse_case> cases = {
+        {{"-B", "010"}, proceeds, "", "blocks=8"},
+        {{"-b", "0x10"}, proceeds, "", "blocks=16"},
+        {{"-b", " +7 "}, proceeds, "", "blocks=7"},
+        {{"-b", "2147483647"}, proceeds, "", "blocks=2147483647"},
+        {{"-j", "-2147483648"}, proceeds, "", "junk=-2147483648"},
+        {{"-j", "-2"}, proceeds, "", "junk=-2"},
+        {{"-d", "0xFFFFFFFF"}, proceeds, "", "debug=4294967295"},
+        {{"-d", "-1"}, proceeds, "", "debug=4294967295"},
+        {{"-m", " .2 "}, proceeds, "", "amplitude=0.2"},
+        {{"-a", "127.0.0.1: 5"}, proceeds, "", "address=127.0.0.1:"},
+        {{"-a", "nowhere"}, proceeds, "", "address=nowhere"},
+        {{"-a", "127.0.0.1:1024abc"}, 1, "\"1024abc\" isn't a valid number for -a.\n"},
     };
-    for (const auto &test : cases) {
-        SCOPED_TRACE(joined(test.words));
-        parse_outcome parsed = parse(test.words);
-        EXPECT_FALSE(parsed.result.proceed);
-        EXPECT_EQ(parsed.result.exit_status, 0);
-        EXPECT_EQ(parsed.output, test.output);
-    }
+    const std::pair<const char *, const char *> not_numbers[] = {
+        {"-b", "10k"}, {"-b", "abc"}, {"-b", "089"}, {"-b", "0x"}, {"-b", "4294967297"}, {"-b", "99999999999999999999"},
+        {"-j", "-2147483649"}, {"-d", "0x100000000"}, {"-ts", "0x200"}, {"-ts", "4294967396"}, {"-td", "0.5v"}};
+    for (auto [option, word] : not_numbers)
+        cases.push_back({{option, word}, 1, "\"" + std::string(word) + "\" isn't a valid number for " + option + ".\n"});
+    const std::pair<const char *, const char *> forgotten[] = {{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}};
+    for (auto [option, word] : forgotten)
+        cases.push_back({{option, word}, 1, "Missing value for " + std::string(option) + ".\n"});
+    expect_parses(cases);
 }
 
-TEST(LoopbackLevels, LookupsFindRowsOrReturnNull)
+// The channel follows the option's letter; any word with the letter counts.
+TEST(CommandLine, ChannelNumbers)
 {
-    EXPECT_EQ(loopback_by_tag("I2S")->value, 1);
-    EXPECT_EQ(loopback_by_tag("none")->value, 0);
-    EXPECT_EQ(loopback_by_tag("serv"), nullptr);
-    EXPECT_STREQ(loopback_by_value(2)->description, "Loopback within server software");
-    EXPECT_EQ(loopback_by_value(3), nullptr);
+    expect_parses({
+        {{"-c31", "out.raw"}, proceeds, "", "c31=out.raw"},
+        {{"-c", "out.raw"}, proceeds, "", "c0=out.raw"},
+        {{"-U5", "dir/blk"}, proceeds, "", "u5=dir/blk"},
+        {{"-u2", "blk", "-c2", "all.raw", "-u3", "b"}, proceeds, "", "c2=all.raw u3=b"},
+        {{"-rate", "tone.raw"}, proceeds, "", "r0=tone.raw"},
+        {{"-n5", "-n6"}, proceeds, "", "analyze=6"},
+        {{"-c32", "out.raw"}, 1, "Capture (/C or /U) channel must be in the range 0..31.\n"},
+        {{"-c-1", "out.raw"}, 1, "Capture (/C or /U) channel must be in the range 0..31.\n"},
+        {{"-c4294967296", "out.raw"}, 1, "Capture (/C or /U) channel must be in the range 0..31.\n"},
+        {{"-r32", "in.raw"}, 1, "Playback (/R) channel must be in the range 0..31.\n"},
+        {{"-n32"}, 1, "Capture (/C) channel must be in the range 0..31.\n"},
+        {{"-c3", "/tmp/x"}, 1, "\"/tmp/x\" doesn't look like a valid filename.\n"},
+        {{"-c3", "-x"}, 1, "\"-x\" doesn't look like a valid filename.\n"},
+        {{"-r0", "/in.raw"}, 1, "\"/in.raw\" doesn't look like a valid filename.\n"},
+    });
+}
+
+// Whole keywords in any case; a later -y replaces an earlier one.
+TEST(CommandLine, Keywords)
+{
+    expect_parses({
+        {{"-l", "SERVER"}, proceeds, "", "loopback=2"},
+        {{"-l", "I2S"}, proceeds, "", "loopback=1"},
+        {{"-l", "server", "-l", "none"}, proceeds, "", "loopback=0"},
+        {{"-l", "serv"}, 1, "Unrecognized loopback \"serv\".\n"},
+        {{"-y", "ppon,mlo"}, proceeds, "", "setup=04100000/04f00000"},
+        {{"-y", ","}, proceeds, "", "setup=00000000/00000000"},
+        {{"-y", "ppon", "-y", "boff"}, proceeds, "", "setup=00000000/00000f00"},
+        {{"-y", ""}, 1, "\"\" isn't a valid string of hardware setting(s).\n"},
+        {{"-y", "-ppon"}, 1, "\"-ppon\" isn't a valid string of hardware setting(s).\n"},
+        {{"-y", "ppon;mlo"}, 1, "\"ppon;mlo\" isn't a valid string of hardware setting(s).\n"},
+    });
+}
+
+TEST(CommandLine, OptionRanges)
+{
+    expect_parses({
+        {{"-k", "0"}, proceeds, "", "rate=0"}, {{"-k", "-1"}, 1, "Sample rate cannot be negative.\n"},
+        {{"-q", "-1"}, 1, "Starting quiet block count cannot be negative.\n"},
+        {{"-e", "0"}, proceeds, "", "end=0"}, {{"-e", "-1"}, 1, "Ending quiet block count cannot be negative.\n"},
+        {{"-b", "0"}, 1, "Block count must be at least 1.\n"},
+        {{"-f", "0"}, 1, "Frequency must be a positive nonzero integer value in Hz.\n"},
+        {{"-f", "24000"}, proceeds, "", "hz=24000"},
+        {{"-f", "24001"}, 1, "24001 Hz is too high for the 48000 Hz sample rate.\n"},
+        {{"-k", "96000", "-f", "24000"}, proceeds, "", "hz=24000"},
+        {{"-k", "96000", "-f", "24001"}, 1, "24001 Hz is too high for the 48000 Hz sample rate.\n"},
+        {{"-f", "8000", "-k", "16000"}, proceeds, "", "hz=8000 rate=16000"},
+        {{"-k", "16000", "-f", "8001"}, 1, "8001 Hz is too high for the 16000 Hz sample rate.\n"},
+        {{"-f", "20000", "-k", "16000", "-b", "1"}, 1, "20000 Hz is too high for the 16000 Hz sample rate.\n"},
+        {{"-m", "1.5"}, 1, "Amplitude must be between 0.0 and 1.0\n"},
+        {{"-m", "nan"}, 1, "Amplitude must be between 0.0 and 1.0\n"},
+        {{"-td", "1.01"}, 1, "Level must be between -1.0 and 1.0\n"},
+        {{"-td", "NAN"}, 1, "Level must be between -1.0 and 1.0\n"},
+        {{"-ts", "100"}, proceeds, "stop_ms = 100\n", "stop=100"},
+        {{"-ts", "99"}, 1, "millisecond count for ts must be at least 100\n"},
+        {{"-ts", "-5"}, 1, "millisecond count for ts must be at least 100\n"},
+        {{"-s", "16"}, proceeds, "", "samples=16"}, {{"-s", "65536"}, proceeds, "", "samples=65536"},
+        {{"-s", "15"}, 1, "Samples per block must be in the range 16..65536.\n"},
+        {{"-s", "65537"}, 1, "Samples per block must be in the range 16..65536.\n"},
+    });
+}
+
+// Options act in the order they are met: notices print as they come, a later
+// value wins, a later help or version does not save a bad value.
+TEST(CommandLine, OrderFlagsHelpAndVersion)
+{
+    const std::string usage = usage_text(), version = version_text(), ramp = "Requesting ramp-up and ramp-down blocks.\n";
+    expect_parses({
+        {{}, proceeds, "", "blocks=100 quiet=10 end=1 samples=1024 hz=440 rate=48000 analyze=-1 junk=1 loopback=0"},
+        {{"-b", "5", "-b", "6"}, proceeds, "", "blocks=6"},
+        {{"-QQ", "5"}, proceeds, "", "quiet=5 sync_check=0"},
+        {{"-qq", "5", "-q", "3"}, proceeds, "", "quiet=3 sync_check=0"},
+        {{"-m", "0.5", "-td", "-0.25"}, proceeds, "", "amplitude=-0.25 dc=1"},
+        {{"-td", "0.5", "-m", "0.2"}, proceeds, "", "amplitude=0.2 dc=1"},
+        {{"-TF", "/tu", "-z", "-p", "-XL"}, proceeds, "", "framing=1 synchronized=0 zero=1 promiscuous=1 extended=2"},
+        {{"-x", "-g", "log"}, proceeds, "", "extended=1 log=log"},
+        {{"-w", "-ts", "250", "-i"}, proceeds, ramp + "stop_ms = 250\nSetting infinite timeouts for debugging.\n",
+         "ramp=1 stop=250 timeouts=0,0"},
+        {{"-b", "0", "-v"}, 1, "Block count must be at least 1.\n"},
+        {{"-w", "-s", "1"}, 1, ramp + "Samples per block must be in the range 16..65536.\n"},
+        // An unknown word or a missing argument prints the usage text and fails; asking for it does not.
+        {{"-"}, 1, usage}, {{""}, 1, usage}, {{"file.raw"}, 1, usage}, {{"-b"}, 1, usage}, {{"-c3"}, 1, usage},
+        {{"-w", "-b5", "-h"}, 1, ramp + usage},
+        {{"-h"}, 0, usage}, {{"/H", "-b", "0"}, 0, usage}, {{"/?"}, 0, usage}, {{"-w", "-?"}, 0, ramp + usage},
+        {{"-v", "-b", "0"}, 0, version},
+        {{"-ts", "200", "-V"}, 0, "stop_ms = 200\n" + version},
+    });
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// veskmeasure's command line: bad input, statuses, and the JSON and JUnit
-// reports of a small case, text for text.
+// veskmeasure's command line: bad input, statuses, and the printed, JSON and
+// JUnit reports of a small case against their golden files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,6 +24,8 @@ struct small_case {
         write_file(folder / "odd.raw", {1, 2, 3, 4, 5});
     }
 };
+
+const std::filesystem::path golden = VESK_MEASURE_GOLDEN;
 
 std::string text_of(const std::filesystem::path &file)
 {
@@ -79,68 +81,9 @@ TEST(MeasureCommand, ReportsOfASmallCase)
                                        c.folder.path);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.error, "");
-    EXPECT_EQ(lines_of(r.output), lines_of(R"x(Channel 0: good.raw (4096 samples, 4 windows)
-  figure     whole capture              worst window
-  level      -6.000 dBFS                -6.000 dBFS at sample 3072
-  peak       -6.043 dBFS                -6.043 dBFS at sample 0
-  dc         0.0000 %                   0.0000 % at sample 2048
-  freq       1500.0000 Hz               1500.0000 Hz at sample 3072
-  thd        -59.99 dB (0.1 %)          -59.99 dB (0.1 %) at sample 2048
-  thdn       -59.99 dB (0.1 %)          -59.99 dB (0.1 %) at sample 2048
-  snr        95.77 dB                   95.03 dB at sample 1024
-  latency    0 samples (0.000 ms)
-  bitexact   yes (4096 samples)
-Limits:
-  channel 0   thd<=-50                 -59.99 dB (0.1 %)        PASS
-  channel 0   snr>=100                 95.77 dB                 FAIL
-  channel 0   bitexact                 yes                      PASS
-  channel 0   worst:level=-6+-0.1      -6.000 dBFS              PASS
-Verdict: FAIL, 1 of 4 limits fail.
-)x"));
-    EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(R"x({
-  "rate_hz": 48000,
-  "window_samples": 1024,
-  "verdict": "FAIL",
-  "limits_failed": 1,
-  "channels": [
-    {
-      "channel": 0,
-      "files": "good.raw",
-      "samples": 4096,
-      "windows": 4,
-      "figures": {
-        "level": {"unit": "dBFS", "whole": -6.000, "worst": -6.000, "worst_at": 3072},
-        "peak": {"unit": "dBFS", "whole": -6.043, "worst": -6.043, "worst_at": 0},
-        "dc": {"unit": "%", "whole": 0.0000, "worst": 0.0000, "worst_at": 2048},
-        "freq": {"unit": "Hz", "whole": 1500.0000, "worst": 1500.0000, "worst_at": 3072},
-        "thd": {"unit": "dB", "whole": -59.99, "whole_percent": 0.1001, "worst": -59.99, "worst_percent": 0.1002, "worst_at": 2048},
-        "thdn": {"unit": "dB", "whole": -59.99, "whole_percent": 0.1001, "worst": -59.99, "worst_percent": 0.1002, "worst_at": 2048},
-        "snr": {"unit": "dB", "whole": 95.77, "worst": 95.03, "worst_at": 1024},
-        "latency": {"unit": "samples", "whole": 0, "ms": 0.0000},
-        "bitexact": {"whole": true, "compared": 4096, "differing": 0, "difference_dbfs": null}
-      },
-      "limits": [
-        {"limit": "thd<=-50", "worst": false, "measured": -59.99, "verdict": "PASS"},
-        {"limit": "snr>=100", "worst": false, "measured": 95.77, "verdict": "FAIL"},
-        {"limit": "bitexact", "worst": false, "measured": true, "verdict": "PASS"},
-        {"limit": "worst:level=-6+-0.1", "worst": true, "measured": -6.000, "verdict": "PASS"}
-      ]
-    }
-  ]
-}
-)x"));
-    EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(R"x(<?xml version="1.0" encoding="UTF-8"?>
-<testsuites name="veskmeasure" tests="4" failures="1">
-  <testsuite name="veskmeasure" tests="4" failures="1">
-    <testcase classname="channel 0 (good.raw)" name="thd&lt;=-50"/>
-    <testcase classname="channel 0 (good.raw)" name="snr&gt;=100">
-      <failure message="measured 95.77 dB"/>
-    </testcase>
-    <testcase classname="channel 0 (good.raw)" name="bitexact"/>
-    <testcase classname="channel 0 (good.raw)" name="worst:level=-6+-0.1"/>
-  </testsuite>
-</testsuites>
-)x"));
+    EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
+    EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(text_of(golden / "small_case.json")));
+    EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
 }
 
 TEST(MeasureCommand, PlotIsAPng)
