@@ -1,145 +1,130 @@
-// SIGINT and SIGTERM: mid-transfer they stop playback and lose no block;
-// before output they end the run at the next step; a second signal ends the
+// SIGINT and SIGTERM: at any step they end the run through the shutdown, and
+// mid-transfer they stop playback and lose no block; a second signal ends the
 // process at once; the process always ends by the signal it was sent.
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
-#include <regex>
 #include <thread>
 
 #include "child_process.h"
-#include "fake_device.h"
-#include "program_run.h"
-#include "vesksim_child.h"
+#include "whole_run.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string interrupted_line(int signal_number)
-{
-    return signal_number == SIGTERM ? "Interrupted by SIGTERM" : "Interrupted by SIGINT";
-}
+using lines = std::vector<std::string>;
+using match = std::function<bool(const fake::request &)>;
 
 bool died_by(int wait_status, int signal_number)
 {
     return wait_status != -1 && WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == signal_number;
 }
 
-// The "Wrote block N for channel 0" lines, in order.
-std::vector<int> written_blocks(const std::vector<std::string> &lines)
+match command(uint32_t code, uint32_t arg0)
 {
-    static const std::regex wrote("Wrote block ([0-9]+) for channel 0");
-    std::vector<int> blocks;
-    std::smatch match;
-    for (const std::string &line : lines)
-        if (std::regex_match(line, match, wrote))
-            blocks.push_back(std::stoi(match[1]));
-    return blocks;
+    return [=](const fake::request &r) { return r.command == code && r.arg0 == arg0; };
 }
 
-std::vector<std::string> lines_after(const std::vector<std::string> &lines, const std::string &marker)
+match third_read()
 {
-    auto at = std::find(lines.begin(), lines.end(), marker);
-    return at == lines.end() ? std::vector<std::string>{} : std::vector<std::string>(at + 1, lines.end());
+    auto reads = std::make_shared<int>(0);
+    return [=](const fake::request &r) { return r.command == VESK_CMD_READ_INPUT && ++*reads == 3; };
 }
 
-class MidTransfer : public testing::TestWithParam<int> {};
-
-// At real-time speed the 400 data blocks take over 8 s, so the signal lands
-// while output plays.
-TEST_P(MidTransfer, StopsPlaybackAndKeepsEveryWrittenBlock)
-{
-    const int signal_number = GetParam();
-    temp_folder work;
-    vesksim_child sim({"--speed", "1", "--verbose"}, work / "vesksim.log");
-    child_process play(built_program("VESKPLAY"), {"-a", sim.address(), "-c0", "cap.raw", "-b", "400"}, work.path);
-    ASSERT_TRUE(play.wait_for_output("Wrote block 20 for channel 0\n", 30s)) << play.output();
-    play.send(signal_number);
-    int status = play.finish(30s);
-
-    EXPECT_TRUE(died_by(status, signal_number)) << "wait status " << status;
-    std::vector<std::string> lines = play.lines();
-    std::vector<int> blocks = written_blocks(lines);
-    ASSERT_GE(blocks.size(), 20u);
-    EXPECT_LT(blocks.size(), 400u);
-    EXPECT_EQ(blocks.back(), static_cast<int>(blocks.size()));
-    EXPECT_EQ(read_file(work / "cap.raw").size(), blocks.size() * 1024 * 4);
-    // The stop reached the server, so the codec halts within the wait.
-    EXPECT_EQ(last_lines(lines_after(lines, interrupted_line(signal_number)), 3),
-              (std::vector<std::string>{"Codec has halted", "Shutting down.", "Done."}));
-    EXPECT_NE(sim.log().find("request CONTROL_OUTPUT (4) 0x00220000"), std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(Interrupt, MidTransfer, testing::Values(SIGINT, SIGTERM));
-
-struct before_output_case {
+struct interrupt_case {
     const char *stage;
-    std::function<bool(const fake::request &)> trigger;
-    fake::reply (*reply)(const fake::request &);
-    std::vector<uint32_t> commands_after;  // requests the run still makes, in order, from the trigger on
+    int signal_number;
+    match trigger;
+    std::size_t opening;   // how many lines of the opening the run prints
+    lines transcript_end;  // the lines after those
+    lines requests_after;  // from the trigger on
+    int file_blocks = 0;   // blocks in the capture file; -1: none made
 };
 
-// A device that, on the case's trigger request, sends SIGINT to the program
-// and answers half a second late, so the signal lands inside the library call.
-fake_device signalling_device(const before_output_case &c, std::shared_ptr<std::atomic<pid_t>> program)
+std::vector<int32_t> captured(int blocks)
 {
-    fake_device device;
-    device.reads.assign(200, nothing_ready());
-    device.fault = [&c, program](const fake::request &r) -> std::optional<fake::reply> {
-        if (!c.trigger(r))
-            return std::nullopt;
-        if (pid_t pid = program->load(); pid > 0)
-            kill(pid, SIGINT);
-        return fake::late(c.reply(r), 500ms);
-    };
-    return device;
+    std::vector<int32_t> samples;
+    for (int i = 0; i < blocks * 16; ++i)
+        samples.push_back(int32_t(0x80000000u + uint32_t(i) * 0x01010101u));
+    return samples;
 }
 
-bool is_query(const fake::request &r, uint32_t code) { return r.command == VESK_CMD_QUERY && r.arg0 == code; }
-
-fake::reply channels_reply(const fake::request &) { return fake::ordinary(1, 1); }
-fake::reply plain_reply(const fake::request &) { return fake::ordinary(); }
-
-TEST(Interrupt, BeforeOutputEndsTheRunAtTheNextStep)
+lines opening(const std::string &address)
 {
-    const before_output_case cases[] = {
-        {"connection set-up", [](const fake::request &r) { return is_query(r, VESK_QUERY_CHANNELS); }, channels_reply,
-         {VESK_CMD_QUERY}},
-        {"loopback", [](const fake::request &r) { return r.command == VESK_CMD_CONTROL && r.arg0 == VESK_CONTROL_LOOPBACK; },
-         plain_reply, {VESK_CMD_CONTROL}},
-        {"staging",
-         [](const fake::request &r) { return r.command == VESK_CMD_STAGE_OUTPUT && r.arg0 == VESK_STAGE_RESET; },
-         plain_reply, std::vector<uint32_t>(5, VESK_CMD_STAGE_OUTPUT)},
+    return {"Rev C3+ features not supported; assuming Rev B hardware.",
+            "Adding 241 quiet blocks to meet synchronization requirements", "Capturing channel 0 to cap.raw.",
+            "Channel 0 stimulus data is a 3000.00 Hz sine wave.", "Server at " + address + ".", "No loopback.",
+            "Data sequence (all blocks have 16 samples):", "  251 preceding quiet blocks", "  1 junk block",
+            "  4 data blocks (*)", "  1 following quiet block",
+            "Response will be captured during portions of sequence marked with (*)", "In progress."};
+}
+
+// The device sends the signal when the trigger request comes and answers it
+// half a second late, so the signal lands inside the library call.
+TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
+{
+    const std::string stop = "OUTPUT 0x220000 0 0 0 len=0", halt_query = "QUERY 0x2 0 0 0 len=0";
+    const lines two_blocks = {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)",
+                              "Wrote block 1 for channel 0", "Wrote block 2 for channel 0"};
+    const interrupt_case cases[] = {
+        {"connection set-up", SIGINT, command(VESK_CMD_QUERY, VESK_QUERY_CHANNELS), 1,
+         concat({"Interrupted by SIGINT"}, shutdown_lines), {"QUERY 0x1 0 0 0 len=0"}, -1},
+        {"loopback", SIGTERM, command(VESK_CMD_CONTROL, VESK_CONTROL_LOOPBACK), 4,
+         concat({"Interrupted by SIGTERM"}, shutdown_lines), {"CONTROL 0x8 0 0 0 len=0"}},
+        {"staging", SIGINT, command(VESK_CMD_STAGE_OUTPUT, VESK_STAGE_RESET), 12,
+         concat({"Interrupted by SIGINT"}, shutdown_lines),
+         {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 251 1 len=0", "STAGE 0x1100 0x1 1 2 len=64",
+          "STAGE 0x100 0x1 4 3 len=64", "STAGE 0x1100 0 1 4 len=0"}},
         // Output has started by the time the signal is seen: it is stopped.
-        {"start of output",
-         [](const fake::request &r) { return r.command == VESK_CMD_CONTROL_OUTPUT && r.arg0 == VESK_OUTPUT_START; },
-         plain_reply, {VESK_CMD_CONTROL_OUTPUT, VESK_CMD_READ_INPUT, VESK_CMD_CONTROL_OUTPUT, VESK_CMD_QUERY}},
+        {"start of output", SIGINT, command(VESK_CMD_CONTROL_OUTPUT, VESK_OUTPUT_START), 13,
+         {"Interrupted by SIGINT", "Codec has halted", "Shutting down.", "Done."},
+         {"OUTPUT 0x10000 0 0 0 len=0", "READ 0x1 0xa 0 0 len=0", stop, halt_query}},
+        // No block is lost: what was read before the signal is in the file.
+        {"mid-transfer", SIGINT, third_read(), 13,
+         concat(two_blocks, {"Interrupted by SIGINT", "Codec has halted", "Shutting down.", "Done."}),
+         {"READ 0x1 0xa 0 0 len=0", stop, halt_query}, 2},
+        {"mid-transfer", SIGTERM, third_read(), 13,
+         concat(two_blocks, {"Interrupted by SIGTERM", "Codec has halted", "Shutting down.", "Done."}),
+         {"READ 0x1 0xa 0 0 len=0", stop, halt_query}, 2},
     };
-    for (const before_output_case &c : cases) {
-        SCOPED_TRACE(c.stage);
+    for (const interrupt_case &c : cases) {
+        SCOPED_TRACE(std::string(c.stage) + " " + strsignal(c.signal_number));
+        temp_folder work;
+        fake_device device;
+        device.reads = {nothing_ready(), captured_blocks(captured(2), 3, 0)};
+        device.reads.resize(200, nothing_ready());
         auto program = std::make_shared<std::atomic<pid_t>>(0);
-        fake::server server(device_script(signalling_device(c, program)));
-        child_process play(built_program("VESKPLAY"), {"-a", server.address(), "-s", "16", "-b", "4"});
+        auto seen = std::make_shared<std::size_t>(0), fired_at = std::make_shared<std::size_t>(0);
+        fake::script normal = device_script(device);
+        fake::server server([&c, normal, program, seen, fired_at](const fake::request &r) {
+            fake::reply reply = normal(r);
+            if (++*seen, !c.trigger(r))
+                return reply;
+            *fired_at = *seen - 1;
+            if (pid_t pid = program->load(); pid > 0)
+                kill(pid, c.signal_number);
+            return fake::late(reply, 500ms);
+        });
+        child_process play(built_program("VESKPLAY"),
+                           {"-a", server.address(), "-s", "16", "-b", "4", "-f", "3000", "-c0", "cap.raw"}, work.path);
         program->store(play.pid);
         int status = play.finish(30s);
 
-        EXPECT_TRUE(died_by(status, SIGINT)) << "wait status " << status << "\n" << play.output();
-        std::vector<std::string> tail = lines_after(play.lines(), "Interrupted by SIGINT");
-        ASSERT_GE(tail.size(), 2u) << play.output();
-        EXPECT_EQ(last_lines(tail, 2), shutdown_lines);
-        std::vector<fake::request> requests = server.requests();
-        auto trigger = std::find_if(requests.begin(), requests.end(), c.trigger);
-        std::vector<uint32_t> commands;
-        for (auto r = trigger; r != requests.end(); ++r)
-            commands.push_back(r->command);
-        EXPECT_EQ(commands, c.commands_after);
+        EXPECT_TRUE(died_by(status, c.signal_number)) << "wait status " << status;
+        lines want = opening(server.address());
+        want.resize(c.opening);
+        EXPECT_EQ(play.lines(), concat(want, c.transcript_end));
+        lines requests = describe(server.requests());
+        EXPECT_EQ(lines(requests.begin() + std::ptrdiff_t(*fired_at), requests.end()), c.requests_after);
+        EXPECT_EQ(std::filesystem::exists(work / "cap.raw"), c.file_blocks >= 0);
+        if (c.file_blocks >= 0) {
+            EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(c.file_blocks)));
+        }
     }
 }
 
@@ -171,8 +156,7 @@ TEST(Interrupt, IgnoredSignalStaysIgnored)
                                    server.address(), "-s", "16", "-b", "4"});
     ASSERT_TRUE(play.wait_for_output("In progress.\n", 10s));
     play.send(SIGINT);
-    int status = play.finish(30s);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    EXPECT_EQ(exit_status(play.finish(30s)), 0);
     EXPECT_EQ(play.output().find("Interrupted"), std::string::npos);
     EXPECT_EQ(last_lines(play.lines(), 2), shutdown_lines);
 }

@@ -35,3 +35,9 @@ std::vector<uint8_t> read_file(const std::filesystem::path &file);
 void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes);
 // 32-bit samples in host order, as playback and capture files hold them.
 std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples);
+
+inline std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string> &second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
