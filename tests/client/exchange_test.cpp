@@ -139,16 +139,3 @@ TEST(Exchange, DataCapacityAndWhatIsDropped) {
     EXPECT_EQ(query(client), 0);
     EXPECT_EQ(plain_exchange(client), 7) << "also without a buffer";
 }
-
-TEST(Exchange, RequestGoesOutAsFramed) {
-    connected_client client;
-    // The magic is not read: the exchange puts in its own.
-    const vesk_header request{0xDEADBEEF, 9, 0x01020304, 5, 6, 0xFFFFFFFF, 3};
-    const uint8_t payload[3] = {0x10, 0x00, 0xFF};
-    ASSERT_EQ(issue(client.get(), request, payload, nullptr, nullptr, nullptr), 0);
-    ASSERT_EQ(client.requests().size(), 1u);
-    fake::request seen = client.requests()[0];
-    EXPECT_EQ(seen.magic, VESK_MAGIC);
-    EXPECT_EQ(words_of(seen), (request_words{9, 0x01020304, 5, 6, 0xFFFFFFFF, 3}));
-    EXPECT_EQ(seen.payload, (std::vector<uint8_t>{0x10, 0x00, 0xFF}));
-}
