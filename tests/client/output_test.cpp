@@ -102,7 +102,9 @@ TEST(Stage, RefusalsAndPassedOnFailures) {
               (outcome{VESK_SERVER_STATE, "No connection to server"}));
 
     connected_client client(16, 2000, {fake::message("queued"), fake::error(-2, "playing")});
-    auto reset = [&client] { return client.result(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0)); };
+    auto reset = [&client] {
+        return client.result(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0));
+    };
     set_errtext(client.get(), "before");
     EXPECT_EQ(reset(), (outcome{0, "queued"}));
     EXPECT_EQ(reset(), (outcome{-2, "playing"}));

@@ -44,8 +44,9 @@ TEST(Texts, FormattingRuleAndPreReturn) {
     instance_ptr instance = new_instance();
     const char *empty_format = "";
     // "%s" formats to nothing.
-    const std::pair<const char *, const char *> table[] = {
-        {nullptr, "No error"}, {empty_format, "Error description not available"}, {"%s", "Error description not available"}};
+    const std::pair<const char *, const char *> table[] = {{nullptr, "No error"},
+                                                           {empty_format, "Error description not available"},
+                                                           {"%s", "Error description not available"}};
     for (auto [format, want] : table) {
         vesk_set_errtext(instance.get(), format, "");
         EXPECT_STREQ(vesk_errtext(instance.get()), want);
@@ -55,13 +56,11 @@ TEST(Texts, FormattingRuleAndPreReturn) {
     vesk_set_errtext(instance.get(), "%s", long_text.c_str());
     EXPECT_EQ(std::string(vesk_errtext(instance.get())), long_text.substr(0, 1023));
 
-    set_errtext(instance.get(), "kept %d%%", 5);
-    EXPECT_EQ(pre_return(instance.get(), -3, nullptr), -3);
-    EXPECT_STREQ(instance->errtext, "kept 5%");
-    EXPECT_EQ(pre_return(instance.get(), 0, instance->errtext), 0) << "not reformatted: %% stays";
-    EXPECT_STREQ(instance->errtext, "kept 5%");
-    EXPECT_EQ(pre_return(instance.get(), -4, "new %s", "text"), -4);
-    EXPECT_STREQ(instance->errtext, "new text");
+    vesk_instance *i = instance.get();
+    set_errtext(i, "kept %d%%", 5);
+    EXPECT_EQ(outcome_of(i, pre_return(i, -3, nullptr)), (outcome{-3, "kept 5%"}));
+    EXPECT_EQ(outcome_of(i, pre_return(i, 0, i->errtext)), (outcome{0, "kept 5%"})) << "not reformatted";
+    EXPECT_EQ(outcome_of(i, pre_return(i, -4, "new %s", "text")), (outcome{-4, "new text"}));
 }
 
 TEST(Texts, InitStoresMaskAndCutsTheLogPath) {
