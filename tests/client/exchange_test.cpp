@@ -28,10 +28,7 @@ int64_t plain_exchange(connected_client &client) {
 }  // namespace
 
 TEST(Exchange, TransferFailuresCloseTheConnection) {
-    const struct {
-        fake::reply reply;
-        const char *text;
-    } table[] = {
+    const std::pair<fake::reply, const char *> table[] = {
         {fake::hang_up(), "Connection to audio device was closed"},
         {fake::reset(), "Error receiving network traffic: Connection reset by peer"},
         {fake::late(fake::ordinary(), 600ms), "Timed out receiving network traffic"},
@@ -46,13 +43,13 @@ TEST(Exchange, TransferFailuresCloseTheConnection) {
         // every piece comes well within the time-out, the whole header does not
         {fake::trickled(fake::ordinary(), 1, 30ms), "Timed out receiving network traffic"},
     };
-    for (const auto &r : table) {
-        connected_client client(16, 200, {r.reply});
+    for (const auto &[reply, text] : table) {
+        connected_client client(16, 200, {reply});
         uint8_t buffer[8];
         uint32_t capacity = sizeof buffer;
         EXPECT_EQ(client.result(query(client, nullptr, buffer, &capacity)),
-                  (outcome{VESK_NETWORK_ERROR, r.text}));
-        EXPECT_FALSE(client.still_connected()) << r.text;
+                  (outcome{VESK_NETWORK_ERROR, text}));
+        EXPECT_FALSE(client.still_connected()) << text;
     }
     connected_client closed(16, 200, {fake::hang_up()});
     query(closed);
@@ -83,10 +80,7 @@ TEST(Exchange, SlowRepliesWithinTheBudget) {
 }
 
 TEST(Exchange, ServerTextsAndRefusals) {
-    const struct {
-        fake::reply reply;
-        outcome want;
-    } table[] = {
+    const std::pair<fake::reply, outcome> table[] = {
         {fake::error(-5, "abc"), {-5, "abc"}},
         {fake::error(0, "fine"), {0, "fine"}},
         {fake::error(-77, "odd"), {-77, "odd"}},
@@ -96,17 +90,17 @@ TEST(Exchange, ServerTextsAndRefusals) {
         {fake::message(std::string(4, '\0')), {0, "Error description not available"}},
         {fake::message(std::string(1023, 'm') + std::string(3000, 't')), {0, std::string(1023, 'm')}},
     };
-    for (const auto &r : table) {
-        connected_client client(16, 200, {r.reply, fake::ordinary(9)});
+    for (const auto &[scripted, want] : table) {
+        connected_client client(16, 200, {scripted, fake::ordinary(9)});
         set_errtext(client.get(), "before");
         uint32_t capacity = 4;
         uint8_t buffer[4];
         vesk_header reply{};
-        EXPECT_EQ(client.result(query(client, &reply, buffer, &capacity)), r.want);
-        EXPECT_EQ(capacity, 0u) << r.want << ": nothing was received";
-        EXPECT_EQ(header_received(reply), r.reply.head.status == VESK_STATUS_MESSAGE)
-            << r.want << ": a refusal hands no header back";
-        EXPECT_EQ(plain_exchange(client), 9) << r.want << ": the stream stays in step";
+        EXPECT_EQ(client.result(query(client, &reply, buffer, &capacity)), want);
+        EXPECT_EQ(capacity, 0u) << want << ": nothing was received";
+        EXPECT_EQ(header_received(reply), scripted.head.status == VESK_STATUS_MESSAGE)
+            << want << ": a refusal hands no header back";
+        EXPECT_EQ(plain_exchange(client), 9) << want << ": the stream stays in step";
     }
 }
 

@@ -88,10 +88,7 @@ TEST(ReadInput, WholeBlocksInHostOrderAndWhatIsDropped) {
 TEST(ReadInput, RepliesWithoutWholeBlocks) {
     const outcome end{-6, "End-of-stream indication from server"};
     const outcome none{0, "Returned 0 blocks (tag 0x00000003, sequence 4)"};
-    const struct {
-        fake::reply reply;
-        outcome want;
-    } table[] = {
+    const std::pair<fake::reply, outcome> table[] = {
         {fake::data(counting_words(50), 0, 3, 4),
          {-3, "Received 200 bytes of data, which is not a multiple of 4 x block size (16) x "
               "channels (2)"}},
@@ -102,14 +99,14 @@ TEST(ReadInput, RepliesWithoutWholeBlocks) {
         {fake::error(-10, "powered down"), {-10, "powered down"}},
         {fake::error(0, "idle"), {0, "idle"}},
     };
-    for (const auto &r : table) {
-        connected_client client(16, 2000, {r.reply});
+    for (const auto &[reply, want] : table) {
+        connected_client client(16, 2000, {reply});
         std::vector<int32_t> buffer(10 * 32, 0);
         read_result got = read(client, 0x5, buffer, 10);
-        EXPECT_EQ(got.result, r.want);
-        const uint32_t tag = r.want == none ? 3 : untouched, sequence = r.want == none ? 4 : untouched;
-        EXPECT_EQ((std::array{got.blocks, got.tag, got.sequence}), (std::array{0u, tag, sequence})) << r.want;
-        EXPECT_TRUE(client.still_connected()) << r.want;
+        EXPECT_EQ(got.result, want);
+        const uint32_t tag = want == none ? 3 : untouched, sequence = want == none ? 4 : untouched;
+        EXPECT_EQ((std::array{got.blocks, got.tag, got.sequence}), (std::array{0u, tag, sequence})) << want;
+        EXPECT_TRUE(client.still_connected()) << want;
     }
     connected_client client(16, 2000, {fake::data(fake::big_endian_words(std::vector<uint32_t>(50, 0x11223344)))});
     std::vector<int32_t> buffer(10 * 32, 0);

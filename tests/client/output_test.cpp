@@ -50,21 +50,17 @@ TEST(Stage, SegmentsWithoutData) {
     std::vector<int32_t> block = block_of(1);
     const int32_t *table[2] = {block.data(), block.data()};
     const int32_t *none[2] = {nullptr, nullptr};
-    const struct {
-        uint32_t flags;
-        const int32_t *const *channels;
-        uint32_t sent_flags;
-    } rows[] = {
+    const std::tuple<uint32_t, const int32_t *const *, uint32_t> rows[] = {
         {VESK_STAGE_RESET, table, 0x800},
         {VESK_STAGE_DATA, nullptr, 0x100},
         {VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, none, 0x1100},
         {VESK_STAGE_RAMP_UP, nullptr, 0x100},
         {VESK_STAGE_LOOP_START | 0x40000000, table, 0x40008000},
     };
-    for (const auto &r : rows) {
-        fake::request seen = staged(client, r.flags, 2, r.channels, 7, 0);
-        EXPECT_EQ(words_of(seen), (request_words{VESK_CMD_STAGE_OUTPUT, r.sent_flags, 0, 7, 0, 0})) << r.flags;
-        EXPECT_TRUE(seen.payload.empty()) << r.flags;
+    for (const auto &[flags, channels, sent_flags] : rows) {
+        fake::request seen = staged(client, flags, 2, channels, 7, 0);
+        EXPECT_EQ(words_of(seen), (request_words{VESK_CMD_STAGE_OUTPUT, sent_flags, 0, 7, 0, 0})) << flags;
+        EXPECT_TRUE(seen.payload.empty()) << flags;
     }
 }
 

@@ -38,19 +38,15 @@ TEST(Link, ArgumentChecksInOrder) {
     instance_ptr idle = new_instance();
     const uint8_t zero_first[2] = {0, 1}, good[2] = {1, 0};
     uint8_t response[2];
-    const struct {
-        const uint8_t *command;
-        uint8_t *response;
-        outcome want;
-    } table[] = {
+    const std::tuple<const uint8_t *, uint8_t *, outcome> table[] = {
         {nullptr, nullptr, {-4, "Command buffer pointer cannot be NULL."}},
         {zero_first, nullptr, {-4, "First command byte must be non-zero."}},
         {good, nullptr, {-4, "Response buffer pointer cannot be NULL"}},
         // No check of its own: the exchange refuses.
         {good, response, {VESK_SERVER_STATE, "No connection to server"}},
     };
-    for (const auto &r : table)
-        EXPECT_EQ(outcome_of(idle.get(), vesk_link(idle.get(), r.command, 2, r.response)), r.want);
+    for (const auto &[command, response, want] : table)
+        EXPECT_EQ(outcome_of(idle.get(), vesk_link(idle.get(), command, 2, response)), want);
 }
 
 TEST(Link, LengthRules) {
