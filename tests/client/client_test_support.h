@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,22 +22,48 @@ struct instance_deleter {
 };
 using instance_ptr = std::unique_ptr<vesk_instance, instance_deleter>;
 
-inline instance_ptr new_instance() { return instance_ptr(vesk_init(0, nullptr)); }
+inline instance_ptr new_instance(int32_t block_size = 0) {
+    instance_ptr instance(vesk_init(0, nullptr));
+    if (block_size != 0) vesk_control(instance.get(), VESK_CONTROL_BLOCK_SIZE, block_size);
+    return instance;
+}
+
+// What a call returned and the message text it left.
+struct outcome {
+    int32_t code;
+    std::string text;
+    bool operator==(const outcome &) const = default;
+};
+inline std::ostream &operator<<(std::ostream &out, const outcome &o) {
+    return out << o.code << " \"" << o.text << "\"";
+}
+inline outcome outcome_of(vesk_instance *instance, int32_t code) {
+    return {code, vesk_errtext(instance)};
+}
+
+// A request's header words after the magic: command, arg0 to arg3, length.
+using request_words = std::array<uint32_t, 6>;
+inline request_words words_of(const fake::request &r) {
+    return {r.command, r.arg0, r.arg1, r.arg2, r.arg3, r.length};
+}
 
 // An instance connected to its own fake server; the handshake is request 0.
 struct connected_client {
     fake::server server;
     instance_ptr instance = new_instance();
 
-    explicit connected_client(int32_t block_size = 16, int32_t progress_timeout_ms = 2000) {
+    explicit connected_client(int32_t block_size = 16, int32_t progress_timeout_ms = 2000,
+                              std::vector<fake::reply> replies = {}) {
         vesk_control(get(), VESK_CONTROL_BLOCK_SIZE, block_size);
         // A short test time-out applies from the first request after the
         // handshake, so a loaded machine cannot fail the handshake itself.
         EXPECT_EQ(vesk_connect(get(), server.address().c_str()), VESK_SUCCESS) << text();
         vesk_control(get(), VESK_CONTROL_PROGRESS_TIMEOUT, progress_timeout_ms);
+        if (!replies.empty()) answer(std::move(replies));
     }
     vesk_instance *get() const { return instance.get(); }
     std::string text() const { return vesk_errtext(instance.get()); }
+    outcome result(int32_t code) const { return outcome_of(get(), code); }
     bool still_connected() const { return instance->socket != -1; }
     void answer(std::vector<fake::reply> replies) {
         server.set_script(fake::in_order(std::move(replies)));

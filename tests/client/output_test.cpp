@@ -2,15 +2,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <numeric>
-
 #include "client_test_support.h"
 
 namespace {
 
-std::vector<int32_t> block_of(int32_t first, int32_t step = 1, std::size_t size = 16) {
-    std::vector<int32_t> block(size);
-    for (std::size_t j = 0; j < size; ++j) block[j] = first + static_cast<int32_t>(j) * step;
+std::vector<int32_t> block_of(int32_t first, int32_t step = 1) {
+    std::vector<int32_t> block(16);
+    for (std::size_t j = 0; j < block.size(); ++j) block[j] = first + static_cast<int32_t>(j) * step;
     return block;
 }
 
@@ -34,15 +32,10 @@ fake::request staged(connected_client &client, uint32_t flags, uint32_t count,
 TEST(Stage, ChannelsInOrderAsBigEndianWords) {
     connected_client client;
     std::vector<int32_t> three = block_of(256), five = block_of(-1, -1), ignored = block_of(9);
-    const int32_t *channels[7] = {nullptr, nullptr,     nullptr,       three.data(),
-                                  nullptr, five.data(), ignored.data()};
+    const int32_t *channels[7] = {nullptr, nullptr, nullptr, three.data(), nullptr, five.data(), ignored.data()};
     fake::request r = staged(client, VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, 6, channels, 12, 3);
-    EXPECT_EQ(r.command, VESK_CMD_STAGE_OUTPUT);
-    EXPECT_EQ(r.arg0, 0x1100u);
-    EXPECT_EQ(r.arg1, 0x28u) << "entry 6 is beyond the channel count";
-    EXPECT_EQ(r.arg2, 12u);
-    EXPECT_EQ(r.arg3, 3u);
-    EXPECT_EQ(r.length, 2u * 16 * 4);
+    // Entry 6 is beyond the channel count.
+    EXPECT_EQ(words_of(r), (request_words{VESK_CMD_STAGE_OUTPUT, 0x1100, 0x28, 12, 3, 2 * 16 * 4}));
     ASSERT_EQ(r.payload.size(), 128u);
     EXPECT_EQ(std::vector<uint8_t>(r.payload.begin(), r.payload.begin() + 4),
               (std::vector<uint8_t>{0x00, 0x00, 0x01, 0x00}));
@@ -57,25 +50,17 @@ TEST(Stage, SegmentsWithoutData) {
     std::vector<int32_t> block = block_of(1);
     const int32_t *table[2] = {block.data(), block.data()};
     const int32_t *none[2] = {nullptr, nullptr};
-    struct row {
-        const char *what;
-        uint32_t flags;
-        const int32_t *const *channels;
-        uint32_t sent_flags;
-    } rows[] = {
-        {"reset with a table", VESK_STAGE_RESET, table, 0x800},
-        {"data without a table", VESK_STAGE_DATA, nullptr, 0x100},
-        {"data with empty entries", VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, none, 0x1100},
-        {"ramp without data", VESK_STAGE_RAMP_UP, nullptr, 0x100},
-        {"other bits only", VESK_STAGE_LOOP_START | 0x40000000, table, 0x40008000},
+    const std::tuple<uint32_t, const int32_t *const *, uint32_t> rows[] = {
+        {VESK_STAGE_RESET, table, 0x800},
+        {VESK_STAGE_DATA, nullptr, 0x100},
+        {VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, none, 0x1100},
+        {VESK_STAGE_RAMP_UP, nullptr, 0x100},
+        {VESK_STAGE_LOOP_START | 0x40000000, table, 0x40008000},
     };
-    for (const row &r : rows) {
-        fake::request seen = staged(client, r.flags, 2, r.channels, 7, 0);
-        EXPECT_EQ(seen.arg0, r.sent_flags) << r.what;
-        EXPECT_EQ(seen.arg1, 0u) << r.what;
-        EXPECT_EQ(seen.arg2, 7u) << r.what;
-        EXPECT_EQ(seen.length, 0u) << r.what;
-        EXPECT_TRUE(seen.payload.empty()) << r.what;
+    for (const auto &[flags, channels, sent_flags] : rows) {
+        fake::request seen = staged(client, flags, 2, channels, 7, 0);
+        EXPECT_EQ(words_of(seen), (request_words{VESK_CMD_STAGE_OUTPUT, sent_flags, 0, 7, 0, 0})) << flags;
+        EXPECT_TRUE(seen.payload.empty()) << flags;
     }
 }
 
@@ -88,20 +73,14 @@ TEST(Stage, RampsScaleACopyAndTruncateTowardZero) {
     EXPECT_EQ(up.arg0, 0x1100u) << "ramps go out as data";
     std::vector<int32_t> got = payload_samples(up);
     ASSERT_EQ(got.size(), 48u);
-    EXPECT_EQ(got[0], 0);
-    EXPECT_EQ(got[1], 100);
-    EXPECT_EQ(got[15], 1500);
-    EXPECT_EQ(got[16 + 8], -2) << "-5 x 0.5 truncates toward zero";
-    EXPECT_EQ(got[16 + 15], -4);
-    EXPECT_EQ(got[32 + 15], -2013265920) << "-2^31 x 15/16";
+    // -5 x 0.5 truncates toward zero; -2^31 x 15/16.
+    EXPECT_EQ((std::array{got[0], got[1], got[15], got[16 + 8], got[16 + 15], got[32 + 15]}),
+              (std::array{0, 100, 1500, -2, -4, -2013265920}));
 
     fake::request down = staged(client, VESK_STAGE_RAMP_DOWN, 3, channels);
     EXPECT_EQ(down.arg0, 0x100u);
     got = payload_samples(down);
-    EXPECT_EQ(got[15], 0);
-    EXPECT_EQ(got[14], 100);
-    EXPECT_EQ(got[0], 1500);
-    EXPECT_EQ(got[16 + 0], -4);
+    EXPECT_EQ((std::array{got[15], got[14], got[0], got[16]}), (std::array{0, 100, 1500, -4}));
 
     fake::request both = staged(client, VESK_STAGE_RAMP_UP | VESK_STAGE_RAMP_DOWN, 1, channels);
     EXPECT_EQ(payload_samples(both)[0], 0) << "both ramps: the rising one";
@@ -111,24 +90,22 @@ TEST(Stage, RampsScaleACopyAndTruncateTowardZero) {
 
 TEST(Stage, RefusalsAndPassedOnFailures) {
     instance_ptr idle = new_instance();
+    vesk_instance *i = idle.get();
     std::vector<const int32_t *> many(33, nullptr);
-    EXPECT_EQ(vesk_stage_output(idle.get(), VESK_STAGE_DATA, 33, many.data(), 1, 0),
-              VESK_INVALID_ARGUMENT);
-    EXPECT_STREQ(vesk_errtext(idle.get()),
-                 "Channel count 33 is above the 32 channels of a channel mask");
-    EXPECT_EQ(vesk_stage_output(idle.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(idle.get()), "No connection to server");
+    EXPECT_EQ(outcome_of(i, vesk_stage_output(i, VESK_STAGE_DATA, 33, many.data(), 1, 0)),
+              (outcome{-4, "Channel count 33 is above the 32 channels of a channel mask"}));
+    EXPECT_EQ(outcome_of(i, vesk_stage_output(i, VESK_STAGE_RESET, 0, nullptr, 0, 0)),
+              (outcome{VESK_SERVER_STATE, "No connection to server"}));
 
-    connected_client client;
-    client.answer({fake::message("queued"), fake::error(-2, "playing")});
+    connected_client client(16, 2000, {fake::message("queued"), fake::error(-2, "playing")});
+    auto reset = [&client] {
+        return client.result(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0));
+    };
     set_errtext(client.get(), "before");
-    EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), 0);
-    EXPECT_EQ(client.text(), "queued");
-    EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), -2);
-    EXPECT_EQ(client.text(), "playing");
+    EXPECT_EQ(reset(), (outcome{0, "queued"}));
+    EXPECT_EQ(reset(), (outcome{-2, "playing"}));
     set_errtext(client.get(), "kept");
-    EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), 0);
-    EXPECT_EQ(client.text(), "kept");
+    EXPECT_EQ(reset(), (outcome{0, "kept"}));
     EXPECT_EQ(client.requests().size(), 3u) << "the refusal sent nothing";
 }
 
@@ -148,12 +125,8 @@ int stage_without_memory(connected_client &client, const std::vector<const int32
     getrlimit(RLIMIT_DATA, &limit);
     limit.rlim_cur = (data_kib + 1024) * 1024;
     if (data_kib == 0 || setrlimit(RLIMIT_DATA, &limit) != 0) return 4;
-    int32_t code = vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 0);
-    return code == VESK_INVALID_ARGUMENT &&
-                   client.text() ==
-                       "Could not allocate 8388608 bytes for 32 channels of output data"
-               ? 0
-               : 1;
+    outcome got = client.result(vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 0));
+    return got == outcome{-4, "Could not allocate 8388608 bytes for 32 channels of output data"} ? 0 : 1;
 }
 #endif
 
@@ -171,22 +144,19 @@ TEST(Stage, BufferThatCannotBeAllocatedSendsNothing) {
 
 TEST(ControlOutput, RequestAndTexts) {
     instance_ptr idle = new_instance();
-    EXPECT_EQ(vesk_control_output(idle.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(idle.get()), "Cannot set data before setting block size");
-    vesk_control(idle.get(), VESK_CONTROL_BLOCK_SIZE, 16);
-    EXPECT_EQ(vesk_control_output(idle.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(idle.get()), "No connection to server");
+    vesk_instance *i = idle.get();
+    EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)),
+              (outcome{VESK_SERVER_STATE, "Cannot set data before setting block size"}));
+    vesk_control(i, VESK_CONTROL_BLOCK_SIZE, 16);
+    EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)),
+              (outcome{VESK_SERVER_STATE, "No connection to server"}));
 
-    connected_client client;
-    client.answer({fake::ordinary(), fake::error(-7, "not staged")});
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
-    EXPECT_EQ(client.text(), "Operation with flags 0x00220000 succeeded");
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), -7);
-    EXPECT_EQ(client.text(), "not staged");
+    connected_client client(16, 2000, {fake::ordinary(), fake::error(-7, "not staged")});
+    EXPECT_EQ(client.result(vesk_control_output(client.get(), VESK_OUTPUT_STOP)),
+              (outcome{0, "Operation with flags 0x00220000 succeeded"}));
+    EXPECT_EQ(client.result(vesk_control_output(client.get(), VESK_OUTPUT_START)), (outcome{-7, "not staged"}));
     std::vector<fake::request> seen = client.requests();
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].command, VESK_CMD_CONTROL_OUTPUT);
-    EXPECT_EQ(seen[0].arg0, 0x220000u);
-    EXPECT_EQ(seen[1].arg0, 0x10000u);
-    EXPECT_EQ(seen[1].length, 0u);
+    EXPECT_EQ(words_of(seen[0]), (request_words{VESK_CMD_CONTROL_OUTPUT, 0x220000, 0, 0, 0, 0}));
+    EXPECT_EQ(words_of(seen[1]), (request_words{VESK_CMD_CONTROL_OUTPUT, 0x10000, 0, 0, 0, 0}));
 }

@@ -11,19 +11,19 @@
 #include "client_test_support.h"
 
 TEST(Texts, ReturnAndLoopbackTexts) {
-    const char *const texts[] = {"Success",          "Not initialized",  "Audio server state",
-                                 "Network error",    "Invalid argument", "Version mismatch",
-                                 "End of stream",    "Error from server", "Not connected",
-                                 "Connected",        "Audio subsystem powered down"};
+    const char *const texts[] = {"Success", "Not initialized", "Audio server state", "Network error",
+                                 "Invalid argument", "Version mismatch", "End of stream",
+                                 "Error from server", "Not connected", "Connected",
+                                 "Audio subsystem powered down"};
     for (int32_t code = 0; code >= -10; --code)
         EXPECT_STREQ(vesk_returntext(nullptr, code), texts[-code]) << code;
     for (int32_t code : {1, -11, INT32_MIN, INT32_MAX})
         EXPECT_STREQ(vesk_returntext(nullptr, code), "Unrecognized return value") << code;
 
-    EXPECT_STREQ(vesk_loopbacktext(nullptr, 0, "x"), "none");
-    EXPECT_STREQ(vesk_loopbacktext(nullptr, 1, "x"), "i2s (codec)");
-    EXPECT_STREQ(vesk_loopbacktext(nullptr, 2, "x"), "server");
     const char *fallback = "unknown loopback";
+    const char *loopbacks[] = {"none", "i2s (codec)", "server"};
+    for (int32_t value = 0; value <= 2; ++value)
+        EXPECT_STREQ(vesk_loopbacktext(nullptr, value, fallback), loopbacks[value]);
     EXPECT_EQ(vesk_loopbacktext(nullptr, 3, fallback), fallback);
     EXPECT_EQ(vesk_loopbacktext(nullptr, -1, nullptr), nullptr);
 }
@@ -31,10 +31,9 @@ TEST(Texts, ReturnAndLoopbackTexts) {
 TEST(Texts, NewInstanceAndNullHandle) {
     instance_ptr instance = new_instance();
     EXPECT_STREQ(vesk_errtext(instance.get()), "");
-    EXPECT_EQ(instance->socket, -1);
-    EXPECT_EQ(instance->block_size, 0);
-    EXPECT_EQ(instance->connect_timeout_ms, 2000u);
-    EXPECT_EQ(instance->progress_timeout_ms, 2000u);
+    EXPECT_EQ((std::array{instance->socket, instance->block_size}), (std::array{-1, 0}));
+    EXPECT_EQ((std::array{instance->connect_timeout_ms, instance->progress_timeout_ms}),
+              (std::array{2000u, 2000u}));
     EXPECT_STREQ(instance->log_path, "");
     EXPECT_STREQ(vesk_errtext(nullptr), "NULL instance handle");
     vesk_set_errtext(nullptr, "ignored");
@@ -44,11 +43,10 @@ TEST(Texts, NewInstanceAndNullHandle) {
 TEST(Texts, FormattingRuleAndPreReturn) {
     instance_ptr instance = new_instance();
     const char *empty_format = "";
-    const std::pair<const char *, const char *> table[] = {
-        {nullptr, "No error"},
-        {empty_format, "Error description not available"},
-        {"%s", "Error description not available"},  // formats to nothing
-    };
+    // "%s" formats to nothing.
+    const std::pair<const char *, const char *> table[] = {{nullptr, "No error"},
+                                                           {empty_format, "Error description not available"},
+                                                           {"%s", "Error description not available"}};
     for (auto [format, want] : table) {
         vesk_set_errtext(instance.get(), format, "");
         EXPECT_STREQ(vesk_errtext(instance.get()), want);
@@ -58,13 +56,11 @@ TEST(Texts, FormattingRuleAndPreReturn) {
     vesk_set_errtext(instance.get(), "%s", long_text.c_str());
     EXPECT_EQ(std::string(vesk_errtext(instance.get())), long_text.substr(0, 1023));
 
-    set_errtext(instance.get(), "kept %d%%", 5);
-    EXPECT_EQ(pre_return(instance.get(), -3, nullptr), -3);
-    EXPECT_STREQ(instance->errtext, "kept 5%");
-    EXPECT_EQ(pre_return(instance.get(), 0, instance->errtext), 0) << "not reformatted: %% stays";
-    EXPECT_STREQ(instance->errtext, "kept 5%");
-    EXPECT_EQ(pre_return(instance.get(), -4, "new %s", "text"), -4);
-    EXPECT_STREQ(instance->errtext, "new text");
+    vesk_instance *i = instance.get();
+    set_errtext(i, "kept %d%%", 5);
+    EXPECT_EQ(outcome_of(i, pre_return(i, -3, nullptr)), (outcome{-3, "kept 5%"}));
+    EXPECT_EQ(outcome_of(i, pre_return(i, 0, i->errtext)), (outcome{0, "kept 5%"})) << "not reformatted";
+    EXPECT_EQ(outcome_of(i, pre_return(i, -4, "new %s", "text")), (outcome{-4, "new text"}));
 }
 
 TEST(Texts, InitStoresMaskAndCutsTheLogPath) {
