@@ -49,10 +49,6 @@ std::string vesksim_child::address() const {
 
 int vesksim_child::stop(int signal_number) {
     process.send(signal_number);
-    return wait_exit();
-}
-
-int vesksim_child::wait_exit() {
     return exit_status(process.finish(5s));
 }
 
