@@ -23,11 +23,8 @@ void expect_exchange(int fd, const exchange &e) {
     EXPECT_EQ(reply->magic, VESK_MAGIC);
     EXPECT_EQ(reply->status, e.code ? VESK_STATUS_ERROR : 0u) << reply->text();
     EXPECT_EQ(reply->val0, e.code ? static_cast<uint32_t>(e.code) : e.val0);
-    if (e.code) {
-        EXPECT_EQ(reply->text(), e.text);
-    } else {
-        EXPECT_EQ(reply->val1, e.val1);
-    }
+    EXPECT_EQ(reply->val1, e.val1);
+    EXPECT_EQ(reply->text(), e.text);
 }
 
 constexpr uint32_t control = VESK_CMD_CONTROL, query = VESK_CMD_QUERY, stage = VESK_CMD_STAGE_OUTPUT;
@@ -135,10 +132,6 @@ TEST(Settings, PlenarBTakesAnyRateAndHasNoSetup) {
 TEST(Handshake, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     vesksim_child sim;
     auto first = connect_client(sim, 1024);
-    int32_t refused = 0;
-    auto second = connect_client(sim, 256, &refused);
-    EXPECT_EQ(refused, VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(second.get()), "Server is busy with another client");
     const int fd = raw_connect(sim.port);
     expect_exchange(fd, {"busy", VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64, 0, {}, -2,
                          "Server is busy with another client"});
@@ -155,6 +148,7 @@ TEST(Handshake, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     ASSERT_EQ(vesk_control_output(first.get(), VESK_OUTPUT_START), 0);
     first.reset();
 
+    int32_t refused = -100;
     auto third = connect_client(sim, 256, &refused);
     EXPECT_EQ(refused, 0) << vesk_errtext(third.get());
     uint32_t state = 99;

@@ -11,16 +11,14 @@
 
 namespace {
 
-std::chrono::milliseconds time_left(std::chrono::steady_clock::time_point deadline)
-{
+std::chrono::milliseconds time_left(std::chrono::steady_clock::time_point deadline) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
 }
 
 }  // namespace
 
 child_process::child_process(const std::string &program, const std::vector<std::string> &args,
-                             const std::filesystem::path &work, const std::filesystem::path &error_file)
-{
+                             const std::filesystem::path &work, const std::filesystem::path &error_file) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -57,8 +55,7 @@ child_process::child_process(const std::string &program, const std::vector<std::
     output_pipe = ends[0];
 }
 
-child_process::~child_process()
-{
+child_process::~child_process() {
     if (!ended && pid > 0) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
@@ -67,8 +64,7 @@ child_process::~child_process()
         close(output_pipe);
 }
 
-bool child_process::read_some(std::chrono::milliseconds limit)
-{
+bool child_process::read_some(std::chrono::milliseconds limit) {
     pollfd ready{output_pipe, POLLIN, 0};
     if (poll(&ready, 1, static_cast<int>(limit.count())) <= 0)
         return true;
@@ -80,8 +76,7 @@ bool child_process::read_some(std::chrono::milliseconds limit)
     return true;
 }
 
-bool child_process::wait_for_output(const std::string &wanted, std::chrono::milliseconds limit)
-{
+bool child_process::wait_for_output(const std::string &wanted, std::chrono::milliseconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (text.find(wanted) == std::string::npos) {
         auto left = time_left(deadline);
@@ -91,21 +86,18 @@ bool child_process::wait_for_output(const std::string &wanted, std::chrono::mill
     return true;
 }
 
-void child_process::send(int signal_number) const
-{
+void child_process::send(int signal_number) const {
     if (!ended && pid > 0)
         kill(pid, signal_number);
 }
 
-bool child_process::running()
-{
+bool child_process::running() {
     if (!ended && waitpid(pid, &wait_status, WNOHANG) == pid)
         ended = true;
     return !ended;
 }
 
-int child_process::finish(std::chrono::milliseconds limit)
-{
+int child_process::finish(std::chrono::milliseconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     for (auto left = time_left(deadline); left.count() > 0 && read_some(left); left = time_left(deadline)) {
     }
@@ -120,12 +112,10 @@ int child_process::finish(std::chrono::milliseconds limit)
     return -1;
 }
 
-std::vector<std::string> child_process::lines() const
-{
+std::vector<std::string> child_process::lines() const {
     return lines_of(text);
 }
 
-int exit_status(int wait_status)
-{
+int exit_status(int wait_status) {
     return wait_status != -1 && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
 }

@@ -38,23 +38,19 @@ struct server_state {
 
 namespace {
 
-// Waits for events on fd; false when stop() came first or the wait failed.
-bool wait_for(server_state &s, int fd, short events) {
+// Waits for events on fd (none when fd is -1), at most limit ms (-1: no
+// limit); false when stop() came first or the wait failed.
+bool wait_for(server_state &s, int fd, short events, int limit = -1) {
     pollfd fds[2] = {{fd, events, 0}, {s.stop_pipe[0], POLLIN, 0}};
     int n;
-    do n = poll(fds, 2, -1);
+    do n = poll(fds, 2, limit);
     while (n < 0 && errno == EINTR);
-    return n > 0 && fds[1].revents == 0;
+    return n >= 0 && fds[1].revents == 0;
 }
 
 // False when stop() came first.
 bool pause_for(server_state &s, std::chrono::milliseconds duration) {
-    if (duration.count() <= 0) return true;
-    pollfd stop{s.stop_pipe[0], POLLIN, 0};
-    int n;
-    do n = poll(&stop, 1, static_cast<int>(duration.count()));
-    while (n < 0 && errno == EINTR);
-    return n == 0;
+    return duration.count() <= 0 || wait_for(s, -1, 0, static_cast<int>(duration.count()));
 }
 
 // Moves length bytes one way; false when the peer closed or stop() came.
@@ -91,11 +87,11 @@ bool answer(server_state &s, int fd, const reply &r) {
     return !r.close_after;
 }
 
-void serve_connection(server_state &s, int fd, int index) {
+void serve_connection(server_state &s, int fd) {
     for (;;) {
         uint8_t head[wire::header_bytes];
         if (!transfer(s, fd, false, head, sizeof head)) return;
-        request r{wire::decode_header(head), {}, index};
+        request r{wire::decode_header(head), {}};
         if (r.length > largest_request_payload) return;
         r.payload.resize(r.length);
         if (!transfer(s, fd, false, r.payload.data(), r.length)) return;
@@ -108,7 +104,7 @@ void serve_connection(server_state &s, int fd, int index) {
         }
         s.recorded_changed.notify_all();
 
-        reply answer_to = respond(r);
+        reply answer_to = respond ? respond(r) : ordinary();
         switch (answer_to.kind) {
         case reply_kind::hang_up: return;
         case reply_kind::reset: {
@@ -129,12 +125,11 @@ void run(server_state &s) {
         if (fd < 0) continue;
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        int index;
         {
             std::lock_guard<std::mutex> guard(s.lock);
-            index = s.accepted++;
+            ++s.accepted;
         }
-        serve_connection(s, fd, index);
+        serve_connection(s, fd);
         close(fd);
     }
 }
@@ -210,8 +205,6 @@ reply urgent(reply r) {
     r.urgent = true;
     return r;
 }
-
-reply answer_ordinary(const request &) { return ordinary(); }
 
 script in_order(std::vector<reply> replies) {
     auto list = std::make_shared<std::vector<reply>>(std::move(replies));

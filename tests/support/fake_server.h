@@ -14,8 +14,8 @@
 // reply hangs up) it accepts the next. Every complete request is recorded
 // (header words in host order, payload bytes as received) before the script
 // is asked for its reply, so a request is in requests() once the client has
-// sent it and the server has read it. The default script answers every
-// request with an ordinary reply.
+// sent it and the server has read it. Without a script every request gets
+// an ordinary reply.
 //
 // Misbehaviour is part of the reply: late() delays it, trickled() sends it in
 // small pieces with pauses, with_magic() and with_length() falsify the
@@ -43,7 +43,6 @@ namespace fake {
 // A request as received: the header in host order and its payload.
 struct request : wire::header {
     std::vector<uint8_t> payload;
-    int connection = 0;  // 0 for the first accepted connection, then 1, 2, ...
 };
 
 enum class reply_kind { answer, hang_up, silence, reset };
@@ -80,7 +79,6 @@ reply with_length(reply r, uint32_t claimed_length);
 reply urgent(reply r);
 
 // Scripts.
-reply answer_ordinary(const request &);
 // The n-th request gets the n-th reply; requests beyond the list get ordinary().
 script in_order(std::vector<reply> replies);
 
@@ -91,7 +89,7 @@ uint32_t payload_word(const request &r, std::size_t index);
 struct server_state;
 
 struct server {
-    explicit server(script s = answer_ordinary);
+    explicit server(script s = {});  // none: ordinary() to everything
     ~server();
     server(const server &) = delete;
     server &operator=(const server &) = delete;

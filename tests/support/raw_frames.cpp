@@ -11,14 +11,9 @@
 
 namespace {
 
+// False when the peer closed or the five seconds passed first.
 bool receive_all(int fd, uint8_t *into, size_t size) {
-    while (size > 0) {
-        const ssize_t got = recv(fd, into, size, 0);
-        if (got <= 0) return false;
-        into += got;
-        size -= static_cast<size_t>(got);
-    }
-    return true;
+    return size == 0 || recv(fd, into, size, MSG_WAITALL) == static_cast<ssize_t>(size);
 }
 
 }  // namespace

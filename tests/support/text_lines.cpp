@@ -1,7 +1,6 @@
 #include "text_lines.h"
 
-std::vector<std::string> lines_of(const std::string &text)
-{
+std::vector<std::string> lines_of(const std::string &text) {
     std::vector<std::string> result;
     size_t start = 0;
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)

@@ -20,11 +20,10 @@ struct vesksim_child {
     ~vesksim_child();
 
     std::string address() const;  // "127.0.0.1:PORT"
-    // Sends the signal and waits for the end; the exit status, or -1 when the
-    // server did not exit normally within a few seconds.
+    // Sends the signal (0: none, the server is to end by itself) and waits
+    // for the end; the exit status, or -1 when the server did not exit
+    // normally within a few seconds.
     int stop(int signal_number);
-    // Waits for the server to end by itself; as stop.
-    int wait_exit();
     std::string log() const;  // standard error so far, from error_log
 
     temp_folder folder;  // holds the port file
