@@ -154,24 +154,23 @@ int32_t floored_24(double sample) {
     return static_cast<int32_t>(std::clamp(std::floor(sample / 256), -8388608.0, 8388607.0)) * 256;
 }
 
-double decibels(double ratio) { return 20 * std::log10(ratio); }
-
-// Loopback 0 with --dut: inputs 0 to 2 hear outputs 0 and 1.
-std::vector<std::string> dut_options(const std::string &dut) {
-    std::vector<std::string> options = {"--speed", "0", "--outputs", "2", "--inputs", "3"};
-    if (!dut.empty()) options.insert(options.end(), {"--dut", dut});
-    return options;
-}
-
+// Loopback 0 with --dut: inputs 0 to 2 hear outputs 0 and 1. The levels the
+// model gives are measured end to end through veskmeasure; here every
+// sample is pinned.
 TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
-    constexpr int64_t samples = 256 * N;  // enough to know a noise level to 0.1 dB
+    constexpr int64_t samples = 4 * N;
     const auto a0 = random_block(41), a1 = random_block(42);
     // Output m heard `delay` samples late; silence before and beyond output 1.
     auto output = [&](int m, int64_t t, uint32_t delay) -> double {
         return m < 0 || m > 1 || t < delay ? 0 : (m == 0 ? a0 : a1)[(t - delay) % N];
     };
-    open(dut_options(""), VESK_LOOPBACK_NONE);
-    const auto defaults = capture({a0.data(), a1.data()}, samples / N, 3);
+    auto play = [&](const std::string &dut) {
+        std::vector<std::string> options = {"--speed", "0", "--outputs", "2", "--inputs", "3"};
+        if (!dut.empty()) options.insert(options.end(), {"--dut", dut});
+        open(options, VESK_LOOPBACK_NONE);
+        return capture({a0.data(), a1.data()}, samples / N, 3);
+    };
+    const auto defaults = play("");
     // The built-in model, pinned: half the output 24 samples late, plus up
     // to 64 steps of a noise that depends only on input and position.
     uint64_t hash = 14695981039346656037ull;
@@ -185,47 +184,33 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
     EXPECT_EQ(hash, 8707859945292463397u);
     EXPECT_NE(noise[0], noise[1]);
 
-    // Input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])) and
-    // the noise: the built-in one (NaN), none (off) or a level in dBFS.
-    const double off = -INFINITY, built_in = NAN, minus_6 = std::pow(10, -6 / 20.0);
-    struct dut_case { const char *dut; double gain; uint32_t delay; double thd_db, crosstalk, noise_dbfs; };
+    // Input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])), and
+    // the built-in noise unless it is off.
+    const double off = -INFINITY;
+    struct dut_case { const char *dut; double gain; uint32_t delay; double thd_db, crosstalk; bool noisy; };
     const dut_case cases[] = {
-        {"delay=37", 0.5, 37, off, 0, built_in},
-        {"gain=-6", minus_6, 24, off, 0, built_in},
-        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, off, 0, off},  // saturates
-        {"crosstalk=-20,noise=off", 0.5, 24, off, 0.1, off},
-        {"gain=0,delay=37,noise=off,thd=off,crosstalk=-90", 1, 37, off, std::pow(10, -90 / 20.0), off},
-        {"gain=0,delay=0,noise=off,thd=-40", 1, 0, -40, 0, off},
-        {"noise=-60", 0.5, 24, off, 0, -60},
-        {"gain=-6,delay=37,noise=-110,thd=-80,crosstalk=-90", minus_6, 37, -80, std::pow(10, -90 / 20.0), -110},
+        {"delay=37", 0.5, 37, off, 0, true},
+        {"gain=-6", std::pow(10, -6 / 20.0), 24, off, 0, true},
+        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, off, 0, false},  // saturates
+        {"crosstalk=-20,noise=off", 0.5, 24, off, 0.1, false},
+        {"gain=0,delay=0,noise=off,thd=-40,crosstalk=off", 1, 0, -40, 0, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.dut);
-        open(dut_options(c.dut), VESK_LOOPBACK_NONE);
-        const auto heard = capture({a0.data(), a1.data()}, samples / N, 3);
+        const auto heard = play(c.dut);
         // A full-scale sine comes back with its third harmonic at thd_db.
         const double h = std::pow(10, c.thd_db / 20), cubic = 4 * h / (1 + 3 * h) / std::pow(2.0, 62);
-        for (int n = 0; n < 3; ++n) {
-            double noise_power = 0;
+        for (int n = 0; n < 3; ++n)
             for (int64_t t = 0; t < samples; ++t) {
                 const double x = output(n, t, c.delay);
                 const double neighbours = output(n - 1, t, c.delay) + output(n + 1, t, c.delay);
                 const double y = c.gain * (x - cubic * x * x * x + c.crosstalk * neighbours);
-                const int32_t clean = floored_24(y + (std::isnan(c.noise_dbfs) ? noise[n][t] : 0));
-                if (c.noise_dbfs > off)
-                    noise_power += std::pow(heard[n][t] - clean, 2.0);
-                else
-                    ASSERT_EQ(heard[n][t], clean) << "input " << n << " sample " << t;
+                ASSERT_EQ(heard[n][t], floored_24(y + (c.noisy ? noise[n][t] : 0))) << "input " << n << " sample " << t;
             }
-            if (c.noise_dbfs > off) {
-                const double full_scale_sine_rms = 2147483648.0 / std::sqrt(2.0);
-                EXPECT_NEAR(decibels(std::sqrt(noise_power / samples) / full_scale_sine_rms), c.noise_dbfs, 0.1);
-            }
-        }
     }
 }
 
-TEST_F(played_sequence, LoopRepeatsUntilStopped) {
+TEST_F(played_sequence, LoopRepeatsUntilStoppedAtAWholeBlockAndRefusesChangesMeanwhile) {
     open({"--speed", "0"}, VESK_LOOPBACK_SERVER);
     const auto a = random_block(21), b = random_block(22);
     ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 1, 1), 0);
@@ -237,14 +222,24 @@ TEST_F(played_sequence, LoopRepeatsUntilStopped) {
     ASSERT_EQ(looped.count, 7u);
     EXPECT_EQ(looped.tag, 2u);
     EXPECT_EQ(looped.sequence, 1u);
-    for (uint32_t k = 0; k < 7; ++k)
-        EXPECT_EQ(looped.samples[k * N], (k % 2 == 0 ? b : a)[0]) << k;
+    for (uint32_t k = 0; k < 7; ++k) EXPECT_EQ(looped.samples[k * N], (k % 2 == 0 ? b : a)[0]) << k;
+
+    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
+    EXPECT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 16000), VESK_SERVER_STATE);
+    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot change settings while output is playing");
+    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), VESK_SERVER_STATE);
+    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot stage output while output is playing");
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
-    EXPECT_EQ(read_input(client.get(), 1, 10).result, VESK_END_OF_STREAM);
+    uint32_t played = 0;
+    ASSERT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
+    uint32_t delivered = 8;
+    for (const auto &rest : read_to_end(client.get(), 1, 10)) delivered += rest.count;
+    EXPECT_EQ(delivered, played);  // every block played is delivered, whole
     EXPECT_TRUE(halts_within_seconds(client.get()));
+    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
 }
 
-TEST_F(played_sequence, RealTimePlaybackStopsEarlyAtAWholeBlock) {
+TEST_F(played_sequence, RealTimePlaybackKeepsToTheSampleRate) {
     open({"--hardware", "b"}, VESK_LOOPBACK_SERVER);
     // 64-sample blocks at 250 Hz: each block takes 256 ms.
     ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 250), 0);
@@ -252,25 +247,6 @@ TEST_F(played_sequence, RealTimePlaybackStopsEarlyAtAWholeBlock) {
     ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 1000, 1), 0);
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
     EXPECT_EQ(read_input(client.get(), 1, 10).count, 0u);  // nothing has played yet
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
-    EXPECT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 2000), VESK_SERVER_STATE);
-    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot stage output while output is playing");
-
-    uint32_t delivered = 0;
-    for (int reads = 0; reads < 2000 && delivered < 2; ++reads) {
-        delivered += read_input(client.get(), 1, 10).count;
-        std::this_thread::sleep_for(5ms);
-    }
-    ASSERT_GE(delivered, 2u);
-    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
-    uint32_t played = 0;
-    ASSERT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
-    for (const auto &b : read_to_end(client.get(), 1, 10)) delivered += b.count;
-    EXPECT_EQ(delivered, played);
-    EXPECT_LT(played, 1000u);
-    EXPECT_TRUE(halts_within_seconds(client.get()));
-    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ struct child_process {
     pid_t pid = -1;
 
 private:
-    bool read_some(std::chrono::milliseconds limit);  // false at the end of the output
+    // Reads what comes before the deadline; false at the end of the output
+    // or once the deadline has passed.
+    bool read_some(std::chrono::steady_clock::time_point deadline);
     int output_pipe = -1;
     std::string text;
     bool ended = false;

@@ -26,11 +26,9 @@ int raw_connect(uint16_t port) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     timeval limit{5, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) return fd;
+    close(fd);
+    return -1;
 }
 
 bool raw_send_bytes(int fd, const std::vector<uint8_t> &bytes) {
@@ -46,23 +44,19 @@ std::vector<uint8_t> frame(uint32_t magic, uint32_t command, uint32_t arg0, uint
     return bytes;
 }
 
-std::optional<raw_reply> raw_receive(int fd) {
+std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0, uint32_t arg1,
+                                      uint32_t arg2, uint32_t arg3,
+                                      const std::vector<uint8_t> &payload) {
     uint8_t bytes[wire::header_bytes];
-    if (!receive_all(fd, bytes, sizeof bytes)) return std::nullopt;
+    if (!raw_send_bytes(fd, frame(VESK_MAGIC, command, arg0, arg1, arg2, arg3,
+                                  static_cast<uint32_t>(payload.size()), payload)) ||
+        !receive_all(fd, bytes, sizeof bytes))
+        return std::nullopt;
     const wire::header head = wire::decode_header(bytes);
     raw_reply reply{head.magic, head.status, head.val0, head.val1, head.val2, head.val3, {}};
     reply.payload.resize(head.length);
     if (!receive_all(fd, reply.payload.data(), reply.payload.size())) return std::nullopt;
     return reply;
-}
-
-std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0, uint32_t arg1,
-                                      uint32_t arg2, uint32_t arg3,
-                                      const std::vector<uint8_t> &payload) {
-    const auto bytes = frame(VESK_MAGIC, command, arg0, arg1, arg2, arg3,
-                             static_cast<uint32_t>(payload.size()), payload);
-    if (!raw_send_bytes(fd, bytes)) return std::nullopt;
-    return raw_receive(fd);
 }
 
 bool closed_by_peer(int fd) {

@@ -5,4 +5,11 @@
 #include <vector>
 
 // Text split at its newlines; a last line without one counts too.
-std::vector<std::string> lines_of(const std::string &text);
+inline std::vector<std::string> lines_of(const std::string &text) {
+    std::vector<std::string> result;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        result.push_back(text.substr(start, end - start));
+    if (start < text.size()) result.push_back(text.substr(start));
+    return result;
+}

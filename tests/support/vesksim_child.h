@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,11 +11,8 @@
 #include "temp_folder.h"
 
 struct vesksim_child {
-    // Options follow --listen 127.0.0.1:0 --port-file FILE. Standard error
-    // (one line per request with --verbose) goes to error_log when one is
-    // given and is left as it is otherwise.
-    explicit vesksim_child(const std::vector<std::string> &options = {},
-                           const std::filesystem::path &error_log = {});
+    // Options follow --listen 127.0.0.1:0 --port-file FILE.
+    explicit vesksim_child(const std::vector<std::string> &options = {});
     ~vesksim_child();
 
     std::string address() const;  // "127.0.0.1:PORT"
@@ -24,11 +20,9 @@ struct vesksim_child {
     // for the end; the exit status, or -1 when the server did not exit
     // normally within a few seconds.
     int stop(int signal_number);
-    std::string log() const;  // standard error so far, from error_log
 
     temp_folder folder;  // holds the port file
     std::filesystem::path port_file;
-    std::filesystem::path error_log;
     child_process process;
     uint16_t port = 0;
 };
