@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "sim_harness.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 constexpr uint32_t N = 64;
 
@@ -26,13 +24,11 @@ std::vector<int32_t> random_block(uint32_t seed) {
 struct batch {
     int32_t result = 0;
     uint32_t count = 0, tag = 0, sequence = 0;
-    std::vector<int32_t> samples;
+    std::vector<int32_t> samples;  // block by block, each input of the mask in turn
 };
 
 batch read_input(vesk_instance *instance, uint32_t mask, uint32_t most) {
-    batch b;
-    b.samples.assign(size_t{most} * 32 * N, 0);
-    b.count = most;
+    batch b{0, most, 0, 0, std::vector<int32_t>(size_t{most} * 32 * N)};
     b.result = vesk_read_input(instance, mask, b.samples.data(), &b.count, 0, &b.tag, &b.sequence);
     b.samples.resize(size_t{b.count} * static_cast<uint32_t>(__builtin_popcount(mask)) * N);
     return b;
@@ -41,15 +37,10 @@ batch read_input(vesk_instance *instance, uint32_t mask, uint32_t most) {
 // Reads until the end of the stream; the batches that carried blocks.
 std::vector<batch> read_to_end(vesk_instance *instance, uint32_t mask, uint32_t most) {
     std::vector<batch> batches;
-    for (int reads = 0; reads < 10000; ++reads) {
-        batch b = read_input(instance, mask, most);
-        if (b.result != 0) {
-            EXPECT_EQ(b.result, VESK_END_OF_STREAM) << vesk_errtext(instance);
-            return batches;
-        }
-        if (b.count > 0) batches.push_back(std::move(b));
-    }
-    ADD_FAILURE() << "no end of stream";
+    batch b;
+    for (int reads = 0; reads < 10000 && (b = read_input(instance, mask, most)).result == 0; ++reads)
+        if (b.count > 0) batches.push_back(b);
+    EXPECT_EQ(b.result, VESK_END_OF_STREAM) << vesk_errtext(instance);
     return batches;
 }
 
@@ -57,14 +48,6 @@ uint32_t playback_state(vesk_instance *instance) {
     uint32_t state = 99;
     EXPECT_EQ(vesk_query(instance, VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr), 0);
     return state;
-}
-
-bool halts_within_seconds(vesk_instance *instance) {
-    for (int polls = 0; polls < 500; ++polls) {
-        if (playback_state(instance) == VESK_PLAYBACK_HALTED) return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 struct played_sequence : ::testing::Test {
@@ -94,7 +77,7 @@ struct played_sequence : ::testing::Test {
     instance_ptr client;
 };
 
-TEST_F(played_sequence, ComesBackSampleForSampleWithTagsAndSequenceNumbers) {
+TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWholeBlock) {
     open({"--speed", "0", "--outputs", "2", "--inputs", "3"}, VESK_LOOPBACK_SERVER);
     const auto a0 = random_block(1), a1 = random_block(2), b1 = random_block(3);
     ASSERT_EQ(stage(VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, {nullptr, nullptr}, 3, 1), 0);
@@ -102,51 +85,56 @@ TEST_F(played_sequence, ComesBackSampleForSampleWithTagsAndSequenceNumbers) {
     ASSERT_EQ(stage(VESK_STAGE_DATA, {a0.data(), a1.data()}, 5, 3), 0);
     ASSERT_EQ(stage(VESK_STAGE_DATA, {nullptr, b1.data()}, 2, 4), 0);
     ASSERT_EQ(stage(VESK_STAGE_DATA, {}, 1, 5), 0);
+    ASSERT_EQ(stage(VESK_STAGE_DATA | VESK_STAGE_LOOP_START, {b1.data(), a0.data()}, 1, 6), 0);
+    ASSERT_EQ(stage(VESK_STAGE_DATA, {a1.data(), b1.data()}, 1, 6), 0);
     EXPECT_EQ(playback_state(client.get()), 0u);
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
     EXPECT_EQ(playback_state(client.get()), 1u);
 
-    const auto batches = read_to_end(client.get(), 0x7, 2);
-    struct expected { uint32_t count, tag, sequence; const std::vector<int32_t> *out0, *out1; };
     const std::vector<int32_t> silence(N, 0);
-    const std::vector<expected> wanted = {{2, 3, 4, &a0, &a1}, {2, 3, 6, &a0, &a1},
-                                          {1, 3, 8, &a0, &a1}, {2, 4, 9, &silence, &b1},
-                                          {1, 5, 11, &silence, &silence}};
-    ASSERT_EQ(batches.size(), wanted.size());
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(batches[i].count, wanted[i].count);
-        EXPECT_EQ(batches[i].tag, wanted[i].tag);
-        EXPECT_EQ(batches[i].sequence, wanted[i].sequence);
-        for (uint32_t k = 0; k < batches[i].count; ++k) {
-            const int32_t *block = batches[i].samples.data() + size_t{k} * 3 * N;
-            EXPECT_TRUE(std::equal(block, block + N, wanted[i].out0->begin()));
-            EXPECT_TRUE(std::equal(block + N, block + 2 * N, wanted[i].out1->begin()));
-            EXPECT_TRUE(std::equal(block + 2 * N, block + 3 * N, silence.begin()));  // no output 2
-        }
+    struct expected { uint32_t count, tag, sequence; const std::vector<int32_t> &out0, &out1; };
+    const expected wanted[] = {{2, 3, 4, a0, a1}, {2, 3, 6, a0, a1}, {1, 3, 8, a0, a1}, {2, 4, 9, silence, b1},
+                               {1, 5, 11, silence, silence}, {1, 6, 12, b1, a0}, {1, 6, 13, a1, b1},
+                               {1, 6, 14, b1, a0}, {1, 6, 15, a1, b1}};
+    for (size_t i = 0; i < std::size(wanted); ++i) {
+        const expected &w = wanted[i];
+        const batch b = read_input(client.get(), 0x7, i < 5 ? 2 : 1);
+        EXPECT_EQ(std::tie(b.result, b.count, b.tag, b.sequence), std::make_tuple(0, w.count, w.tag, w.sequence)) << i;
+        std::vector<int32_t> inputs;  // input 2 hears no output
+        for (uint32_t k = 0; k < w.count; ++k)
+            for (const auto *input : {&w.out0, &w.out1, &silence})
+                inputs.insert(inputs.end(), input->begin(), input->end());
+        EXPECT_EQ(b.samples, inputs) << i;
     }
+
+    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
+    EXPECT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 16000), VESK_SERVER_STATE);
+    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot change settings while output is playing");
+    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), VESK_SERVER_STATE);
+    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot stage output while output is playing");
+    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
+    uint32_t played = 0;
+    ASSERT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
+    uint32_t delivered = 16;  // sequence numbers 0 to 15
+    for (const auto &rest : read_to_end(client.get(), 0x7, 10)) delivered += rest.count;
+    EXPECT_EQ(delivered, played);  // every block played is delivered, whole
     // The stream stays ended, and the codec halts a little later.
     EXPECT_EQ(read_input(client.get(), 0x7, 2).result, VESK_END_OF_STREAM);
     EXPECT_EQ(playback_state(client.get()), 2u);
-    EXPECT_TRUE(halts_within_seconds(client.get()));
+    for (int polls = 0; polls < 500 && playback_state(client.get()) != VESK_PLAYBACK_HALTED; ++polls)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(playback_state(client.get()), VESK_PLAYBACK_HALTED);
+    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
 }
 
-TEST_F(played_sequence, CodecAndUnalignedCaptureHearTheOutputLate) {
-    struct late_case { const char *what; uint32_t loopback, start, late, kept_bits; };
-    const late_case cases[] = {
-        {"i2s: 24 bits, 3 samples late", VESK_LOOPBACK_I2S, VESK_OUTPUT_START, 3, 0xFFFFFF00u},
-        {"unaligned: a quarter block early", VESK_LOOPBACK_SERVER, VESK_OUTPUT_START_UNSYNCHRONIZED,
-         N / 4, 0xFFFFFFFFu},
-    };
+// The codec's loopback (24 bits, 3 samples late) is checked end to end
+// through veskmeasure.
+TEST_F(played_sequence, UnalignedCaptureHearsTheOutputAQuarterBlockLate) {
+    open({"--speed", "0"}, VESK_LOOPBACK_SERVER);
     const auto a = random_block(7);
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        open({"--speed", "0"}, c.loopback);
-        const auto heard = capture({a.data()}, 2, 1, c.start);
-        ASSERT_EQ(heard[0].size(), 2 * N);
-        for (uint32_t j = 0; j < 2 * N; ++j)
-            EXPECT_EQ(heard[0][j], j < c.late ? 0 : static_cast<int32_t>(a[(j - c.late) % N] & c.kept_bits)) << j;
-    }
+    const auto heard = capture({a.data()}, 2, 1, VESK_OUTPUT_START_UNSYNCHRONIZED);
+    ASSERT_EQ(heard[0].size(), 2 * N);
+    for (uint32_t j = 0; j < 2 * N; ++j) EXPECT_EQ(heard[0][j], j < N / 4 ? 0 : a[(j - N / 4) % N]) << j;
 }
 
 // Floored to whole 24-bit steps and saturated, as the device's codec does.
@@ -170,30 +158,21 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
         open(options, VESK_LOOPBACK_NONE);
         return capture({a0.data(), a1.data()}, samples / N, 3);
     };
+    // The built-in model, pinned: half the output 24 samples late, plus a
+    // noise that depends only on input and position.
     const auto defaults = play("");
-    // The built-in model, pinned: half the output 24 samples late, plus up
-    // to 64 steps of a noise that depends only on input and position.
     uint64_t hash = 14695981039346656037ull;
-    std::vector<std::vector<double>> noise(3);
     for (int n = 0; n < 3; ++n)
-        for (int64_t t = 0; t < samples; ++t) {
-            if (t < 2 * N) hash = (hash ^ static_cast<uint32_t>(defaults[n][t])) * 1099511628211ull;
-            noise[n].push_back(defaults[n][t] - floored_24(0.5 * output(n, t, 24)));
-            ASSERT_LE(std::abs(noise[n].back()), 64 * 256) << t;
-        }
+        for (int64_t t = 0; t < 2 * N; ++t) hash = (hash ^ static_cast<uint32_t>(defaults[n][t])) * 1099511628211ull;
     EXPECT_EQ(hash, 8707859945292463397u);
-    EXPECT_NE(noise[0], noise[1]);
 
-    // Input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])), and
-    // the built-in noise unless it is off.
-    const double off = -INFINITY;
-    struct dut_case { const char *dut; double gain; uint32_t delay; double thd_db, crosstalk; bool noisy; };
+    // Without noise, input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])).
+    struct dut_case { const char *dut; double gain; uint32_t delay; double thd_db, crosstalk; };
     const dut_case cases[] = {
-        {"delay=37", 0.5, 37, off, 0, true},
-        {"gain=-6", std::pow(10, -6 / 20.0), 24, off, 0, true},
-        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, off, 0, false},  // saturates
-        {"crosstalk=-20,noise=off", 0.5, 24, off, 0.1, false},
-        {"gain=0,delay=0,noise=off,thd=-40,crosstalk=off", 1, 0, -40, 0, false},
+        {"delay=37,noise=off", 0.5, 37, -INFINITY, 0},
+        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, -INFINITY, 0},  // saturates
+        {"crosstalk=-20,noise=off", 0.5, 24, -INFINITY, 0.1},
+        {"gain=0,delay=0,noise=off,thd=-40,crosstalk=off", 1, 0, -40, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.dut);
@@ -205,48 +184,9 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
                 const double x = output(n, t, c.delay);
                 const double neighbours = output(n - 1, t, c.delay) + output(n + 1, t, c.delay);
                 const double y = c.gain * (x - cubic * x * x * x + c.crosstalk * neighbours);
-                ASSERT_EQ(heard[n][t], floored_24(y + (c.noisy ? noise[n][t] : 0))) << "input " << n << " sample " << t;
+                ASSERT_EQ(heard[n][t], floored_24(y)) << "input " << n << " sample " << t;
             }
     }
-}
-
-TEST_F(played_sequence, LoopRepeatsUntilStoppedAtAWholeBlockAndRefusesChangesMeanwhile) {
-    open({"--speed", "0"}, VESK_LOOPBACK_SERVER);
-    const auto a = random_block(21), b = random_block(22);
-    ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 1, 1), 0);
-    ASSERT_EQ(stage(VESK_STAGE_DATA | VESK_STAGE_LOOP_START, {b.data()}, 1, 2), 0);
-    ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 1, 2), 0);
-    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-    EXPECT_EQ(read_input(client.get(), 1, 10).count, 1u);
-    const batch looped = read_input(client.get(), 1, 7);
-    ASSERT_EQ(looped.count, 7u);
-    EXPECT_EQ(looped.tag, 2u);
-    EXPECT_EQ(looped.sequence, 1u);
-    for (uint32_t k = 0; k < 7; ++k) EXPECT_EQ(looped.samples[k * N], (k % 2 == 0 ? b : a)[0]) << k;
-
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
-    EXPECT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 16000), VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot change settings while output is playing");
-    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), VESK_SERVER_STATE);
-    EXPECT_STREQ(vesk_errtext(client.get()), "Cannot stage output while output is playing");
-    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
-    uint32_t played = 0;
-    ASSERT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
-    uint32_t delivered = 8;
-    for (const auto &rest : read_to_end(client.get(), 1, 10)) delivered += rest.count;
-    EXPECT_EQ(delivered, played);  // every block played is delivered, whole
-    EXPECT_TRUE(halts_within_seconds(client.get()));
-    EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
-}
-
-TEST_F(played_sequence, RealTimePlaybackKeepsToTheSampleRate) {
-    open({"--hardware", "b"}, VESK_LOOPBACK_SERVER);
-    // 64-sample blocks at 250 Hz: each block takes 256 ms.
-    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 250), 0);
-    const auto a = random_block(31);
-    ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 1000, 1), 0);
-    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-    EXPECT_EQ(read_input(client.get(), 1, 10).count, 0u);  // nothing has played yet
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <tuple>
+
 #include "sim_harness.h"
 
 namespace {
@@ -19,11 +21,9 @@ void expect_exchange(int fd, const exchange &e) {
     SCOPED_TRACE(testing::Message() << "command " << e.command << ", " << e.arg0 << ", " << e.arg1);
     auto reply = raw_exchange(fd, e.command, e.arg0, e.arg1, e.arg2, 0, e.payload);
     ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->magic, VESK_MAGIC);
-    EXPECT_EQ(reply->status, e.code ? VESK_STATUS_ERROR : 0u) << reply->text();
-    EXPECT_EQ(reply->val0, e.code ? static_cast<uint32_t>(e.code) : e.val0);
-    EXPECT_EQ(reply->val1, e.val1);
-    EXPECT_EQ(reply->text(), e.text);
+    EXPECT_EQ(std::tuple(reply->magic, reply->status, reply->val0, reply->val1, reply->text()),
+              std::tuple(VESK_MAGIC, e.code ? VESK_STATUS_ERROR : 0u, e.code ? static_cast<uint32_t>(e.code) : e.val0,
+                         e.val1, e.text));
 }
 
 constexpr uint32_t hello = VESK_CMD_CONNECT, control = VESK_CMD_CONTROL, query = VESK_CMD_QUERY,
@@ -31,32 +31,20 @@ constexpr uint32_t hello = VESK_CMD_CONNECT, control = VESK_CMD_CONTROL, query =
                    version = VESK_PROTOCOL_VERSION, rate = VESK_CONTROL_SAMPLE_RATE,
                    setup = VESK_CONTROL_HARDWARE_SETUP, data = VESK_STAGE_DATA;
 
-TEST(Handshake, AcceptsOrRefusesTheConnectRequest) {
-    vesksim_child sim;
+// Refusals leave the connection open; the largest block size is taken by
+// the other tests.
+TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
+    vesksim_child sim({"--speed", "0", "--outputs", "3", "--inputs", "5", "--supported",
+                       "0x0700000F", "--setup", "0x04000105"});
+    const int fd = raw_connect(sim.port);
+    const std::vector<uint8_t> one_block(64, 0x11), two_blocks(128, 0x22);
     const exchange cases[] = {
-        {hello, version, 16},
-        {hello, version, 65536},
+        {query, VESK_QUERY_CHANNELS, 0, -1, "Not connected: send CONNECT first"},
         {hello, version, 15, -4, "Block size 15 is outside 16 to 65536 samples"},
         {hello, version, 65537, -4, "Block size 65537 is outside 16 to 65536 samples"},
         {hello, 0x00020000, 1024, -5, "Protocol version 0x00020000 is not supported; this server speaks 0x00010000"},
-        {query, VESK_QUERY_CHANNELS, 0, -1, "Not connected: send CONNECT first"},
-        {VESK_CMD_LINK, 0, 0, -1, "Not connected: send CONNECT first"},
-    };
-    for (const auto &c : cases) {  // each on a connection of its own
-        const int fd = raw_connect(sim.port);
-        expect_exchange(fd, c);
-        close(fd);
-    }
-}
-
-TEST(Settings, C3AnswersEachRequestAndKeepsTheStreamInStep) {
-    vesksim_child sim({"--speed", "0", "--outputs", "3", "--inputs", "5", "--supported",
-                       "0x0700000F", "--setup", "0x04000105"});
-    const int fd = raw_session(sim, 16);
-    const std::vector<uint8_t> one_block(64, 0x11), two_blocks(128, 0x22);
-    const exchange cases[] = {
+        {hello, version, 16},
         {control, rate, 16000},
-        {control, rate, 48000},
         {control, rate, 44100, -4, "Sample rate 44100 Hz is not supported; choose 16000, 24000, 32000 or 48000"},
         {control, VESK_CONTROL_LOOPBACK, 2},
         {control, VESK_CONTROL_LOOPBACK, 3, -4, "Loopback 3 is not valid; choose 0 (none), 1 (i2s) or 2 (server)"},
@@ -92,33 +80,32 @@ TEST(Settings, C3AnswersEachRequestAndKeepsTheStreamInStep) {
     // Nothing refused was staged: one good segment plays alone.
     ASSERT_EQ(raw_exchange(fd, stage, data, 0x2, 2, 9, one_block)->status, 0u);
     expect_exchange(fd, {output, VESK_OUTPUT_START});
-    auto played = raw_exchange(fd, read_in, 0x3, 10);
-    ASSERT_TRUE(played);
-    EXPECT_EQ(played->status, VESK_STATUS_DATA);
-    EXPECT_EQ(played->val1, 9u);  // tag
-    EXPECT_EQ(played->val2, 0u);  // sequence number
-    EXPECT_EQ(played->val3, 2u);  // blocks
-    EXPECT_EQ(played->payload.size(), 2u * 128);
+    const raw_reply played = raw_exchange(fd, read_in, 0x3, 10).value();
+    // The tag, the sequence number and the blocks of two inputs.
+    EXPECT_EQ(std::tuple(played.status, played.val1, played.val2, played.val3, played.payload.size()),
+              std::tuple(VESK_STATUS_DATA, 9u, 0u, 2u, size_t{2 * 128}));
     expect_exchange(fd, {read_in, 0x3, 10, 0, "", 1});  // the end of the stream
     close(fd);
 }
 
-TEST(Settings, PlenarBTakesAnyRateAndHasNoSetup) {
+TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
     vesksim_child sim({"--hardware", "b"});
     const int fd = raw_session(sim, 16);
     const exchange cases[] = {
-        {control, rate, 1},
-        {control, rate, 44100},
         {control, rate, 0, -4, "Sample rate 0 Hz is not valid; it must be 1 Hz or more"},
         {control, rate, static_cast<uint32_t>(-5), -4, "Sample rate -5 Hz is not valid; it must be 1 Hz or more"},
         {control, setup, 5, -7, "This hardware has no audio set-up"},
         {query, VESK_QUERY_SETUP, 0, -7, "This hardware has no audio set-up"},
+        {control, rate, 100},  // a block of 16 samples takes 160 ms
+        {stage, data, 0, 0, "", 0, 0, 1000},
+        {output, VESK_OUTPUT_START},
+        {read_in, 1, 10},  // nothing has played yet
     };
     for (const auto &c : cases) expect_exchange(fd, c);
     close(fd);
 }
 
-TEST(Handshake, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
+TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     vesksim_child sim;
     auto first = connect_client(sim, 1024);
     const int fd = raw_connect(sim.port);
@@ -131,20 +118,16 @@ TEST(Handshake, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     std::vector<uint8_t> response(command.size());
     EXPECT_EQ(vesk_link(first.get(), command.data(), 5, response.data()), 0) << vesk_errtext(first.get());
     EXPECT_EQ(response, command);
-    EXPECT_EQ(vesk_link(first.get(), command.data(), 0, response.data()), 0);
     ASSERT_EQ(vesk_stage_output(first.get(), VESK_STAGE_DATA, 0, nullptr, 100000, 1), 0);
     ASSERT_EQ(vesk_control_output(first.get(), VESK_OUTPUT_START), 0);
     first.reset();
 
-    int32_t refused = -100;
-    auto third = connect_client(sim, 256, &refused);
-    EXPECT_EQ(refused, 0) << vesk_errtext(third.get());
-    uint32_t state = 99;
-    EXPECT_EQ(vesk_query(third.get(), VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(state, 0u);  // nothing of the first session's playback
+    const int third = raw_session(sim, 256);
+    expect_exchange(third, {query, VESK_QUERY_PLAYBACK});  // idle: nothing of the first session's playback
+    close(third);
 }
 
-TEST(Settings, StagingIsBoundedPerSession) {
+TEST(Session, StagingIsBoundedPerSession) {
     vesksim_child sim({"--outputs", "32"});
     auto client = connect_client(sim, 65536);
     const std::vector<int32_t> block(65536, 1);
