@@ -37,8 +37,9 @@ TEST(Measurement, FindsTheFiguresOfKnownSignals) {
         channel_figures f = measured(x);
         EXPECT_NEAR(f.whole.level_dbfs, 10 * std::log10(2 * squares / s.samples), 0.01);
         EXPECT_NEAR(f.whole.freq_hz, s.freq_hz, 0.01);
-        if (s.thd_db > -110)
+        if (s.thd_db > -110) {
             EXPECT_NEAR(f.whole.thd_db, s.thd_db, 0.5);
+        }
         EXPECT_NEAR(f.whole.thdn_db, expected_thdn_db(s), 0.5);
         EXPECT_NEAR(f.whole.dc_percent, 0, 1e-4);
     }
