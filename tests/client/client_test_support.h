@@ -51,12 +51,11 @@ struct connected_client {
         vesk_control(get(), VESK_CONTROL_BLOCK_SIZE, block_size);
         // A short test time-out applies from the first request after the
         // handshake, so a loaded machine cannot fail the handshake itself.
-        EXPECT_EQ(vesk_connect(get(), server.address().c_str()), VESK_SUCCESS) << text();
+        EXPECT_EQ(vesk_connect(get(), server.address().c_str()), VESK_SUCCESS) << vesk_errtext(get());
         vesk_control(get(), VESK_CONTROL_PROGRESS_TIMEOUT, progress_timeout_ms);
         if (!replies.empty()) server.set_script(fake::in_order(std::move(replies)));
     }
     vesk_instance *get() const { return instance.get(); }
-    std::string text() const { return vesk_errtext(instance.get()); }
     outcome result(int32_t code) const { return outcome_of(get(), code); }
     bool still_connected() const { return instance->socket != -1; }
     // The requests that followed the handshake, and their header words.

@@ -61,7 +61,7 @@ TEST(Exchange, SlowRepliesWithinTheBudget) {
         std::this_thread::sleep_for(100ms);
         pthread_kill(waiting, SIGUSR1);
     });
-    EXPECT_EQ(client.next_query_value(), 4u) << client.text();
+    EXPECT_EQ(client.next_query_value(), 4u) << vesk_errtext(client.get());
     interrupter.join();
     sigaction(SIGUSR1, &previous, nullptr);
 }
@@ -70,8 +70,8 @@ TEST(Exchange, ServerTextsAndRefusals) {
     const std::pair<fake::reply, outcome> table[] = {
         {fake::error(0, "fine"), {0, "fine"}},  {fake::error(-77, "odd"), {-77, "odd"}},
         {fake::error(-7, ""), {-7, "Details not available"}},
-        {fake::message("100%d %s"), {0, "100%d %s"}},  {fake::message(std::string("ab\0cd", 5)), {0, "ab"}},
         {fake::message(std::string(4, '\0')), {0, "Error description not available"}},
+        {fake::message("100%d %s"), {0, "100%d %s"}},  {fake::message(std::string("ab\0cd", 5)), {0, "ab"}},
         {fake::message(std::string(1023, 'm') + std::string(3000, 't')), {0, std::string(1023, 'm')}},
     };
     for (const auto &[scripted, want] : table) {

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "client_test_support.h"
 
@@ -72,9 +72,8 @@ TEST(Texts, DebugLogAppendsLinesAndKeepsErrno) {
     debug(instance, "first %d", 1);
     EXPECT_EQ(errno, ENOSPC);
     debug(instance, "%s", std::string(2000, 'z').c_str());
-    std::stringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    EXPECT_EQ(content.str(), "first 1\r\n" + std::string(1023, 'z') + "\r\n");
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "first 1\r\n" + std::string(1023, 'z') + "\r\n");
     unlink(path.c_str());
 
     std::snprintf(instance->log_path, sizeof instance->log_path, "/nonexistent-dir/log");
