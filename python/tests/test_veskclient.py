@@ -130,7 +130,7 @@ class StagedSequenceTest(SimulatorTest):
         client = self.client(use_numpy=True)
         self.assertEqual(self.play_sequence(client, convert=vc.numpy.array), self.expected_blocks())
 
-    def test_stopped_playback_ends_the_stream_and_halts(self):
+    def test_stop_ends_the_stream_and_link_echoes(self):
         client = self.client()
         client.stage_reset()
         client.stage_output(vc.STAGE_DATA, [pattern(1), pattern(2)], 10000, 1)
