@@ -8,61 +8,24 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-// A socket bound to 127.0.0.1 on an ephemeral port; with listening, its
-// one-place queue is taken at once, so further connections are not completed.
-struct loopback_socket {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    int queued_fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    std::string address;
-    explicit loopback_socket(bool listening) {
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof where;
-        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&where), size), 0);
-        getsockname(fd, reinterpret_cast<sockaddr *>(&where), &size);
-        address = "127.0.0.1:" + std::to_string(ntohs(where.sin_port));
-        if (!listening) return;
-        EXPECT_EQ(listen(fd, 0), 0);
-        connect(queued_fd, reinterpret_cast<sockaddr *>(&where), size);
-        usleep(50000);
-    }
-    ~loopback_socket() {
-        close(queued_fd);
-        close(fd);
-    }
-};
-
-}  // namespace
-
 TEST(Control, LocalSettingsAndRefusals) {
     instance_ptr idle = new_instance();
     connected_client client;
     vesk_instance *i = idle.get(), *c = client.get();
-    const outcome unsupported{-4, "Unsupported argument 0x00000003 to vesk_control"};
-    const outcome illegal{-4, "Legal block sizes are 16 to 65536 samples per block"};
-    const outcome while_connected{-9, "Cannot change block size while connected"};
+    const outcome illegal{-4, "Legal block sizes are 16 to 65536 samples per block"},
+        while_connected{-9, "Cannot change block size while connected"};
     const std::string not_connected = "Must be connected to server to change this setting (0x00000";
     const std::tuple<vesk_instance *, uint32_t, int32_t, outcome> table[] = {
-        {i, 1, -5, {0, "Connect timeout set to 0 ms"}},
-        {i, 2, 300, {0, "Progress timeout set to 300 ms"}},
+        {i, 1, -5, {0, "Connect timeout set to 0 ms"}},  {i, 2, 300, {0, "Progress timeout set to 300 ms"}},
         {i, 2, INT32_MIN, {0, "Progress timeout set to 0 ms"}},
         {i, 16, 16, {0, "Block size set to 16 samples per block"}},
         {i, 16, 65536, {0, "Block size set to 65536 samples per block"}},
-        {i, 16, 15, illegal},
-        {i, 16, 65537, illegal},
-        {i, 16, -1, illegal},
-        {i, 32, 1, {-4, "Unsupported argument 0x00000020 to vesk_control"}},
-        {i, 3, 1, unsupported},
+        {i, 16, 15, illegal},  {i, 16, 65537, illegal},
         {i, 0x80000000u, 1, {-4, "Unsupported argument 0x80000000 to vesk_control"}},
-        {i, 4, 1, {-8, not_connected + "004)"}},
-        {i, 8, 1, {-8, not_connected + "008)"}},
-        {i, 256, 1, {-8, not_connected + "100)"}},
-        {c, 3, 1, unsupported},
-        {c, 16, 1024, while_connected},
-        {c, 16, 1, while_connected},  // the connection is checked before the range
+        {i, 4, 1, {-8, not_connected + "004)"}},  {i, 256, 1, {-8, not_connected + "100)"}},
+        {c, 3, 1, {-4, "Unsupported argument 0x00000003 to vesk_control"}},
+        // the connection is checked before the range
+        {c, 16, 1024, while_connected},  {c, 16, 1, while_connected},
     };
     for (const auto &[instance, code, value, want] : table)
         EXPECT_EQ(outcome_of(instance, vesk_control(instance, code, value)), want) << code << " " << value;
@@ -78,19 +41,16 @@ TEST(Control, ServerSettingsOnTheWire) {
     EXPECT_EQ(client.result(vesk_control(client.get(), 8, 2)), (outcome{0, "rate noted"}));
     EXPECT_EQ(client.result(vesk_control(client.get(), 256, -1)), (outcome{-10, "asleep"}));
     EXPECT_TRUE(client.still_connected());
-    std::vector<fake::request> seen = client.requests();
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(words_of(seen[0]), (request_words{VESK_CMD_CONTROL, 4, 48000, 0, 0, 0}));
-    EXPECT_EQ(words_of(seen[1]), (request_words{VESK_CMD_CONTROL, 8, 2, 0, 0, 0}));
-    EXPECT_EQ(words_of(seen[2]), (request_words{VESK_CMD_CONTROL, 256, 0xFFFFFFFF, 0, 0, 0}));
+    EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_CONTROL, 4, 48000, 0, 0, 0},
+                                                          {VESK_CMD_CONTROL, 8, 2, 0, 0, 0},
+                                                          {VESK_CMD_CONTROL, 256, 0xFFFFFFFF, 0, 0, 0}}));
 }
 
 TEST(Control, HardwareSetupWaitsAtLeastTenSeconds) {
     connected_client client(16, 200, {fake::late(fake::ordinary(), 400ms), fake::late(fake::ordinary(), 400ms)});
-    EXPECT_EQ(vesk_control(client.get(), 256, 0x1234), 0) << client.text();
+    EXPECT_EQ(vesk_control(client.get(), 256, 0x1234), 0) << vesk_errtext(client.get());
     EXPECT_EQ(client.get()->progress_timeout_ms, 200u);
-    EXPECT_EQ(client.result(vesk_control(client.get(), 4, 48000)),
-              (outcome{-3, "Timed out receiving network traffic"}))
+    EXPECT_EQ(client.result(vesk_control(client.get(), 4, 48000)), (outcome{-3, "Timed out receiving network traffic"}))
         << "other settings keep the progress time-out";
 
     connected_client failing(16, 200, {fake::hang_up()});
@@ -102,13 +62,10 @@ TEST(Connect, HandshakeOnTheWireAndItsReplies) {
     fake::server server(fake::in_order({fake::ordinary(), fake::message("welcome"), fake::error(-5, "too old")}));
     instance_ptr instance = new_instance(1024);
     vesk_instance *i = instance.get();
-    const std::string address = server.address();
-    auto handshake = [i, &address] { return outcome_of(i, vesk_connect(i, address.c_str())); };
+    auto handshake = [i, address = server.address()] { return outcome_of(i, vesk_connect(i, address.c_str())); };
     EXPECT_EQ(handshake(), (outcome{0, "Block size set to 1024 samples per block"}));
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0].magic, VESK_MAGIC);
-    EXPECT_EQ(words_of(server.requests()[0]), (request_words{VESK_CMD_CONNECT, 0x00010000, 1024, 0, 0, 0}));
-
+    EXPECT_EQ(server.requests().at(0).magic, VESK_MAGIC);
+    EXPECT_EQ(words_of(server.requests().at(0)), (request_words{VESK_CMD_CONNECT, 0x00010000, 1024, 0, 0, 0}));
     EXPECT_EQ(handshake(), (outcome{0, "welcome"}));
     EXPECT_NE(instance->socket, -1);
     EXPECT_EQ(handshake(), (outcome{-5, "too old"}));
@@ -121,25 +78,17 @@ TEST(Connect, DisconnectAndAddressTexts) {
     const std::string port = std::to_string(server.port());
     instance_ptr instance = new_instance();
     vesk_instance *i = instance.get();
-    auto connect_to = [i](const std::string &address) {
-        return outcome_of(i, vesk_connect(i, address.c_str()));
-    };
+    auto connect_to = [i](const std::string &address) { return outcome_of(i, vesk_connect(i, address.c_str())); };
     EXPECT_EQ(connect_to(""), (outcome{0, "Disconnected"}));
     EXPECT_EQ(vesk_connect(i, nullptr), 0);
-    EXPECT_EQ(connect_to(server.address()),
-              (outcome{-4, "Must specify block size prior to connecting to a server"}));
+    EXPECT_EQ(connect_to(server.address()), (outcome{-4, "Must specify block size prior to connecting to a server"}));
     vesk_control(i, VESK_CONTROL_BLOCK_SIZE, 16);
-    const std::pair<std::string, outcome> table[] = {
-        {"127.0.0.1", {-4, "TCP port must be specified"}},
-        {"127.0.0.1:", {-4, "TCP port must be specified"}},
-        {":" + port, {-4, "IP address is not valid"}},
-        {"127.0.0.256:" + port, {-4, "IP address is not valid"}},
-        {"localhost:" + port, {-4, "IP address is not valid"}},
-        {"127.0.0.1:0", {-4, "TCP port is not valid"}},
-        {"127.0.0.1:-1", {-4, "TCP port is not valid"}},
-        {"127.0.0.1:65536", {-4, "TCP port is not valid"}},
+    const std::pair<std::string, std::string> table[] = {
+        {"127.0.0.1", "TCP port must be specified"}, {"127.0.0.1:", "TCP port must be specified"},
+        {":" + port, "IP address is not valid"},     {"127.0.0.256:" + port, "IP address is not valid"},
+        {"127.0.0.1:0", "TCP port is not valid"},    {"127.0.0.1:65536", "TCP port is not valid"},
     };
-    for (const auto &[address, want] : table) EXPECT_EQ(connect_to(address), want) << address;
+    for (const auto &[address, text] : table) EXPECT_EQ(connect_to(address), (outcome{-4, text})) << address;
     EXPECT_EQ(server.connections(), 0) << "nothing was tried";
 
     // Dotted forms as inet_addr reads them, a port with blanks and a trailing word.
@@ -150,36 +99,40 @@ TEST(Connect, DisconnectAndAddressTexts) {
     }
 }
 
-TEST(Connect, RefusedAndUnansweredConnections) {
+// A refused connection's text shows in the whole runs.
+TEST(Connect, UnansweredConnections) {
     instance_ptr instance = new_instance(16);
     vesk_instance *i = instance.get();
     vesk_control(i, VESK_CONTROL_CONNECT_TIMEOUT, 200);
-    loopback_socket not_listening(false), busy(true);
-    outcome refused = outcome_of(i, vesk_connect(i, not_listening.address.c_str()));
-    EXPECT_EQ(refused.code, -3);
-    EXPECT_TRUE(refused.text == "Error after connecting to audio device: Connection refused" ||
-                refused.text == "Error connecting to audio device: Connection refused")
-        << refused.text;
-    EXPECT_EQ(i->socket, -1);
+    // A listening socket whose one-place queue is taken at once completes no further connection.
+    int busy = socket(AF_INET, SOCK_STREAM, 0), queued = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof where;
+    EXPECT_EQ(bind(busy, reinterpret_cast<sockaddr *>(&where), size), 0);
+    getsockname(busy, reinterpret_cast<sockaddr *>(&where), &size);
+    EXPECT_EQ(listen(busy, 0), 0);
+    connect(queued, reinterpret_cast<sockaddr *>(&where), size);
+    usleep(50000);
     fake::server hangs_up(fake::in_order({fake::hang_up()}));
-    const std::pair<std::string, outcome> table[] = {
-        {busy.address, {-3, "Timed out attempting to connect to audio device"}},
-        {hangs_up.address(), {-3, "Connection to audio device was closed"}},
+    const std::pair<std::string, std::string> table[] = {
+        {"127.0.0.1:" + std::to_string(ntohs(where.sin_port)), "Timed out attempting to connect to audio device"},
+        {hangs_up.address(), "Connection to audio device was closed"},
     };
-    for (const auto &[address, want] : table) {
-        EXPECT_EQ(outcome_of(i, vesk_connect(i, address.c_str())), want);
+    for (const auto &[address, text] : table) {
+        EXPECT_EQ(outcome_of(i, vesk_connect(i, address.c_str())), (outcome{-3, text}));
         EXPECT_EQ(i->socket, -1);
     }
+    close(queued);
+    close(busy);
 }
 
 TEST(Connect, ShutdownClosesAForgottenConnection) {
     fake::server server;  // serves one connection at a time
-    vesk_instance *forgotten = vesk_init(0, nullptr);
-    vesk_control(forgotten, VESK_CONTROL_BLOCK_SIZE, 16);
+    vesk_instance *forgotten = new_instance(16).release();
     ASSERT_EQ(vesk_connect(forgotten, server.address().c_str()), 0);
     vesk_shutdown(forgotten);
-
     instance_ptr next = new_instance(16);
-    vesk_control(next.get(), VESK_CONTROL_PROGRESS_TIMEOUT, 500);
     EXPECT_EQ(vesk_connect(next.get(), server.address().c_str()), 0) << vesk_errtext(next.get());
 }

@@ -15,8 +15,7 @@ namespace {
 
 struct small_case {
     temp_folder folder;
-    small_case()
-    {
+    small_case() {
         std::vector<int32_t> x = make_signal({1500, -6, -60, -100, 4096}, 3);
         write_capture(folder / "good.raw", x);
         write_capture(folder / "ref.raw", x);
@@ -27,14 +26,12 @@ struct small_case {
 
 const std::filesystem::path golden = VESK_MEASURE_GOLDEN;
 
-std::string text_of(const std::filesystem::path &file)
-{
+std::string text_of(const std::filesystem::path &file) {
     std::vector<uint8_t> bytes = read_file(file);
     return {bytes.begin(), bytes.end()};
 }
 
-TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten)
-{
+TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
     small_case c;
     struct bad {
         std::vector<std::string> args;
@@ -71,8 +68,7 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten)
     }
 }
 
-TEST(MeasureCommand, ReportsOfASmallCase)
-{
+TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     small_case c;
     std::ofstream(c.folder / "limits.txt") << "# the usual\nthd<=-50\n\n  snr>=100\n";
     measure_result r = run_veskmeasure({"--reference", "ref.raw", "--limits", "limits.txt", "--limit", "bitexact",
@@ -84,12 +80,8 @@ TEST(MeasureCommand, ReportsOfASmallCase)
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(text_of(golden / "small_case.json")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
-}
 
-TEST(MeasureCommand, PlotIsAPng)
-{
-    small_case c;
-    measure_result r = run_veskmeasure({"--plot", "out.png", "--limit", "thd<=-50", "good.raw"}, c.folder.path);
+    r = run_veskmeasure({"--plot", "out.png", "--limit", "thd<=-50", "good.raw"}, c.folder.path);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(lines_of(r.output).back(), "Verdict: PASS, 1 of 1 limits hold.");
     std::vector<uint8_t> png = read_file(c.folder / "out.png");

@@ -5,40 +5,20 @@
 
 #include "program_run.h"
 
-namespace {
-
-constexpr double full = 2147483648.0;
-constexpr double rate = 48000;
-
-double amplitude(double dbfs)
-{
-    return std::pow(10.0, dbfs / 20);
-}
-
-}  // namespace
-
-std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed)
-{
+std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed) {
+    auto amplitude = [](double dbfs) { return std::pow(10.0, dbfs / 20); };
     std::mt19937 random(seed);
     std::normal_distribution<double> gauss(0.0, amplitude(s.noise_dbfs) / std::sqrt(2.0));
     double a = amplitude(s.level_dbfs), h = a * amplitude(s.thd_db) / std::sqrt(2.0);
     std::vector<int32_t> out(static_cast<size_t>(s.samples));
     for (int64_t n = 0; n < s.samples; ++n) {
-        double w = 2 * M_PI * s.freq_hz * n / rate;
+        double w = 2 * M_PI * s.freq_hz * n / 48000;
         double v = a * std::sin(w + 0.1) + h * std::sin(2 * w) + h * std::sin(3 * w + 1) + gauss(random);
-        out[static_cast<size_t>(n)] = static_cast<int32_t>(std::lround(v * full));
+        out[static_cast<size_t>(n)] = static_cast<int32_t>(std::lround(v * 2147483648.0));
     }
     return out;
 }
 
-double expected_thdn_db(const known_signal &s)
-{
-    double harmonics = amplitude(2 * s.thd_db);
-    double noise = amplitude(2 * (s.noise_dbfs - s.level_dbfs)) * (20000 - 20) / (rate / 2);
-    return 10 * std::log10(harmonics + noise);
-}
-
-void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples)
-{
+void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples) {
     write_file(file, host_order_bytes(samples));
 }

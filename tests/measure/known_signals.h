@@ -14,6 +14,4 @@ struct known_signal {
 };
 
 std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed = 1);
-// Mean-square sums of what was put in, for the expected THD+N.
-double expected_thdn_db(const known_signal &s);
 void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples);
