@@ -35,9 +35,8 @@ bash -euo pipefail -c "$commands"
 
 # wav_is FILE SAMPLES: a 48000 Hz mono 32-bit WAV file of SAMPLES samples
 wav_is() { [ "$(soxi -r "$1") $(soxi -c "$1") $(soxi -b "$1") $(soxi -s "$1")" = "48000 1 32 $2" ]; }
-same_samples() {  # same_samples WAV RAW: the WAV file holds exactly the raw samples
-  sox "$1" -t raw -e signed-integer -b 32 -L back.raw && cmp -s back.raw "$2"
-}
+# same_samples WAV RAW: the WAV file holds exactly the raw samples
+same_samples() { sox "$1" -t raw -e signed-integer -b 32 -L back.raw && cmp -s back.raw "$2"; }
 is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]; }
 signal_of() {  # signal_of RAW BYTES: the raw file holds BYTES bytes of a signal, not of silence
   [ "$(bytes "$1")" -eq "$2" ] && sox -t raw -r 48000 -e signed-integer -b 32 -c 1 -L "$1" -n stat 2>&1 \

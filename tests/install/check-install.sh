@@ -8,15 +8,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/vesksim.sh
-build=${1:-build-test}
+source tests/install/consumers.sh
 scripts/install-test-deps.sh man-db pkg-config binutils
 
 work=$(mktemp -d)
 trap 'stop_vesksim; rm -rf "$work"' EXIT
 prefix=$work/prefix
-fail() { echo "check-install: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+cmake --install "${1:-build-test}" --prefix "$prefix" >/dev/null
 libdir=$(dirname "$(find "$prefix" -name libveskclient.a)")
 python=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
 lib=${libdir#"$prefix/"}
@@ -32,7 +31,6 @@ for page in "$prefix"/share/man/man1/*.1; do
 done
 
 export PKG_CONFIG_PATH=$libdir/pkgconfig
-source tests/install/consumers.sh
 
 # The module, where Debian's python3 looks for this prefix, loads the
 # prefix's library with no help from the environment.
@@ -52,6 +50,5 @@ consumers+=("$work/shared-consumer")
 mkdir "$work/shared" && mv "$libdir"/libveskclient.so* "$work/shared/"
 build_consumers "$work" -DCMAKE_PREFIX_PATH="$prefix"
 
-start_vesksim "$prefix/bin/vesksim" "$work" --speed 0
-LD_LIBRARY_PATH=$work/shared run_consumers
+LD_LIBRARY_PATH=$work/shared run_consumers "$prefix/bin/vesksim" "$work"
 echo "check-install: ${#consumers[@]} passed, 0 failed"

@@ -8,14 +8,13 @@
 
 enum { BLOCK_SIZE = 32, DATA_BLOCKS = 5, DATA_TAG = 1 };
 
-#define TRY(expression)                                                                           \
-    do {                                                                                          \
-        int32_t code_ = (expression);                                                             \
-        if (code_ != VESK_SUCCESS) {                                                              \
-            printf("consumer: %s: %s: %s\n", #expression, vesk_returntext(client, code_), vesk_errtext(client)); \
-            return 1;                                                                             \
-        }                                                                                         \
-    } while (0)
+static int failed(vesk_instance *client, const char *call, int32_t code)
+{
+    printf("consumer: %s: %s: %s\n", call, vesk_returntext(client, code), vesk_errtext(client));
+    return 1;
+}
+
+#define TRY(call) do { int32_t code_ = (call); if (code_ != VESK_SUCCESS) return failed(client, #call, code_); } while (0)
 
 static int run(vesk_instance *client, const char *address)
 {
@@ -29,11 +28,9 @@ static int run(vesk_instance *client, const char *address)
     TRY(vesk_connect(client, address));
     /* On Plenar-C3 hardware the codec must be running before output starts;
      * older hardware refuses the query and needs nothing. */
-    int32_t setup_query = vesk_query(client, VESK_QUERY_SETUP, &word, &mask, NULL, NULL);
-    if (setup_query != VESK_SERVER_ERROR) {
-        TRY(setup_query);
-        TRY(vesk_control(client, VESK_CONTROL_HARDWARE_SETUP, (int32_t)((word & mask & ~0xFu) | 5u)));
-    }
+    int32_t code = vesk_query(client, VESK_QUERY_SETUP, &word, &mask, NULL, NULL);
+    if (code != VESK_SERVER_ERROR)
+        TRY(code != VESK_SUCCESS ? code : vesk_control(client, VESK_CONTROL_HARDWARE_SETUP, (int32_t)((word & mask & ~0xFu) | 5u)));
     TRY(vesk_control(client, VESK_CONTROL_SAMPLE_RATE, 48000));
     TRY(vesk_control(client, VESK_CONTROL_LOOPBACK, VESK_LOOPBACK_SERVER));
     TRY(vesk_stage_output(client, VESK_STAGE_RESET, 0, NULL, 0, 0));
@@ -42,10 +39,10 @@ static int run(vesk_instance *client, const char *address)
 
     for (;;) {
         uint32_t count = DATA_BLOCKS, tag = 0, sequence = 0;
-        int32_t read = vesk_read_input(client, 0x1, captured, &count, 0, &tag, &sequence);
-        if (read == VESK_END_OF_STREAM)
+        if ((code = vesk_read_input(client, 0x1, captured, &count, 0, &tag, &sequence)) == VESK_END_OF_STREAM)
             break;
-        TRY(read);
+        if (code != VESK_SUCCESS)
+            return failed(client, "vesk_read_input", code);
         for (uint32_t k = 0; k < count; k++, received++) {
             if (tag != DATA_TAG || memcmp(captured + k * BLOCK_SIZE, block, sizeof block) != 0) {
                 printf("consumer: block %u (tag %u) differs from the staged block\n", (unsigned)(sequence + k), (unsigned)tag);
@@ -53,13 +50,9 @@ static int run(vesk_instance *client, const char *address)
             }
         }
     }
-    if (received != DATA_BLOCKS) {
-        printf("consumer: %u blocks came back, not %d\n", (unsigned)received, DATA_BLOCKS);
-        return 1;
-    }
-    printf("consumer: %d blocks read back unchanged (veskclient %d.%02d.%02d)\n", DATA_BLOCKS,
-           VESKCLIENT_VERSION_MAJOR, VESKCLIENT_VERSION_MINOR, VESKCLIENT_VERSION_PATCH);
-    return 0;
+    printf("consumer: %u of %d blocks read back unchanged (veskclient %d.%02d.%02d)\n", (unsigned)received,
+           DATA_BLOCKS, VESKCLIENT_VERSION_MAJOR, VESKCLIENT_VERSION_MINOR, VESKCLIENT_VERSION_PATCH);
+    return received == DATA_BLOCKS ? 0 : 1;
 }
 
 int main(int argc, char **argv)

@@ -1,10 +1,10 @@
-# Sourced by check-install.sh and check-packages.sh, from the repository's
-# root, with fail() defined:
+# Sourced by check-install.sh and check-packages.sh, after scripts/vesksim.sh;
+# fail MESSAGE ends the check.
 #   build_consumers FOLDER [CMAKE_ARGUMENTS...]
 # builds consumer.c with whatever veskclient pkg-config and find_package
 # find, into FOLDER, and adds both programs to consumers; run_consumers
-# runs every one of them against a vesksim on 127.0.0.1 that
-# start_vesksim (scripts/vesksim.sh) has started.
+# starts VESKSIM on 127.0.0.1 and runs every one of them against it.
+fail() { echo "$(basename "$0" .sh): $*" >&2; exit 1; }
 consumer_folder=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 build_with_pkg_config() {  # build_with_pkg_config OUTPUT
@@ -19,7 +19,8 @@ build_consumers() {
   consumers+=("$1/pkg-config-consumer" "$1/find-package/consumer")
 }
 
-run_consumers() {
+run_consumers() {  # run_consumers VESKSIM FOLDER
+  start_vesksim "$1" "$2" --speed 0
   for consumer in "${consumers[@]}"; do
     "$consumer" "127.0.0.1:$VESKSIM_PORT" || fail "$consumer failed"
   done

@@ -8,9 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/vesksim.sh
+source tests/install/consumers.sh
 folder=$(realpath "${1:-build-package/packages}")
 packages=(veskplay libveskclient libveskclient-dev python3-veskclient)
-fail() { echo "check-packages: $*" >&2; exit 1; }
 installed() { dpkg-query -W -f '${Status}' "$1" 2>/dev/null | grep -q ' installed$'; }
 
 debs=()
@@ -35,19 +35,16 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${deb
 dpkg -L "${packages[@]}" >"$work/listed"
 cd "$work"
 
-/usr/bin/veskplay -v >version.out || fail "veskplay -v ended with status $?"
-grep -q "$(dpkg-query -W -f '${Version}' veskplay | sed 's/-[^-]*$//')" version.out \
-  || fail "veskplay -v does not print the package's version: $(cat version.out)"
+/usr/bin/veskplay -v | grep "$(dpkg-query -W -f '${Version}' veskplay | sed 's/-[^-]*$//')" >/dev/null \
+  || fail "veskplay -v fails or does not print the package's version: $(/usr/bin/veskplay -v 2>&1)"
 for program in $(dpkg -L veskplay | sed -n 's#^/usr/bin/##p'); do
   MANWIDTH=80 man "$program" 2>&1 | grep -q "$program" || fail "man $program shows no manual page"
 done
 
 unset PKG_CONFIG_PATH
-source "$OLDPWD/tests/install/consumers.sh"
 build_consumers "$work"
 
-start_vesksim /usr/bin/vesksim "$work" --speed 0
-run_consumers
+run_consumers /usr/bin/vesksim "$work"
 /usr/bin/python3 -m veskclient info "127.0.0.1:$VESKSIM_PORT" >info.out || fail "veskclient info failed"
 grep -qx 'Output channels: 2' info.out || fail "veskclient info printed: $(cat info.out)"
 /usr/bin/veskplay -a "127.0.0.1:$VESKSIM_PORT" -l server -b 4 -c0 capture.raw >veskplay.out
@@ -56,9 +53,7 @@ grep -qx 'Output channels: 2' info.out || fail "veskclient info printed: $(cat i
 stop_vesksim
 
 remove
-for package in "${packages[@]}"; do
-  installed "$package" && fail "$package is still installed"
-done
+for package in "${packages[@]}"; do installed "$package" && fail "$package is still installed"; done
 left=$(sort -u listed | grep -Fxf new-paths | while read -r path; do [ ! -e "$path" ] || echo "$path"; done)
 [ -z "$left" ] || fail "left behind: $left"
 echo "check-packages: ${#packages[@]} packages installed, checked and removed ($(sort -u listed | grep -Fxcf new-paths) paths)"
