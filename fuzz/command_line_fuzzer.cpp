@@ -2,6 +2,7 @@
 // separated by NUL bytes as in argv. Whatever the words, the parse returns
 // settings that respect every option's range, or an exit outcome with the
 // texts that go with it.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -15,49 +16,17 @@
 
 namespace {
 
-std::vector<std::string> words_of(const uint8_t *data, size_t size)
-{
-    std::vector<std::string> words;
-    if (size == 0)
-        return words;
-    words.emplace_back();
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            words.emplace_back();
-        else
-            words.back() += static_cast<char>(data[i]);
-    }
-    return words;
-}
-
 bool is_notice(const std::string &line)
 {
     return line == "Setting infinite timeouts for debugging." || line == "Requesting ramp-up and ramp-down blocks." ||
-           (line.rfind("stop_ms = ", 0) == 0 && line.size() > 10);
-}
-
-std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    require(start == text.size(), "every printed text ends with a line end");
-    return lines;
-}
-
-bool ends_with(const std::string &text, const std::string &tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+           (line.starts_with("stop_ms = ") && line.size() > 10);
 }
 
 // Text settings refer to the words themselves (or keep their defaults).
-void require_word_or(const char *text, const char *fallback, const std::set<const char *> &words, const char *what)
+bool is_plain_file_word(const char *name, const std::set<const char *> &words)
 {
-    require(text == fallback || words.count(text) == 1, what);
+    return !name || (words.count(name) == 1 && name[0] != '\0' && name[0] != '-' && name[0] != '/');
 }
-
-bool is_plain_argument(const char *text) { return text[0] != '\0' && text[0] != '-' && text[0] != '/'; }
 
 void check_settings(const run_settings &s, const std::set<const char *> &words)
 {
@@ -72,19 +41,16 @@ void check_settings(const run_settings &s, const std::set<const char *> &words)
     require(s.analyze_channel >= -1 && s.analyze_channel < channel_table_size, "analysed channel -1..31");
     require(s.extended_mode >= 0 && s.extended_mode <= 2, "extended mode 0..2");
     require(s.loopback >= 0 && s.loopback <= 2, "loopback a table value");
-    require((s.connect_timeout_ms == -1 && s.progress_timeout_ms == -1) ||
-                (s.connect_timeout_ms == 0 && s.progress_timeout_ms == 0),
+    require(s.connect_timeout_ms == s.progress_timeout_ms && (s.connect_timeout_ms == -1 || s.connect_timeout_ms == 0),
             "time-outs both default or both infinite");
     require((s.setup_value & ~s.setup_mask) == 0, "set-up word only in marked fields");
     require((s.setup_mask & ~0x07FFFF00u) == 0, "set-up mask only in keyword fields");
-    require_word_or(s.server_address, default_server_address, words, "server address is a word");
-    require_word_or(s.log_path, nullptr, words, "log path is a word");
-    require_word_or(s.master_keyword, nullptr, words, "master keyword is a word");
+    require(s.server_address == default_server_address || words.count(s.server_address), "server address is a word");
+    require(!s.log_path || words.count(s.log_path), "log path is a word");
+    require(!s.master_keyword || words.count(s.master_keyword), "master keyword is a word");
     for (int ch = 0; ch < channel_table_size; ++ch) {
-        require_word_or(s.capture_file[ch], nullptr, words, "capture file is a word");
-        require_word_or(s.playback_file[ch], nullptr, words, "playback file is a word");
-        require(!s.capture_file[ch] || is_plain_argument(s.capture_file[ch]), "capture file name plain");
-        require(!s.playback_file[ch] || is_plain_argument(s.playback_file[ch]), "playback file name plain");
+        require(is_plain_file_word(s.capture_file[ch], words), "capture file name is a plain word");
+        require(is_plain_file_word(s.playback_file[ch], words), "playback file name is a plain word");
         require(s.capture_file[ch] || !s.capture_per_block[ch], "per-block flag only with a prefix");
     }
 }
@@ -93,16 +59,15 @@ void check_settings(const run_settings &s, const std::set<const char *> &words)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const std::string usage = usage_text();
-    static const std::string version = version_text();
+    static const std::string usage = usage_text(), version = version_text();
 
-    std::vector<std::string> words = words_of(data, size);
+    std::vector<std::string> words(size == 0 ? 0 : 1);
+    for (size_t i = 0; i < size; ++i)
+        data[i] == 0 ? words.emplace_back() : words.back() += static_cast<char>(data[i]);
     std::vector<const char *> argv{"veskplay"};
-    std::set<const char *> word_pointers;
-    for (const std::string &word : words) {
+    for (const std::string &word : words)
         argv.push_back(word.c_str());
-        word_pointers.insert(word.c_str());
-    }
+    const std::set<const char *> word_pointers(argv.begin() + 1, argv.end());
     argv.push_back(nullptr);
 
     run_settings settings;
@@ -110,21 +75,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     command_line_result result =
         parse_command_line(static_cast<int>(argv.size() - 1), argv.data(), settings, output);
 
-    std::vector<std::string> lines = lines_of(output);
+    require(output.empty() || output.back() == '\n', "every printed text ends with a line end");
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(output.substr(start, end - start));
+    const bool only_notices = std::all_of(lines.begin(), lines.end(), is_notice);
     if (result.proceed) {
         require(result.exit_status == 0, "a run that proceeds has no exit status");
-        for (const std::string &line : lines)
-            require(is_notice(line), "a run that proceeds prints only notices");
+        require(only_notices, "a run that proceeds prints only notices");
         check_settings(settings, word_pointers);
     } else if (result.exit_status == 1) {
         // The message may quote a word, line ends and all, so only its place is checked.
-        size_t notices = 0;
-        while (notices < lines.size() && is_notice(lines[notices]))
-            ++notices;
-        require(notices < lines.size(), "a failure prints its message after the notices");
+        require(!only_notices, "a failure prints its message after the notices");
     } else {
         require(result.exit_status == 0, "exit status 0 or 1");
-        require(ends_with(output, usage) || ends_with(output, version), "usage or version ends the output");
+        require(output.ends_with(usage) || output.ends_with(version), "usage or version ends the output");
     }
     return 0;
 }

@@ -25,27 +25,21 @@
 
 namespace {
 
-struct listener {
-    int socket = -1;
-    std::string address;  // "127.0.0.1:PORT"
-};
-
-const listener &local_listener()
+// Listens on 127.0.0.1 once for all inputs; gives the socket and its "127.0.0.1:PORT".
+int listening_socket(std::string &address)
 {
-    static const listener made = [] {
-        listener l;
-        l.socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    static std::string port;
+    static const int made = [] {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in where{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t size = sizeof where;
-        require(l.socket >= 0 && bind(l.socket, reinterpret_cast<sockaddr *>(&where), size) == 0 &&
-                    listen(l.socket, 4) == 0 &&
-                    getsockname(l.socket, reinterpret_cast<sockaddr *>(&where), &size) == 0,
+        require(s >= 0 && bind(s, reinterpret_cast<sockaddr *>(&where), size) == 0 && listen(s, 4) == 0 &&
+                    getsockname(s, reinterpret_cast<sockaddr *>(&where), &size) == 0,
                 "listening on 127.0.0.1");
-        l.address = "127.0.0.1:" + std::to_string(ntohs(where.sin_port));
-        return l;
+        port = std::to_string(ntohs(where.sin_port));
+        return s;
     }();
+    address = "127.0.0.1:" + port;
     return made;
 }
 
@@ -54,20 +48,14 @@ const listener &local_listener()
 void serve(int listening, const uint8_t *bytes, size_t size)
 {
     pollfd waiting{listening, POLLIN, 0};
-    if (poll(&waiting, 1, 5000) != 1)
-        return;
-    int peer = accept(listening, nullptr, nullptr);
+    int peer = poll(&waiting, 1, 5000) == 1 ? accept(listening, nullptr, nullptr) : -1;
     if (peer < 0)
         return;
     // An abortive close leaves no TIME_WAIT behind, however many inputs run.
     linger abortive{1, 0};
     setsockopt(peer, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
-    for (size_t sent = 0; sent < size;) {
-        ssize_t moved = send(peer, bytes + sent, size - sent, MSG_NOSIGNAL);
-        if (moved <= 0)
-            break;
-        sent += static_cast<size_t>(moved);
-    }
+    for (ssize_t moved = 0; size > 0 && (moved = send(peer, bytes, size, MSG_NOSIGNAL)) > 0;)
+        bytes += moved, size -= static_cast<size_t>(moved);
     shutdown(peer, SHUT_WR);
     char sink[4096];
     while (recv(peer, sink, sizeof sink, 0) > 0) {
@@ -82,81 +70,47 @@ void check_text(vesk_instance *instance, int32_t code)
     require(vesk_returntext(instance, code) != nullptr, "every code has a text");
 }
 
-struct call_arguments {
-    int32_t block_size;
-    uint32_t channel_mask;
-    uint32_t block_count;
-    uint32_t link_length;
-    uint32_t read_flags;
-};
-
-call_arguments arguments_from(const uint8_t *choice)
-{
-    call_arguments a;
-    a.block_size = 16 + (choice[0] & 0x0F);
-    a.channel_mask = choice[1];
-    a.block_count = choice[2] & 0x0F;
-    a.link_length = choice[3] & 0x3F;
-    a.read_flags = (choice[3] & 0x40) ? VESK_INPUT_24BIT : 0;
-    return a;
-}
-
-// One read into a buffer of exactly the requested blocks.
-void read_once(vesk_instance *instance, const call_arguments &a)
-{
-    const size_t channels = static_cast<size_t>(std::popcount(a.channel_mask));
-    std::vector<int32_t> buffer(std::max<size_t>(1, a.block_count * channels * static_cast<size_t>(a.block_size)));
-    uint32_t count = a.block_count;
-    uint32_t tag = 0;
-    uint32_t sequence = 0;
-    int32_t code = vesk_read_input(instance, a.channel_mask, buffer.data(), &count, a.read_flags, &tag, &sequence);
-    check_text(instance, code);
-    if (code == VESK_SUCCESS)
-        require(count <= a.block_count, "no more blocks than asked");
-    else if (code != VESK_INVALID_ARGUMENT)
-        require(count == 0, "a failed read returns no blocks");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 4)
         return 0;
-    const listener &server = local_listener();
-    const call_arguments a = arguments_from(data);
-    std::thread peer(serve, server.socket, data + 4, size - 4);
+    std::string address;
+    std::thread peer(serve, listening_socket(address), data + 4, size - 4);
+    const int32_t block_size = 16 + (data[0] & 0x0F);
+    const uint32_t link_length = data[3] & 0x3F;
 
     vesk_instance *instance = vesk_init(0, nullptr);
     require(instance != nullptr, "an instance");
-    vesk_control(instance, VESK_CONTROL_BLOCK_SIZE, a.block_size);
-    int32_t code = vesk_connect(instance, server.address.c_str());
+    vesk_control(instance, VESK_CONTROL_BLOCK_SIZE, block_size);
+    int32_t code = vesk_connect(instance, address.c_str());
     check_text(instance, code);
-    if (code != VESK_SUCCESS) {
-        // Nothing is left connected after a failed handshake.
-        require(vesk_query(instance, VESK_QUERY_SETUP, nullptr, nullptr, nullptr, nullptr) == VESK_NOT_CONNECTED,
-                "a failed connect leaves the instance not connected");
-    }
+    // Nothing is left connected after a failed handshake.
+    require(code == VESK_SUCCESS ||
+                vesk_query(instance, VESK_QUERY_SETUP, nullptr, nullptr, nullptr, nullptr) == VESK_NOT_CONNECTED,
+            "a failed connect leaves the instance not connected");
 
     uint32_t values[4] = {};
-    for (uint32_t query : {VESK_QUERY_SETUP, VESK_QUERY_CHANNELS}) {
-        code = vesk_query(instance, query, &values[0], &values[1], &values[2], &values[3]);
+    for (uint32_t query : {VESK_QUERY_SETUP, VESK_QUERY_CHANNELS})
+        check_text(instance, vesk_query(instance, query, &values[0], &values[1], &values[2], &values[3]));
+
+    // Exact sizes, so a write past them is found; a link of length 0 still needs both pointers.
+    std::vector<uint8_t> command(std::max(link_length, 1u), 0x5A), response(std::max(link_length, 1u));
+    check_text(instance, vesk_link(instance, command.data(), link_length, response.data()));
+
+    // Two reads, each into a buffer of exactly the requested blocks.
+    const uint32_t channel_mask = data[1], blocks = data[2] & 0x0F, flags = (data[3] & 0x40) ? VESK_INPUT_24BIT : 0;
+    for (int read = 0; read < 2; ++read) {
+        std::vector<int32_t> buffer(std::max<size_t>(1, blocks * size_t(std::popcount(channel_mask) * block_size)));
+        uint32_t count = blocks, tag = 0, sequence = 0;
+        code = vesk_read_input(instance, channel_mask, buffer.data(), &count, flags, &tag, &sequence);
         check_text(instance, code);
+        require(code == VESK_INVALID_ARGUMENT || count <= (code == VESK_SUCCESS ? blocks : 0),
+                "no more blocks than asked, and none from a failed read");
     }
 
-    std::vector<uint8_t> command(a.link_length, 0x5A);
-    std::vector<uint8_t> response(a.link_length);
-    // Empty vectors may hold no storage; a link of length 0 still needs both pointers.
-    uint8_t none[1] = {0x5A};
-    code = vesk_link(instance, a.link_length ? command.data() : none, a.link_length,
-                     a.link_length ? response.data() : none);
-    check_text(instance, code);
-
-    read_once(instance, a);
-    read_once(instance, a);
-
-    code = vesk_query(instance, VESK_QUERY_PLAYBACK, &values[0], nullptr, nullptr, nullptr);
-    check_text(instance, code);
+    check_text(instance, vesk_query(instance, VESK_QUERY_PLAYBACK, &values[0], nullptr, nullptr, nullptr));
 
     require(vesk_connect(instance, nullptr) == VESK_SUCCESS, "disconnecting succeeds");
     vesk_shutdown(instance);

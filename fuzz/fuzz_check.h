@@ -7,8 +7,6 @@
 
 inline void require(bool holds, const char *invariant)
 {
-    if (!holds) {
-        std::fprintf(stderr, "invariant broken: %s\n", invariant);
-        std::abort();
-    }
+    if (!holds)
+        std::fprintf(stderr, "invariant broken: %s\n", invariant), std::abort();
 }

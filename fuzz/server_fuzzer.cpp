@@ -28,20 +28,14 @@ using namespace vesksim;
 
 constexpr int connection_slots = 3;
 
-sim_options options_from(uint8_t choice)
-{
-    static const double speeds[] = {0, 1, 4, 0.5};
-    sim_options options;
-    options.hardware = (choice & 1) ? hardware_kind::b : hardware_kind::c3;
-    options.speed = speeds[(choice >> 1) & 3];
-    options.outputs = 1 + ((choice >> 3) & 3);
-    options.inputs = 1 + ((choice >> 5) & 3);
-    return options;
-}
-
 uint32_t block_size_of(const server_state &server, uint64_t id)
 {
     return server.active && server.active->connection == id ? server.active->block_size : 0;
+}
+
+uint64_t block_bytes(uint32_t channel_mask, uint32_t block_size)
+{
+    return 4ull * static_cast<uint64_t>(std::popcount(channel_mask)) * block_size;
 }
 
 void check_reply(const connection &c, const header &request, uint32_t block_size)
@@ -53,46 +47,26 @@ void check_reply(const connection &c, const header &request, uint32_t block_size
     require(status == ordinary_status || status == VESK_STATUS_MESSAGE || status == VESK_STATUS_ERROR ||
                 status == VESK_STATUS_DATA,
             "a known reply status");
-    if (status == VESK_STATUS_ERROR) {
-        const auto code = static_cast<int32_t>(reply.arg0);
-        require(code <= -1 && code >= -10, "refusals carry a library return code");
-        require(!c.reply_payload.empty(), "refusals say why");
-    }
+    const auto code = static_cast<int32_t>(reply.arg0);
+    require(status != VESK_STATUS_ERROR || (code <= -1 && code >= -10), "refusals carry a library return code");
+    require(status != VESK_STATUS_ERROR || !c.reply_payload.empty(), "refusals say why");
     if (status != VESK_STATUS_DATA)
         return;
-    if (request.command == VESK_CMD_LINK) {
-        require(reply.length == request.length, "a link answers with as many bytes as it was sent");
-    } else {
-        require(request.command == VESK_CMD_READ_INPUT, "only reads and links carry data");
-        const uint64_t block_bytes = 4ull * static_cast<uint64_t>(std::popcount(request.arg0)) * block_size;
-        require(block_bytes != 0 && reply.length % block_bytes == 0, "reads carry whole blocks");
-        require(reply.length / block_bytes <= request.arg1, "reads carry no more blocks than asked");
-    }
+    const uint64_t block = block_bytes(request.arg0, block_size);
+    if (request.command == VESK_CMD_LINK)
+        return require(reply.length == request.length, "a link answers with as many bytes as it was sent");
+    require(request.command == VESK_CMD_READ_INPUT, "only reads and links carry data");
+    require(block != 0 && reply.length % block == 0, "reads carry whole blocks");
+    require(reply.length / block <= request.arg1, "reads carry no more blocks than asked");
 }
 
-constexpr uint64_t read_bytes_cap = 1 << 20;
-
 // Header bytes are gathered here, so that a read's block count can be
-// lowered before the server takes the header.
+// lowered to about 1 MiB of blocks before the server takes the header.
 struct client_slot {
     connection framing;
     std::array<uint8_t, wire::header_bytes> head{};
     size_t head_bytes = 0;
 };
-
-void lower_read_count(const server_state &server, client_slot &slot)
-{
-    header head = wire::decode_header(slot.head.data());
-    const uint32_t block_size = block_size_of(server, slot.framing.id);
-    const uint64_t block_bytes = 4ull * static_cast<uint64_t>(std::popcount(head.arg0)) * block_size;
-    if (head.command != VESK_CMD_READ_INPUT || block_bytes == 0)
-        return;
-    const uint64_t most = std::max<uint64_t>(1, read_bytes_cap / block_bytes);
-    if (head.arg1 > most) {
-        head.arg1 = static_cast<uint32_t>(most);
-        wire::encode_header(head, slot.head.data());
-    }
-}
 
 }  // namespace
 
@@ -100,21 +74,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
         return 0;
-    server_state server{make_device(options_from(data[0])), std::nullopt};
+    sim_options options;
+    options.hardware = (data[0] & 1) ? hardware_kind::b : hardware_kind::c3;
+    options.speed = std::array{0.0, 1.0, 4.0, 0.5}[(data[0] >> 1) & 3];
+    options.outputs = 1 + ((data[0] >> 3) & 3);
+    options.inputs = 1 + ((data[0] >> 5) & 3);
+    server_state server{make_device(options), std::nullopt};
     sim_clock::time_point now = sim_clock::time_point{} + std::chrono::hours(1);
     uint64_t next_id = 1;
     client_slot slots[connection_slots];
-    for (client_slot &slot : slots)
-        slot.framing.id = next_id++;
-
     auto hang_up = [&](client_slot &slot) {
         end_connection(server, slot.framing.id);
         slot = client_slot{};
         slot.framing.id = next_id++;
     };
+    std::for_each(std::begin(slots), std::end(slots), hang_up);
 
-    size_t at = 1;
-    while (at + 2 <= size) {
+    for (size_t at = 1; at + 2 <= size;) {
         const uint8_t control = data[at];
         std::span<const uint8_t> bytes = std::span(data + at + 2, std::min<size_t>(data[at + 1], size - at - 2));
         at += 2 + bytes.size();
@@ -124,22 +100,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
         while (!bytes.empty() && !framing.broken) {
             require(bytes_wanted(framing) > 0, "a connection without a pending reply wants bytes");
-            std::span<const uint8_t> piece;
-            if (framing.request.empty()) {
-                const size_t taken = std::min(bytes.size(), slot.head.size() - slot.head_bytes);
-                std::copy_n(bytes.begin(), taken, slot.head.begin() + static_cast<std::ptrdiff_t>(slot.head_bytes));
-                slot.head_bytes += taken;
-                bytes = bytes.subspan(taken);
-                if (slot.head_bytes < slot.head.size())
+            const uint32_t block_size = block_size_of(server, framing.id);
+            const bool gathering = framing.request.empty();
+            const uint64_t wanted = gathering ? slot.head.size() - slot.head_bytes : bytes_wanted(framing);
+            auto piece = bytes.first(static_cast<size_t>(std::min<uint64_t>(wanted, bytes.size())));
+            bytes = bytes.subspan(piece.size());
+            if (gathering) {
+                std::copy(piece.begin(), piece.end(), slot.head.begin() + static_cast<std::ptrdiff_t>(slot.head_bytes));
+                if ((slot.head_bytes += piece.size()) < slot.head.size())
                     continue;
-                lower_read_count(server, slot);
+                header head = wire::decode_header(slot.head.data());
+                const uint64_t block = block_bytes(head.arg0, block_size);
+                const uint64_t most = block == 0 ? 0 : std::max<uint64_t>(1, (1 << 20) / block);
+                if (head.command == VESK_CMD_READ_INPUT && block != 0 && head.arg1 > most) {
+                    head.arg1 = static_cast<uint32_t>(most);
+                    wire::encode_header(head, slot.head.data());
+                }
                 slot.head_bytes = 0;
                 piece = slot.head;
-            } else {
-                piece = bytes.first(static_cast<size_t>(std::min<uint64_t>(bytes_wanted(framing), bytes.size())));
-                bytes = bytes.subspan(piece.size());
             }
-            const uint32_t block_size = block_size_of(server, framing.id);
             const auto answered = take_bytes(server, framing, piece, now);
             if (!answered)
                 continue;

@@ -8,25 +8,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/vesksim.sh
-build=${1:-build-test}
+source tests/install/consumers.sh
 scripts/install-test-deps.sh man-db pkg-config binutils
 
 work=$(mktemp -d)
 trap 'stop_vesksim; rm -rf "$work"' EXIT
 prefix=$work/prefix
-fail() { echo "check-install: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+cmake --install "${1:-build-test}" --prefix "$prefix" >/dev/null
 libdir=$(dirname "$(find "$prefix" -name libveskclient.a)")
-for file in bin/veskplay bin/vesksim include/veskclient.h share/man/man1/veskplay.1 \
-            share/man/man1/vesksim.1; do
-  [ -f "$prefix/$file" ] || fail "$file is not installed"
-done
 python=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
-for file in libveskclient.a libveskclient.so libveskclient.so.2018 pkgconfig/veskclient.pc \
-            "$python/dist-packages/veskclient/py.typed" cmake/veskclient/veskclientConfig.cmake \
-            cmake/veskclient/veskclientConfigVersion.cmake; do
-  [ -f "$libdir/$file" ] || fail "${libdir#"$prefix/"}/$file is not installed"
+lib=${libdir#"$prefix/"}
+for file in bin/veskplay bin/vesksim include/veskclient.h share/man/man1/{veskplay,vesksim}.1 \
+            "$lib"/{libveskclient.a,libveskclient.so,libveskclient.so.2018,pkgconfig/veskclient.pc} \
+            "$lib/$python/dist-packages/veskclient/py.typed" "$lib"/cmake/veskclient/veskclientConfig{,Version}.cmake; do
+  [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 
 for page in "$prefix"/share/man/man1/*.1; do
@@ -35,11 +31,6 @@ for page in "$prefix"/share/man/man1/*.1; do
 done
 
 export PKG_CONFIG_PATH=$libdir/pkgconfig
-build_with_pkg_config() {  # build_with_pkg_config OUTPUT
-  cc -std=c11 -Wall -Wextra -Werror -pedantic $(pkg-config --cflags veskclient) tests/install/consumer.c \
-     -o "$1" $(pkg-config --static --libs veskclient)
-}
-consumers=()
 
 # The module, where Debian's python3 looks for this prefix, loads the
 # prefix's library with no help from the environment.
@@ -53,22 +44,11 @@ loaded=$(env -u VESKCLIENT_LIBRARY PYTHONPATH="$libdir/$python/dist-packages" /u
 exported=$(nm -D --defined-only "$libdir/libveskclient.so" | awk '$2 ~ /^[TWDBRV]$/ { print $3 }' | sort)
 expected=$(grep -o '\bvesk_[a-z_]*(' "$prefix/include/veskclient.h" | tr -d '(' | sort -u)
 [ "$exported" = "$expected" ] || fail "libveskclient.so exports $(echo $exported), not $(echo $expected)"
-mkdir "$work/shared"
-cp -P "$libdir"/libveskclient.so* "$work/shared/"
 build_with_pkg_config "$work/shared-consumer"
 ldd "$work/shared-consumer" | grep -q libveskclient.so || fail "-lveskclient did not link the shared library"
 consumers+=("$work/shared-consumer")
-rm "$libdir"/libveskclient.so*
+mkdir "$work/shared" && mv "$libdir"/libveskclient.so* "$work/shared/"
+build_consumers "$work" -DCMAKE_PREFIX_PATH="$prefix"
 
-cmake -S tests/install -B "$work/find-package" -DCMAKE_PREFIX_PATH="$prefix" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$work/find-package" >/dev/null
-build_with_pkg_config "$work/pkg-config-consumer"
-consumers+=("$work/find-package/consumer" "$work/pkg-config-consumer")
-
-start_vesksim "$prefix/bin/vesksim" "$work" --speed 0
-for consumer in "${consumers[@]}"; do
-  LD_LIBRARY_PATH=$work/shared "$consumer" "127.0.0.1:$VESKSIM_PORT" || fail "$consumer failed"
-done
-stop_vesksim
+LD_LIBRARY_PATH=$work/shared run_consumers "$prefix/bin/vesksim" "$work"
 echo "check-install: ${#consumers[@]} passed, 0 failed"

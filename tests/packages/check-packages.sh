@@ -8,9 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/vesksim.sh
+source tests/install/consumers.sh
 folder=$(realpath "${1:-build-package/packages}")
 packages=(veskplay libveskclient libveskclient-dev python3-veskclient)
-fail() { echo "check-packages: $*" >&2; exit 1; }
 installed() { dpkg-query -W -f '${Status}' "$1" 2>/dev/null | grep -q ' installed$'; }
 
 debs=()
@@ -32,30 +32,19 @@ trap 'stop_vesksim; remove; rm -rf "$work"' EXIT
 # Recommends (gnuplot) stay out, so that the removal takes back all it added.
 DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 \
   || fail "apt-get install failed: $(tail -n 5 "$work/apt.log")"
-for package in "${packages[@]}"; do
-  dpkg -L "$package" >>"$work/listed"
-done
+dpkg -L "${packages[@]}" >"$work/listed"
 cd "$work"
 
-/usr/bin/veskplay -v >version.out || fail "veskplay -v ended with status $?"
-grep -q "$(dpkg-query -W -f '${Version}' veskplay | sed 's/-[^-]*$//')" version.out \
-  || fail "veskplay -v does not print the package's version: $(cat version.out)"
-for program in $(dpkg -L veskplay | grep '^/usr/bin/'); do
-  MANWIDTH=80 man "$(basename "$program")" 2>&1 | grep -q "$(basename "$program")" \
-    || fail "man $(basename "$program") shows no manual page"
+/usr/bin/veskplay -v | grep "$(dpkg-query -W -f '${Version}' veskplay | sed 's/-[^-]*$//')" >/dev/null \
+  || fail "veskplay -v fails or does not print the package's version: $(/usr/bin/veskplay -v 2>&1)"
+for program in $(dpkg -L veskplay | sed -n 's#^/usr/bin/##p'); do
+  MANWIDTH=80 man "$program" 2>&1 | grep -q "$program" || fail "man $program shows no manual page"
 done
 
 unset PKG_CONFIG_PATH
-cc -std=c11 -Wall -Wextra -Werror -pedantic $(pkg-config --cflags veskclient) "$OLDPWD/tests/install/consumer.c" \
-   -o pkg-config-consumer $(pkg-config --static --libs veskclient) || fail "the pkg-config build failed"
-cmake -S "$OLDPWD/tests/install" -B find-package -DCMAKE_BUILD_TYPE=Release >/dev/null \
-  && cmake --build find-package >/dev/null || fail "the find_package build failed"
-/usr/bin/python3 -c 'import veskclient' || fail "python3 cannot import veskclient"
+build_consumers "$work"
 
-start_vesksim /usr/bin/vesksim "$work" --speed 0
-for consumer in ./pkg-config-consumer find-package/consumer; do
-  "$consumer" "127.0.0.1:$VESKSIM_PORT" >/dev/null || fail "$consumer failed"
-done
+run_consumers /usr/bin/vesksim "$work"
 /usr/bin/python3 -m veskclient info "127.0.0.1:$VESKSIM_PORT" >info.out || fail "veskclient info failed"
 grep -qx 'Output channels: 2' info.out || fail "veskclient info printed: $(cat info.out)"
 /usr/bin/veskplay -a "127.0.0.1:$VESKSIM_PORT" -l server -b 4 -c0 capture.raw >veskplay.out
@@ -64,9 +53,7 @@ grep -qx 'Output channels: 2' info.out || fail "veskclient info printed: $(cat i
 stop_vesksim
 
 remove
-for package in "${packages[@]}"; do
-  installed "$package" && fail "$package is still installed"
-done
+for package in "${packages[@]}"; do installed "$package" && fail "$package is still installed"; done
 left=$(sort -u listed | grep -Fxf new-paths | while read -r path; do [ ! -e "$path" ] || echo "$path"; done)
 [ -z "$left" ] || fail "left behind: $left"
 echo "check-packages: ${#packages[@]} packages installed, checked and removed ($(sort -u listed | grep -Fxcf new-paths) paths)"
