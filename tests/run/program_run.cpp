@@ -34,7 +34,8 @@ void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &b
 std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples)
 {
     std::vector<uint8_t> bytes(samples.size() * sizeof(int32_t));
-    std::memcpy(bytes.data(), samples.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
 }
 

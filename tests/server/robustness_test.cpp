@@ -70,6 +70,11 @@ std::chrono::nanoseconds cpu_time(pid_t pid) {
 }
 
 TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizer runtimes need descriptors of their own (memory checks
+    // go through a pipe), so a starved vesksim reports false faults.
+    GTEST_SKIP() << "needs a vesksim built without sanitizers";
+#endif
     vesksim_child sim({"--speed", "0"});
     auto client = connect_client(sim, 64);
     // Descriptors are limited to those below the lowest free one, so the
