@@ -50,6 +50,8 @@ grep -qx 'Output channels: 2' info.out || fail "veskclient info printed: $(cat i
 /usr/bin/veskplay -a "127.0.0.1:$VESKSIM_PORT" -l server -b 4 -c0 capture.raw >veskplay.out
 [ "$(tail -n 1 veskplay.out)" = Done. ] && [ "$(stat -c %s capture.raw)" -eq $((4 * 1024 * 4)) ] \
   || fail "the veskplay run failed: $(tail -n 5 veskplay.out)"
+/usr/bin/veskmeasure --limit 'freq=421.875+-0.01' capture.raw >measure.out \
+  || fail "veskmeasure failed on the capture: $(tail -n 3 measure.out)"
 stop_vesksim
 
 remove
