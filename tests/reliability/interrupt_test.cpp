@@ -49,19 +49,9 @@ struct interrupt_case {
 std::vector<int32_t> captured(int blocks)
 {
     std::vector<int32_t> samples;
-    for (int i = 0; i < blocks * 16; ++i)
+    for (int i = 0; i < blocks * 64; ++i)
         samples.push_back(int32_t(0x80000000u + uint32_t(i) * 0x01010101u));
     return samples;
-}
-
-lines opening(const std::string &address)
-{
-    return {"Rev C3+ features not supported; assuming Rev B hardware.",
-            "Adding 241 quiet blocks to meet synchronization requirements", "Capturing channel 0 to cap.raw.",
-            "Channel 0 stimulus data is a 3000.00 Hz sine wave.", "Server at " + address + ".", "No loopback.",
-            "Data sequence (all blocks have 16 samples):", "  251 preceding quiet blocks", "  1 junk block",
-            "  4 data blocks (*)", "  1 following quiet block",
-            "Response will be captured during portions of sequence marked with (*)", "In progress."};
 }
 
 // The device sends the signal when the trigger request comes and answers it
@@ -71,25 +61,22 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
     const std::string stop = "OUTPUT 0x220000 0 0 0 len=0", halt_query = "QUERY 0x2 0 0 0 len=0";
     const lines two_blocks = {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)",
                               "Wrote block 1 for channel 0", "Wrote block 2 for channel 0"};
+    auto halted = [](const char *signal) { return lines{signal, "Codec has halted", "Shutting down.", "Done."}; };
     const interrupt_case cases[] = {
         {"connection set-up", SIGINT, command(VESK_CMD_QUERY, VESK_QUERY_CHANNELS), 1,
-         concat({"Interrupted by SIGINT"}, shutdown_lines), {"QUERY 0x1 0 0 0 len=0"}, -1},
+         concat({"Interrupted by SIGINT"}, shutdown_lines), {plain_requests[3]}, -1},
         {"loopback", SIGTERM, command(VESK_CMD_CONTROL, VESK_CONTROL_LOOPBACK), 4,
-         concat({"Interrupted by SIGTERM"}, shutdown_lines), {"CONTROL 0x8 0 0 0 len=0"}},
+         concat({"Interrupted by SIGTERM"}, shutdown_lines), {plain_requests[4]}},
         {"staging", SIGINT, command(VESK_CMD_STAGE_OUTPUT, VESK_STAGE_RESET), 12,
          concat({"Interrupted by SIGINT"}, shutdown_lines),
-         {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 251 1 len=0", "STAGE 0x1100 0x1 1 2 len=64",
-          "STAGE 0x100 0x1 4 3 len=64", "STAGE 0x1100 0 1 4 len=0"}},
+         lines(plain_requests.begin() + 5, plain_requests.end() - 1)},
         // Output has started by the time the signal is seen: it is stopped.
         {"start of output", SIGINT, command(VESK_CMD_CONTROL_OUTPUT, VESK_OUTPUT_START), 13,
-         {"Interrupted by SIGINT", "Codec has halted", "Shutting down.", "Done."},
-         {"OUTPUT 0x10000 0 0 0 len=0", "READ 0x1 0xa 0 0 len=0", stop, halt_query}},
+         halted("Interrupted by SIGINT"), {plain_requests.back(), "READ 0x1 0xa 0 0 len=0", stop, halt_query}},
         // No block is lost: what was read before the signal is in the file.
-        {"mid-transfer", SIGINT, third_read(), 13,
-         concat(two_blocks, {"Interrupted by SIGINT", "Codec has halted", "Shutting down.", "Done."}),
+        {"mid-transfer", SIGINT, third_read(), 13, concat(two_blocks, halted("Interrupted by SIGINT")),
          {"READ 0x1 0xa 0 0 len=0", stop, halt_query}, 2},
-        {"mid-transfer", SIGTERM, third_read(), 13,
-         concat(two_blocks, {"Interrupted by SIGTERM", "Codec has halted", "Shutting down.", "Done."}),
+        {"mid-transfer", SIGTERM, third_read(), 13, concat(two_blocks, halted("Interrupted by SIGTERM")),
          {"READ 0x1 0xa 0 0 len=0", stop, halt_query}, 2},
     };
     for (const interrupt_case &c : cases) {
@@ -110,13 +97,12 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
                 kill(pid, c.signal_number);
             return fake::late(reply, 500ms);
         });
-        child_process play(built_program("VESKPLAY"),
-                           {"-a", server.address(), "-s", "16", "-b", "4", "-f", "3000", "-c0", "cap.raw"}, work.path);
+        child_process play(built_program("VESKPLAY"), concat({"-a", server.address()}, plain_args), work.path);
         program->store(play.pid);
         int status = play.finish(30s);
 
         EXPECT_TRUE(died_by(status, c.signal_number)) << "wait status " << status;
-        lines want = opening(server.address());
+        lines want = plain_opening(server.address());
         want.resize(c.opening);
         EXPECT_EQ(play.lines(), concat(want, c.transcript_end));
         lines requests = describe(server.requests());
@@ -149,11 +135,12 @@ TEST(Interrupt, SecondSignalEndsTheProcessAtOnce)
 // program keeps ignoring it there and runs to its end.
 TEST(Interrupt, IgnoredSignalStaysIgnored)
 {
+    temp_folder work;
     fake_device device;
     device.reads.assign(20, nothing_ready());
     fake::server server(device_script(device));
-    child_process play("/bin/sh", {"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a",
-                                   server.address(), "-s", "16", "-b", "4"});
+    child_process play("/bin/sh", concat({"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a",
+                                          server.address()}, plain_args), work.path);
     ASSERT_TRUE(play.wait_for_output("In progress.\n", 10s));
     play.send(SIGINT);
     EXPECT_EQ(exit_status(play.finish(30s)), 0);
