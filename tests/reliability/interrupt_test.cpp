@@ -8,10 +8,8 @@
 
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <thread>
 
-#include "child_process.h"
 #include "whole_run.h"
 
 namespace {

@@ -2,14 +2,9 @@
 // its standard output, and stop it by its pid if it outlives its time.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "built_program.h"
 #include "child_process.h"
@@ -18,7 +13,6 @@
 
 struct program_result {
     int status = -1;  // exit status; -1 when it did not exit normally
-    bool timed_out = false;
     std::string output;
 
     std::vector<std::string> lines() const { return lines_of(output); }
@@ -32,7 +26,7 @@ inline program_result run_program(const std::string &program, const std::vector<
 {
     child_process child(program, args, work);
     int wait_status = child.finish(limit);
-    return {exit_status(wait_status), wait_status == -1, child.output()};
+    return {exit_status(wait_status), child.output()};
 }
 
 // The lines a run prints from "Shutting down." on.

@@ -4,11 +4,6 @@
 // wait.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <optional>
-
-#include "expected_samples.h"
 #include "whole_run.h"
 
 namespace {

@@ -1,12 +1,8 @@
 // Whole runs against the fake device: what is staged (flags, channel masks,
 // block counts, tags, payload samples), the stimulus lines, the playback
 // files and the summary.
-#include <algorithm>
-#include <cmath>
-
 #include <gtest/gtest.h>
 
-#include "expected_samples.h"
 #include "whole_run.h"
 
 namespace {

@@ -2,10 +2,6 @@
 // the Plenar-C3 set-up, and every refused step ending through the shutdown.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <optional>
-
 #include "whole_run.h"
 
 namespace {

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <map>
-#include <memory>
 
 fake::script device_script(fake_device device)
 {

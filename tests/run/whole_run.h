@@ -4,12 +4,12 @@
 // then ends the stream; a fault replaces the reply to any request it picks.
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
+#include "expected_samples.h"
 #include "fake_server.h"
 #include "program_run.h"
 
