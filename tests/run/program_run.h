@@ -32,6 +32,12 @@ inline program_result run_program(const std::string &program, const std::vector<
 // The lines a run prints from "Shutting down." on.
 inline const std::vector<std::string> shutdown_lines = {"Shutting down.", "Done."};
 
+// The first count lines of a transcript (all of them when there are fewer).
+inline std::vector<std::string> first_lines(const std::vector<std::string> &lines, std::size_t count)
+{
+    return {lines.begin(), lines.begin() + std::ptrdiff_t(std::min(count, lines.size()))};
+}
+
 // The last count lines of a transcript (all of them when there are fewer).
 inline std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count)
 {
