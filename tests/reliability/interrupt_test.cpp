@@ -44,14 +44,6 @@ struct interrupt_case {
     int file_blocks = 0;   // blocks in the capture file; -1: none made
 };
 
-std::vector<int32_t> captured(int blocks)
-{
-    std::vector<int32_t> samples;
-    for (int i = 0; i < blocks * 64; ++i)
-        samples.push_back(int32_t(0x80000000u + uint32_t(i) * 0x01010101u));
-    return samples;
-}
-
 // The device sends the signal when the trigger request comes and answers it
 // half a second late, so the signal lands inside the library call.
 TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
@@ -81,7 +73,7 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
         SCOPED_TRACE(std::string(c.stage) + " " + strsignal(c.signal_number));
         temp_folder work;
         fake_device device;
-        device.reads = {nothing_ready(), captured_blocks(captured(2), 3, 0)};
+        device.reads = {nothing_ready(), captured_blocks(captured(0, 2, 1, 64), 3, 0)};
         device.reads.resize(200, nothing_ready());
         auto program = std::make_shared<std::atomic<pid_t>>(0);
         auto seen = std::make_shared<std::size_t>(0), fired_at = std::make_shared<std::size_t>(0);
@@ -107,7 +99,7 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
         EXPECT_EQ(lines(requests.begin() + std::ptrdiff_t(*fired_at), requests.end()), c.requests_after);
         EXPECT_EQ(std::filesystem::exists(work / "cap.raw"), c.file_blocks >= 0);
         if (c.file_blocks >= 0) {
-            EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(c.file_blocks)));
+            EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(0, c.file_blocks, 1, 64)));
         }
     }
 }

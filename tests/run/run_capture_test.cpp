@@ -12,18 +12,7 @@ using lines = std::vector<std::string>;
 
 constexpr int n = 48;  // 192 bytes a block: a 512-byte file limit falls inside block 3
 
-// Blocks first..first+count-1 of channels 0..channels-1, as a read delivers
-// them: block by block, the channels in order within a block.
-std::vector<int32_t> captured(int first, int count, int channels)
-{
-    std::vector<int32_t> samples;
-    for (int b = first; b < first + count; ++b)
-        for (int ch = 0; ch < channels; ++ch)
-            for (int i = 0; i < n; ++i)
-                samples.push_back(int32_t(0x80000000u + uint32_t(b) * 0x01010000u +
-                                          uint32_t(ch) * 0x100u + uint32_t(i)));
-    return samples;
-}
+std::vector<int32_t> captured(int first, int count, int channels) { return ::captured(first, count, channels, n); }
 
 // One channel's samples out of captured().
 std::vector<int32_t> channel_of(const std::vector<int32_t> &samples, int channels, int ch)

@@ -15,17 +15,8 @@ const std::string rev_b = "Rev C3+ features not supported; assuming Rev B hardwa
 lines planning_lines(const whole_run &run)
 {
     lines all = run.lines();
-    lines chosen;
-    bool started = false;
-    for (const std::string &line : all) {
-        if (started)
-            chosen.push_back(line);
-        if (line == rev_b)
-            started = true;
-        if (line == "In progress.")
-            break;
-    }
-    return chosen;
+    auto start = std::find(all.begin(), all.end(), rev_b), end = std::find(all.begin(), all.end(), "In progress.");
+    return start < end && end != all.end() ? lines(start + 1, end + 1) : lines{};
 }
 
 lines summary(const whole_run &run, const lines &segments, int block_size)

@@ -8,22 +8,12 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-// Block b of a capture, samples with the top bit and every byte distinct.
-std::vector<int32_t> capture_pattern(int first_block, int blocks, int n)
-{
-    std::vector<int32_t> samples;
-    for (int b = first_block; b < first_block + blocks; ++b)
-        for (int i = 0; i < n; ++i)
-            samples.push_back(static_cast<int32_t>(0x80000000u + uint32_t(b) * 0x10000u + uint32_t(i) * 0x101u));
-    return samples;
-}
-
 TEST(WholeRun, PlainRunPrintsTheExactTranscriptAndSendsTheExactRequests)
 {
     temp_folder work;
     fake_device device;
-    device.reads = {captured_blocks(capture_pattern(0, 2, 64), 3, 0), nothing_ready(),
-                    captured_blocks(capture_pattern(2, 1, 64), 3, 2)};
+    device.reads = {captured_blocks(captured(0, 2, 1, 64), 3, 0), nothing_ready(),
+                    captured_blocks(captured(2, 1, 1, 64), 3, 2)};
     whole_run run = run_veskplay(device, plain_args, work.path);
 
     EXPECT_EQ(run.result.status, 0);
@@ -34,7 +24,7 @@ TEST(WholeRun, PlainRunPrintsTheExactTranscriptAndSendsTheExactRequests)
         "Codec has halted", "Shutting down.", "Done."}));
     const std::string read = "READ 0x1 0xa 0 0 len=0";
     EXPECT_EQ(describe(run.requests), concat(plain_requests, {read, read, read, read, "QUERY 0x2 0 0 0 len=0"}));
-    EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(capture_pattern(0, 3, 64)));
+    EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(0, 3, 1, 64)));
 }
 
 // ppon,mbon,mpoff,mhi,auxe,aoff,bhi while running at 48 kHz, every field reported.

@@ -35,6 +35,19 @@ inline fake::reply captured_blocks(const std::vector<int32_t> &samples, uint32_t
 }
 inline fake::reply nothing_ready() { return fake::ordinary(0); }
 
+// Blocks first..first+count-1 of channels 0..channels-1, n samples each, as a
+// read delivers them: block by block, the channels in order within a block.
+// Every byte tells block, channel and sample apart; the top bit is set.
+inline std::vector<int32_t> captured(int first, int count, int channels, int n)
+{
+    std::vector<int32_t> samples;
+    for (int b = first; b < first + count; ++b)
+        for (int ch = 0; ch < channels; ++ch)
+            for (int i = 0; i < n; ++i)
+                samples.push_back(int32_t(0x80000000u + uint32_t(b) * 0x01010000u + uint32_t(ch) * 0x100u + uint32_t(i)));
+    return samples;
+}
+
 // A request as one line: command name, the four arguments and the payload length.
 std::string describe(const fake::request &request);
 std::vector<std::string> describe(const std::vector<fake::request> &requests);
