@@ -52,7 +52,8 @@ inline std::vector<uint8_t> read_file(const std::filesystem::path &file)
 
 inline void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes)
 {
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // 32-bit samples in host order, as playback and capture files hold them.

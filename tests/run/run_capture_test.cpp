@@ -137,8 +137,9 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus)
         {"full_disk_cuts_the_channel_file_back_to_whole_blocks",
                  with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
                  {"-c0", "cap.raw"},
-                 concat(started({"Capturing channel 0 to cap.raw."}), concat(concat(delivered(0, 2, 1), {
-                     delivered(2, 2, 0)[0], "Error writing capture data from channel 0 to file: File too large"}), halted)),
+                 concat(started({"Capturing channel 0 to cap.raw."}), concat(delivered(0, 2, 1), concat({
+                     delivered(2, 2, 0)[0], "Error writing capture data from channel 0 to file: File too large"},
+                     halted))),
                  2, {{"cap.raw", captured(0, 2, 1)}}, {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query},
                  "ulimit -f 1; trap '' XFSZ"},
         {"full_disk_removes_the_block_file",
@@ -153,7 +154,8 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus)
                  with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0), captured_blocks(captured(3, 1, 1), 1, 3),
                                 fake::hang_up()}),
                  {"-c0", "cap.raw"},
-                 concat(started({"Capturing channel 0 to cap.raw."}), concat(concat(delivered(0, 3, 1), delivered(3, 1, 1)), {
+                 concat(concat(started({"Capturing channel 0 to cap.raw."}), delivered(0, 3, 1)),
+                        concat(delivered(3, 1, 1), {
                      "vesk_read_input: Network error: Connection to audio device was closed",
                      "vesk_query (playback): Not connected: Must be connected to server to issue queries",
                      "Shutting down.", "Done."})),
@@ -161,7 +163,8 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus)
         {"refused_read_stops_output",
                  with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), fake::error(VESK_SERVER_ERROR, "Refused")}),
                  {"-u0", "blk"},
-                 concat(started({}), concat(concat(delivered(0, 1, 1), {"vesk_read_input: Error from server: Refused"}), halted)),
+                 concat(concat(started({}), delivered(0, 1, 1)),
+                        concat({"vesk_read_input: Error from server: Refused"}, halted)),
                  2, {{"blk.1", captured(0, 1, 1)}}, {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
         {"capture_file_that_is_a_playback_file", with_reads(1, {}), {"-c0", "link.raw", "-r0", "f.raw"},
                  {"-r0 f.raw and -c0 link.raw name the same file."}, 1,
@@ -230,9 +233,11 @@ TEST(WholeRun, EarlyStopEndsTheTransferOnceTheTimeHasPassed)
     // Nothing is read once output is stopped.
     EXPECT_EQ(last_lines(describe(run.requests), 2), (lines{stop_output, playback_query}));
 
-    whole_run refused = run_veskplay(endless_device(fake::error(VESK_SERVER_ERROR, "Refused")), quick_run({"-ts", "100"}));
+    const fake::reply refusal = fake::error(VESK_SERVER_ERROR, "Refused");
+    whole_run refused = run_veskplay(endless_device(refusal), quick_run({"-ts", "100"}));
     EXPECT_EQ(refused.result.status, 2);
-    EXPECT_EQ(last_lines(refused.lines(), 4), concat({"vesk_control_output (stop): Error from server: Refused"}, halted));
+    EXPECT_EQ(last_lines(refused.lines(), 4),
+              concat({"vesk_control_output (stop): Error from server: Refused"}, halted));
 }
 
 }  // namespace

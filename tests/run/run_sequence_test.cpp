@@ -40,7 +40,8 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
         int block_size = 64;
     } cases[] = {
         {{"-p", "-b", "5"}, 1, {"Adding 53 quiet blocks to meet synchronization requirements", sine_0},
-         {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)", "  1 following quiet block (*)"},
+         {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)",
+          "  1 following quiet block (*)"},
          {reset, "STAGE 0x100 0 63 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 5 3 len=256",
           "STAGE 0x100 0 1 4 len=0"}},
         // Ramps count toward synchronisation.
@@ -160,8 +161,8 @@ TEST(WholeRun, StimulusIsNamedAndSent)
     write_file(work / "longer.raw", host_order_bytes(playback_pattern(100, 2)));
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        whole_run run = run_veskplay({.outputs = c.outputs}, concat({"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"}, c.args),
-                                     work.path);
+        lines args = concat({"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"}, c.args);
+        whole_run run = run_veskplay({.outputs = c.outputs}, args, work.path);
 
         EXPECT_EQ(run.result.status, 0);
         lines want;

@@ -96,7 +96,7 @@ TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked)
 TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo)
 {
     const fake::reply refused = fake::error(VESK_SERVER_ERROR, "Refused");
-    auto stage = [](const std::string &step) { return lines{"vesk_stage_output (" + step + "): Error from server: Refused"}; };
+    auto stage = [](std::string step) { return lines{"vesk_stage_output (" + step + "): Error from server: Refused"}; };
     const struct {
         std::vector<std::string> args;
         std::string request;  // refused (the nth of its kind) when there is a reply; the last one sent

@@ -41,10 +41,10 @@ inline fake::reply nothing_ready() { return fake::ordinary(0); }
 inline std::vector<int32_t> captured(int first, int count, int channels, int n)
 {
     std::vector<int32_t> samples;
-    for (int b = first; b < first + count; ++b)
-        for (int ch = 0; ch < channels; ++ch)
-            for (int i = 0; i < n; ++i)
-                samples.push_back(int32_t(0x80000000u + uint32_t(b) * 0x01010000u + uint32_t(ch) * 0x100u + uint32_t(i)));
+    for (uint32_t b = uint32_t(first); b < uint32_t(first + count); ++b)
+        for (uint32_t ch = 0; ch < uint32_t(channels); ++ch)
+            for (uint32_t i = 0; i < uint32_t(n); ++i)
+                samples.push_back(int32_t(0x80000000u + b * 0x01010000u + ch * 0x100u + i));
     return samples;
 }
 
