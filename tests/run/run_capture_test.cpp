@@ -24,11 +24,9 @@ std::vector<int32_t> channel_of(const std::vector<int32_t> &samples, int channel
     return chosen;
 }
 
-std::vector<std::string> quick_run(std::vector<std::string> more)
+lines quick_run(const lines &more)
 {
-    std::vector<std::string> args = {"-s", std::to_string(n), "-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-z"};
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
+    return concat({"-s", std::to_string(n), "-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-z"}, more);
 }
 
 // A quick run's transcript up to "In progress.", with the capture file lines
