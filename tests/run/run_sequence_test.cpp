@@ -180,19 +180,16 @@ TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
     write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));
     write_file(work / "long.raw", host_order_bytes(playback_pattern(64 * 5, 2)));
     write_file(work / "short.raw", host_order_bytes(playback_pattern(64, 3)));
-    whole_run run = run_veskplay({.outputs = 3}, {"-s", "64", "-q", "70", "-x", "-r0", "first.raw", "-r1",
-                                          "long.raw", "-r2", "short.raw"},
-                                 work.path);
+    lines args = {"-s", "64", "-q", "70", "-x", "-r0", "first.raw", "-r1", "long.raw", "-r2", "short.raw"};
+    whole_run run = run_veskplay({.outputs = 3}, args, work.path);
 
     EXPECT_EQ(run.result.status, 0);
     lines want = {"first.raw contains 2 full blocks and a remnant of 128 bytes",
-                  "The length of the output sequence will be set to 3 blocks",
-                  "long.raw contains 5 full blocks",
+                  "The length of the output sequence will be set to 3 blocks", "long.raw contains 5 full blocks",
                   "long.raw is longer than first playback file; truncating to 3 blocks",
                   "short.raw contains 1 full blocks",
                   "short.raw is shorter than first playback file; will be silence-padded to 3 blocks",
-                  "Channel 0 stimulus data is external input.",
-                  "Channel 1 stimulus data is external input.",
+                  "Channel 0 stimulus data is external input.", "Channel 1 stimulus data is external input.",
                   "Channel 2 stimulus data is external input."};
     EXPECT_EQ(first_lines(planning_lines(run), want.size()), want);
 
