@@ -11,9 +11,8 @@ using lines = std::vector<std::string>;
 TEST(WholeRun, PlainRunPrintsTheExactTranscriptAndSendsTheExactRequests)
 {
     temp_folder work;
-    fake_device device;
-    device.reads = {captured_blocks(captured(0, 2, 1, 64), 3, 0), nothing_ready(),
-                    captured_blocks(captured(2, 1, 1, 64), 3, 2)};
+    fake_device device{.reads = {captured_blocks(captured(0, 2, 1, 64), 3, 0), nothing_ready(),
+                                 captured_blocks(captured(2, 1, 1, 64), 3, 2)}};
     whole_run run = run_veskplay(device, plain_args, work.path);
 
     EXPECT_EQ(run.result.status, 0);

@@ -22,7 +22,7 @@ struct fake_device {
     std::optional<hardware_setup> setup = {};  // none: refuses the set-up query like Plenar-B
     uint32_t outputs = 1;
     uint32_t inputs = 1;
-    std::vector<fake::reply> reads = {};            // READ_INPUT replies in order, then end of stream
+    std::vector<fake::reply> reads = {};          // READ_INPUT replies in order, then end of stream
     std::vector<uint32_t> playback_states = {4};  // QUERY 2 replies in order; the last repeats
     std::function<std::optional<fake::reply>(const fake::request &)> fault = {};
 };
