@@ -8,122 +8,75 @@
 
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <thread>
 
-#include "child_process.h"
 #include "whole_run.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using lines = std::vector<std::string>;
-using match = std::function<bool(const fake::request &)>;
-
 bool died_by(int wait_status, int signal_number)
 {
     return wait_status != -1 && WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == signal_number;
 }
 
-match command(uint32_t code, uint32_t arg0)
-{
-    return [=](const fake::request &r) { return r.command == code && r.arg0 == arg0; };
-}
-
-match third_read()
-{
-    auto reads = std::make_shared<int>(0);
-    return [=](const fake::request &r) { return r.command == VESK_CMD_READ_INPUT && ++*reads == 3; };
-}
-
-struct interrupt_case {
-    const char *stage;
-    int signal_number;
-    match trigger;
-    std::size_t opening;   // how many lines of the opening the run prints
-    lines transcript_end;  // the lines after those
-    lines requests_after;  // from the trigger on
-    int file_blocks = 0;   // blocks in the capture file; -1: none made
-};
-
-std::vector<int32_t> captured(int blocks)
-{
-    std::vector<int32_t> samples;
-    for (int i = 0; i < blocks * 16; ++i)
-        samples.push_back(int32_t(0x80000000u + uint32_t(i) * 0x01010101u));
-    return samples;
-}
-
-lines opening(const std::string &address)
-{
-    return {"Rev C3+ features not supported; assuming Rev B hardware.",
-            "Adding 241 quiet blocks to meet synchronization requirements", "Capturing channel 0 to cap.raw.",
-            "Channel 0 stimulus data is a 3000.00 Hz sine wave.", "Server at " + address + ".", "No loopback.",
-            "Data sequence (all blocks have 16 samples):", "  251 preceding quiet blocks", "  1 junk block",
-            "  4 data blocks (*)", "  1 following quiet block",
-            "Response will be captured during portions of sequence marked with (*)", "In progress."};
-}
-
-// The device sends the signal when the trigger request comes and answers it
-// half a second late, so the signal lands inside the library call.
+// The device sends the signal when the trigger request (the nth of its kind)
+// comes and answers it half a second late, so the signal lands inside the
+// library call.
 TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
 {
-    const std::string stop = "OUTPUT 0x220000 0 0 0 len=0", halt_query = "QUERY 0x2 0 0 0 len=0";
+    const std::string read = "READ 0x1 0xa 0 0 len=0", stop = "OUTPUT 0x220000 0 0 0 len=0";
     const lines two_blocks = {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)",
                               "Wrote block 1 for channel 0", "Wrote block 2 for channel 0"};
-    const interrupt_case cases[] = {
-        {"connection set-up", SIGINT, command(VESK_CMD_QUERY, VESK_QUERY_CHANNELS), 1,
-         concat({"Interrupted by SIGINT"}, shutdown_lines), {"QUERY 0x1 0 0 0 len=0"}, -1},
-        {"loopback", SIGTERM, command(VESK_CMD_CONTROL, VESK_CONTROL_LOOPBACK), 4,
-         concat({"Interrupted by SIGTERM"}, shutdown_lines), {"CONTROL 0x8 0 0 0 len=0"}},
-        {"staging", SIGINT, command(VESK_CMD_STAGE_OUTPUT, VESK_STAGE_RESET), 12,
-         concat({"Interrupted by SIGINT"}, shutdown_lines),
-         {"STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 251 1 len=0", "STAGE 0x1100 0x1 1 2 len=64",
-          "STAGE 0x100 0x1 4 3 len=64", "STAGE 0x1100 0 1 4 len=0"}},
+    const struct {
+        int signal_number;
+        std::size_t opening;   // how many lines of the opening the run prints
+        lines read_before;     // the transfer's lines before the interruption
+        lines requests_after;  // from the trigger on
+        int nth = 1;
+        int file_blocks = 0;   // blocks in the capture file; -1: none made
+    } cases[] = {
+        {SIGINT, 1, {}, {plain_requests[3]}, 1, -1},  // during the connection set-up
+        {SIGTERM, 4, {}, {plain_requests[4]}},        // loopback
+        {SIGINT, 12, {}, lines(plain_requests.begin() + 5, plain_requests.end() - 1)},  // staging
         // Output has started by the time the signal is seen: it is stopped.
-        {"start of output", SIGINT, command(VESK_CMD_CONTROL_OUTPUT, VESK_OUTPUT_START), 13,
-         {"Interrupted by SIGINT", "Codec has halted", "Shutting down.", "Done."},
-         {"OUTPUT 0x10000 0 0 0 len=0", "READ 0x1 0xa 0 0 len=0", stop, halt_query}},
-        // No block is lost: what was read before the signal is in the file.
-        {"mid-transfer", SIGINT, third_read(), 13,
-         concat(two_blocks, {"Interrupted by SIGINT", "Codec has halted", "Shutting down.", "Done."}),
-         {"READ 0x1 0xa 0 0 len=0", stop, halt_query}, 2},
-        {"mid-transfer", SIGTERM, third_read(), 13,
-         concat(two_blocks, {"Interrupted by SIGTERM", "Codec has halted", "Shutting down.", "Done."}),
-         {"READ 0x1 0xa 0 0 len=0", stop, halt_query}, 2},
+        {SIGINT, 13, {}, {plain_requests.back(), read, stop, "QUERY 0x2 0 0 0 len=0"}},
+        // No block is lost mid-transfer: what was read before the signal is in the file.
+        {SIGINT, 13, two_blocks, {read, stop, "QUERY 0x2 0 0 0 len=0"}, 3, 2},
+        {SIGTERM, 13, two_blocks, {read, stop, "QUERY 0x2 0 0 0 len=0"}, 3, 2},
     };
-    for (const interrupt_case &c : cases) {
-        SCOPED_TRACE(std::string(c.stage) + " " + strsignal(c.signal_number));
+    for (const auto &c : cases) {
+        const std::string name = c.signal_number == SIGINT ? "SIGINT" : "SIGTERM";
+        SCOPED_TRACE(c.requests_after.front() + " " + name);
         temp_folder work;
-        fake_device device;
-        device.reads = {nothing_ready(), captured_blocks(captured(2), 3, 0)};
+        fake_device device{.reads = {nothing_ready(), captured_blocks(captured(0, 2, 1, 64), 3, 0)}};
         device.reads.resize(200, nothing_ready());
         auto program = std::make_shared<std::atomic<pid_t>>(0);
-        auto seen = std::make_shared<std::size_t>(0), fired_at = std::make_shared<std::size_t>(0);
+        auto seen = std::make_shared<int>(0);
+        auto fired_at = std::make_shared<std::size_t>(0);
         fake::script normal = device_script(device);
         fake::server server([&c, normal, program, seen, fired_at](const fake::request &r) {
-            fake::reply reply = normal(r);
-            if (++*seen, !c.trigger(r))
-                return reply;
-            *fired_at = *seen - 1;
+            if (describe(r) != c.requests_after.front() || ++*seen != c.nth)
+                return normal(r);
             if (pid_t pid = program->load(); pid > 0)
                 kill(pid, c.signal_number);
-            return fake::late(reply, 500ms);
+            return fake::late(normal(r), 500ms);
         });
-        child_process play(built_program("VESKPLAY"),
-                           {"-a", server.address(), "-s", "16", "-b", "4", "-f", "3000", "-c0", "cap.raw"}, work.path);
+        child_process play(built_program("VESKPLAY"), concat({"-a", server.address()}, plain_args), work.path);
         program->store(play.pid);
         int status = play.finish(30s);
 
         EXPECT_TRUE(died_by(status, c.signal_number)) << "wait status " << status;
-        lines want = opening(server.address());
-        want.resize(c.opening);
-        EXPECT_EQ(play.lines(), concat(want, c.transcript_end));
-        lines requests = describe(server.requests());
-        EXPECT_EQ(lines(requests.begin() + std::ptrdiff_t(*fired_at), requests.end()), c.requests_after);
+        lines end = {"Interrupted by " + name};
+        if (c.opening == plain_opening("").size())  // output had started: it is stopped
+            end.push_back("Codec has halted");
+        EXPECT_EQ(play.lines(), concat(concat(first_lines(plain_opening(server.address()), c.opening), c.read_before),
+                                       concat(end, shutdown_lines)));
+        EXPECT_EQ(last_lines(describe(server.requests()), c.requests_after.size()), c.requests_after);
         EXPECT_EQ(std::filesystem::exists(work / "cap.raw"), c.file_blocks >= 0);
         if (c.file_blocks >= 0) {
-            EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(c.file_blocks)));
+            EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(0, c.file_blocks, 1, 64)));
         }
     }
 }
@@ -149,11 +102,12 @@ TEST(Interrupt, SecondSignalEndsTheProcessAtOnce)
 // program keeps ignoring it there and runs to its end.
 TEST(Interrupt, IgnoredSignalStaysIgnored)
 {
+    temp_folder work;
     fake_device device;
     device.reads.assign(20, nothing_ready());
     fake::server server(device_script(device));
-    child_process play("/bin/sh", {"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a",
-                                   server.address(), "-s", "16", "-b", "4"});
+    child_process play("/bin/sh", concat({"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a",
+                                          server.address()}, plain_args), work.path);
     ASSERT_TRUE(play.wait_for_output("In progress.\n", 10s));
     play.send(SIGINT);
     EXPECT_EQ(exit_status(play.finish(30s)), 0);

@@ -2,39 +2,68 @@
 // its standard output, and stop it by its pid if it outlives its time.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "built_program.h"
+#include "child_process.h"
 #include "temp_folder.h"
+#include "text_lines.h"
 
 struct program_result {
     int status = -1;  // exit status; -1 when it did not exit normally
-    bool timed_out = false;
     std::string output;
 
-    std::vector<std::string> lines() const;
+    std::vector<std::string> lines() const { return lines_of(output); }
 };
 
 // Runs program with args in folder work (when not empty) and waits for it
 // to end, at most limit.
-program_result run_program(const std::string &program, const std::vector<std::string> &args,
-                           const std::filesystem::path &work = {},
-                           std::chrono::milliseconds limit = std::chrono::seconds(60));
+inline program_result run_program(const std::string &program, const std::vector<std::string> &args,
+                                  const std::filesystem::path &work = {},
+                                  std::chrono::milliseconds limit = std::chrono::seconds(60))
+{
+    child_process child(program, args, work);
+    int wait_status = child.finish(limit);
+    return {exit_status(wait_status), child.output()};
+}
 
 // The lines a run prints from "Shutting down." on.
 inline const std::vector<std::string> shutdown_lines = {"Shutting down.", "Done."};
 
-// The last count lines of a transcript (all of them when there are fewer).
-std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count);
+// The first count lines of a transcript (all of them when there are fewer).
+inline std::vector<std::string> first_lines(const std::vector<std::string> &lines, std::size_t count)
+{
+    return {lines.begin(), lines.begin() + std::ptrdiff_t(std::min(count, lines.size()))};
+}
 
-std::vector<uint8_t> read_file(const std::filesystem::path &file);
-void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes);
+// The last count lines of a transcript (all of them when there are fewer).
+inline std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count)
+{
+    return {lines.end() - std::ptrdiff_t(std::min(count, lines.size())), lines.end()};
+}
+
+inline std::vector<uint8_t> read_file(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes)
+{
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+}
+
 // 32-bit samples in host order, as playback and capture files hold them.
-std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples);
+inline std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples)
+{
+    std::vector<uint8_t> bytes(samples.size() * sizeof(int32_t));
+    if (!bytes.empty())
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
+    return bytes;
+}
 
 inline std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string> &second)
 {

@@ -1,12 +1,8 @@
 // Whole runs against the fake device: what is staged (flags, channel masks,
 // block counts, tags, payload samples), the stimulus lines, the playback
 // files and the summary.
-#include <algorithm>
-#include <cmath>
-
 #include <gtest/gtest.h>
 
-#include "expected_samples.h"
 #include "whole_run.h"
 
 namespace {
@@ -19,17 +15,8 @@ const std::string rev_b = "Rev C3+ features not supported; assuming Rev B hardwa
 lines planning_lines(const whole_run &run)
 {
     lines all = run.lines();
-    lines chosen;
-    bool started = false;
-    for (const std::string &line : all) {
-        if (started)
-            chosen.push_back(line);
-        if (line == rev_b)
-            started = true;
-        if (line == "In progress.")
-            break;
-    }
-    return chosen;
+    auto start = std::find(all.begin(), all.end(), rev_b), end = std::find(all.begin(), all.end(), "In progress.");
+    return start < end && end != all.end() ? lines(start + 1, end + 1) : lines{};
 }
 
 lines summary(const whole_run &run, const lines &segments, int block_size)
@@ -53,7 +40,8 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
         int block_size = 64;
     } cases[] = {
         {{"-p", "-b", "5"}, 1, {"Adding 53 quiet blocks to meet synchronization requirements", sine_0},
-         {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)", "  1 following quiet block (*)"},
+         {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)",
+          "  1 following quiet block (*)"},
          {reset, "STAGE 0x100 0 63 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 5 3 len=256",
           "STAGE 0x100 0 1 4 len=0"}},
         // Ramps count toward synchronisation.
@@ -102,11 +90,7 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
         write_file(work / name, std::vector<uint8_t>(2 * 64 * 4, 7));
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        fake_device device;
-        device.outputs = c.outputs;
-        std::vector<std::string> args = {"-s", "64"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        whole_run run = run_veskplay(device, args, work.path);
+        whole_run run = run_veskplay({.outputs = c.outputs}, concat({"-s", "64"}, c.args), work.path);
 
         EXPECT_EQ(run.result.status, 0);
         EXPECT_EQ(planning_lines(run),
@@ -117,21 +101,16 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
 
 TEST(WholeRun, ServesOnlyTheFirst32ChannelsOfALargerServer)
 {
-    fake_device device;
-    device.outputs = 40;
-    device.inputs = 33;
-    whole_run run = run_veskplay(device, {"-s", "16", "-z", "-qq", "0", "-j", "0", "-e", "0"});
+    whole_run run = run_veskplay({.outputs = 40, .inputs = 33}, {"-s", "16", "-z", "-qq", "0", "-j", "0", "-e", "0"});
 
     lines got = run.lines();
-    ASSERT_GE(got.size(), 4u);
-    EXPECT_EQ(got[1], "Server reports 40 output channels; only channels 0..31 are used.");
-    EXPECT_EQ(got[2], "Server reports 33 input channels; only channels 0..31 are used.");
-    EXPECT_EQ(got[3], "Channel 0 stimulus data is silence");
-    EXPECT_EQ(got[34], "Channel 31 stimulus data is silence");
-    EXPECT_EQ(got[35], "Server at " + run.address + ".");
-    std::vector<fake::request> reads = with_command(run.requests, VESK_CMD_READ_INPUT);
-    ASSERT_EQ(reads.size(), 1u);
-    EXPECT_EQ(reads[0].arg0, 0xFFFFFFFFu);
+    ASSERT_GE(got.size(), 36u);
+    EXPECT_EQ(lines(got.begin() + 1, got.begin() + 4), (lines{
+        "Server reports 40 output channels; only channels 0..31 are used.",
+        "Server reports 33 input channels; only channels 0..31 are used.", "Channel 0 stimulus data is silence"}));
+    EXPECT_EQ(lines(got.begin() + 34, got.begin() + 36),
+              (lines{"Channel 31 stimulus data is silence", "Server at " + run.address + "."}));
+    EXPECT_EQ(describe(with_command(run.requests, VESK_CMD_READ_INPUT)), lines{"READ 0xffffffff 0xa 0 0 len=0"});
 }
 
 // The samples of the data segment.
@@ -154,56 +133,44 @@ std::vector<int32_t> framing_pattern(int n)
 // What each channel plays: its stimulus line and the data segment's samples.
 TEST(WholeRun, StimulusIsNamedAndSent)
 {
-    const std::string channel_0 = "Channel 0 stimulus data is ";
     const struct {
         std::vector<std::string> args;
-        std::string line;
+        lines stimulus;             // each channel's, after "Channel N stimulus data is "
         std::vector<int32_t> data;  // the data segment's samples; empty: no payload
+        uint32_t outputs = 1;
     } cases[] = {
         // 4 whole cycles: a quarter cycle lands exactly on sample 4.
-        {{"-f", "3000"}, "a 3000.00 Hz sine wave.", sine(64, 4, 1.0)},
-        {{"-f", "1125", "-m", "0.5"}, "a 1500.00 Hz sine wave.", sine(64, 2, 0.5)},  // half a cycle rounds up
-        {{"-f", "20"}, "a 0.00 Hz sine wave.", repeated(64, 0)},
-        {{"-tf"}, "non-audio framing pattern.", framing_pattern(64)},
-        {{"-td", "-1.0"}, "DC level (0x80000100, approximately 0.00V).", repeated(64, int32_t(0x80000100u))},
-        {{"-td", "0.5"}, "DC level (0x3FFFFF00, approximately 3.75V).", repeated(64, 0x3FFFFF00)},
-        {{"-td", "0.5", "-m", "0"}, "DC level (0x00000000, approximately 2.50V).", repeated(64, 0)},
-        {{"-z"}, "silence", {}},
+        {{"-f", "3000"}, {"a 3000.00 Hz sine wave."}, sine(64, 4, 1.0)},
+        {{"-f", "1125", "-m", "0.5"}, {"a 1500.00 Hz sine wave."}, sine(64, 2, 0.5)},  // half a cycle rounds up
+        {{"-f", "20"}, {"a 0.00 Hz sine wave."}, repeated(64, 0)},
+        {{"-tf"}, {"non-audio framing pattern."}, framing_pattern(64)},
+        {{"-td", "-1.0"}, {"DC level (0x80000100, approximately 0.00V)."}, repeated(64, int32_t(0x80000100u))},
+        {{"-td", "0.5"}, {"DC level (0x3FFFFF00, approximately 3.75V)."}, repeated(64, 0x3FFFFF00)},
+        {{"-td", "0.5", "-m", "0"}, {"DC level (0x00000000, approximately 2.50V)."}, repeated(64, 0)},
+        {{"-z"}, {"silence"}, {}},
         // Framing pattern wins over DC level, and DC level over silence.
-        {{"-z", "-td", "0.5", "-tf"}, "non-audio framing pattern.", framing_pattern(64)},
-        {{"-z", "-td", "1.0"}, "DC level (0x7FFFFF00, approximately 5.00V).", repeated(64, 0x7FFFFF00)},
+        {{"-z", "-td", "0.5", "-tf"}, {"non-audio framing pattern."}, framing_pattern(64)},
+        {{"-z", "-td", "1.0"}, {"DC level (0x7FFFFF00, approximately 5.00V)."}, repeated(64, 0x7FFFFF00)},
+        // Normal mode plays the first block of each file.
+        {{"-f", "3000", "-r0", "exact.raw", "-r2", "longer.raw"},
+         {"external input.", "a 3000.00 Hz sine wave.", "external input."},
+         joined({playback_pattern(64, 1), sine(64, 4, 1.0), playback_pattern(64, 2)}), 3},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
-        std::vector<std::string> args = {"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        whole_run run = run_veskplay(fake_device{}, args);
-
-        ASSERT_GE(run.lines().size(), 2u);
-        EXPECT_EQ(run.lines()[1], channel_0 + c.line);
-        EXPECT_EQ(data_samples(run, 1), c.data);
-    }
-}
-
-TEST(WholeRun, NormalModePlaysTheFirstBlockOfEachFile)
-{
     temp_folder work;
     write_file(work / "exact.raw", host_order_bytes(playback_pattern(64, 1)));
     write_file(work / "longer.raw", host_order_bytes(playback_pattern(100, 2)));
-    fake_device device;
-    device.outputs = 3;
-    whole_run run = run_veskplay(device, {"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-f", "3000",
-                                          "-r0", "exact.raw", "-r2", "longer.raw"},
-                                 work.path);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        lines args = concat({"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"}, c.args);
+        whole_run run = run_veskplay({.outputs = c.outputs}, args, work.path);
 
-    EXPECT_EQ(run.result.status, 0);
-    lines plan = planning_lines(run);
-    ASSERT_GE(plan.size(), 3u);
-    EXPECT_EQ(lines(plan.begin(), plan.begin() + 3), (lines{
-        "Channel 0 stimulus data is external input.",
-        "Channel 1 stimulus data is a 3000.00 Hz sine wave.",
-        "Channel 2 stimulus data is external input."}));
-    EXPECT_EQ(data_samples(run, 1), joined({playback_pattern(64, 1), sine(64, 4, 1.0), playback_pattern(64, 2)}));
+        EXPECT_EQ(run.result.status, 0);
+        lines want;
+        for (std::size_t ch = 0; ch < c.stimulus.size(); ++ch)
+            want.push_back("Channel " + std::to_string(ch) + " stimulus data is " + c.stimulus[ch]);
+        EXPECT_EQ(first_lines(run.lines(), want.size() + 1), concat({rev_b}, want));
+        EXPECT_EQ(data_samples(run, 1), c.data);
+    }
 }
 
 TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
@@ -213,44 +180,34 @@ TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
     write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));
     write_file(work / "long.raw", host_order_bytes(playback_pattern(64 * 5, 2)));
     write_file(work / "short.raw", host_order_bytes(playback_pattern(64, 3)));
-    fake_device device;
-    device.outputs = 3;
-    whole_run run = run_veskplay(device, {"-s", "64", "-q", "70", "-x", "-r0", "first.raw", "-r1",
-                                          "long.raw", "-r2", "short.raw"},
-                                 work.path);
+    lines args = {"-s", "64", "-q", "70", "-x", "-r0", "first.raw", "-r1", "long.raw", "-r2", "short.raw"};
+    whole_run run = run_veskplay({.outputs = 3}, args, work.path);
 
     EXPECT_EQ(run.result.status, 0);
     lines want = {"first.raw contains 2 full blocks and a remnant of 128 bytes",
-                  "The length of the output sequence will be set to 3 blocks",
-                  "long.raw contains 5 full blocks",
+                  "The length of the output sequence will be set to 3 blocks", "long.raw contains 5 full blocks",
                   "long.raw is longer than first playback file; truncating to 3 blocks",
                   "short.raw contains 1 full blocks",
                   "short.raw is shorter than first playback file; will be silence-padded to 3 blocks",
-                  "Channel 0 stimulus data is external input.",
-                  "Channel 1 stimulus data is external input.",
+                  "Channel 0 stimulus data is external input.", "Channel 1 stimulus data is external input.",
                   "Channel 2 stimulus data is external input."};
-    lines plan = planning_lines(run);
-    ASSERT_GE(plan.size(), want.size());
-    EXPECT_EQ(lines(plan.begin(), plan.begin() + std::ptrdiff_t(want.size())), want);
+    EXPECT_EQ(first_lines(planning_lines(run), want.size()), want);
 
-    std::vector<int32_t> first = playback_pattern(160, 1);
+    // Block b of the sequence holds block b of each file, side by side.
+    std::vector<int32_t> first = playback_pattern(160, 1), longer = playback_pattern(64 * 3, 2),
+                         shorter = playback_pattern(64, 3), sequence;
     first.resize(3 * 64, 0);
-    std::vector<int32_t> longer = playback_pattern(64 * 3, 2);
-    std::vector<int32_t> shorter = playback_pattern(64, 3);
     shorter.resize(3 * 64, 0);
+    for (std::ptrdiff_t b = 0; b < 3 * 64; b += 64)
+        for (const std::vector<int32_t> *file : {&first, &longer, &shorter})
+            sequence.insert(sequence.end(), file->begin() + b, file->begin() + b + 64);
     std::vector<fake::request> blocks;
     for (const fake::request &r : run.staged())
         if (r.arg3 == 2)
             blocks.push_back(r);
-    ASSERT_EQ(blocks.size(), 3u);
-    for (std::size_t b = 0; b < 3; ++b) {
-        std::vector<int32_t> want_block;
-        for (const std::vector<int32_t> *file : {&first, &longer, &shorter})
-            want_block.insert(want_block.end(), file->begin() + std::ptrdiff_t(b * 64),
-                              file->begin() + std::ptrdiff_t(b * 64 + 64));
-        EXPECT_EQ(describe(blocks[b]), "STAGE 0x100 0x7 1 2 len=768");
-        EXPECT_EQ(payload_samples(blocks[b]), want_block) << "block " << b;
-    }
+    EXPECT_EQ(describe(blocks), lines(3, "STAGE 0x100 0x7 1 2 len=768"));
+    EXPECT_EQ(joined({payload_samples(blocks.at(0)), payload_samples(blocks.at(1)), payload_samples(blocks.at(2))}),
+              sequence);
 }
 
 TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne)
@@ -276,11 +233,7 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne)
     std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        fake_device device;
-        device.outputs = 2;
-        std::vector<std::string> args = {"-s", "64", "-c0", "cap.raw"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        whole_run run = run_veskplay(device, args, work.path);
+        whole_run run = run_veskplay({.outputs = 2}, concat({"-s", "64", "-c0", "cap.raw"}, c.args), work.path);
 
         EXPECT_EQ(run.result.status, 1);
         EXPECT_EQ(last_lines(run.lines(), c.last.size()), c.last);
