@@ -33,19 +33,15 @@ struct interval_summary {
     int64_t sum = 0;
 };
 
-interval_summary measure_intervals()
-{
+interval_summary measure_intervals() {
     interval_summary intervals;
     for (int j = 0; j < ring_size - 1; ++j) {
         int64_t older = follower.rising_zero[(follower.next_rising_zero + j) % ring_size];
         int64_t newer = follower.rising_zero[(follower.next_rising_zero + j + 1) % ring_size];
-        if (older <= 0)
-            continue;
+        if (older <= 0) continue;
         int64_t interval = newer - older;
-        if (interval < intervals.minimum)
-            intervals.minimum = interval;
-        if (interval > intervals.maximum)
-            intervals.maximum = interval;
+        if (interval < intervals.minimum) intervals.minimum = interval;
+        if (interval > intervals.maximum) intervals.maximum = interval;
         intervals.sum += interval;
         ++intervals.count;
     }
@@ -53,14 +49,12 @@ interval_summary measure_intervals()
 }
 
 // Peak-to-peak range of everything examined, as a percentage of full scale.
-unsigned level_percent()
-{
+unsigned level_percent() {
     uint32_t range = static_cast<uint32_t>(follower.highest_value) - static_cast<uint32_t>(follower.lowest_value);
     return (range >> 24) * 100u / 255u;
 }
 
-std::string follower_line(const interval_summary &intervals)
-{
+std::string follower_line(const interval_summary &intervals) {
     char line[200];
     unsigned percent = level_percent();
     auto lowest = static_cast<unsigned>(follower.lowest_value);
@@ -82,52 +76,40 @@ void print_line(const std::string &line) { std::fputs(line.c_str(), stdout); }
 
 // Sample i of the stream seen from the current block: negative positions reach
 // into the previous block's last three samples.
-int32_t sample_at(const int32_t *samples, int32_t i)
-{
+int32_t sample_at(const int32_t *samples, int32_t i) {
     return i >= 0 ? samples[i] : follower.history[history_size + i];
 }
 
-void record_crossing()
-{
+void record_crossing() {
     follower.rising_zero[follower.next_rising_zero] = static_cast<int64_t>(follower.absolute_sample);
     follower.next_rising_zero = (follower.next_rising_zero + 1) % ring_size;
     interval_summary intervals = measure_intervals();
-    if (intervals.count > 0)
-        print_line(follower_line(intervals));
+    if (intervals.count > 0) print_line(follower_line(intervals));
 }
 
 }  // namespace
 
-void setup_follower(uint32_t sample_rate)
-{
+void setup_follower(uint32_t sample_rate) {
     follower = follower_state{};
     follower.sample_rate_hz = sample_rate;
 }
 
-void analyze_block(int32_t n, const int32_t *samples)
-{
-    if (!samples || n < history_size)
-        return;
+void analyze_block(int32_t n, const int32_t *samples) {
+    if (!samples || n < history_size) return;
     // Each position needs the two samples after it, so the last three are only history.
     for (int32_t i = 0; i + history_size <= n - 1; ++i) {
         int32_t x0 = samples[i];
-        if (follower.absolute_sample == 0 || x0 > follower.highest_value)
-            follower.highest_value = x0;
-        if (follower.absolute_sample == 0 || x0 < follower.lowest_value)
-            follower.lowest_value = x0;
+        if (follower.absolute_sample == 0 || x0 > follower.highest_value) follower.highest_value = x0;
+        if (follower.absolute_sample == 0 || x0 < follower.lowest_value) follower.lowest_value = x0;
         ++follower.absolute_sample;
 
-        bool negative_before = sample_at(samples, i - 3) < 0 && sample_at(samples, i - 2) < 0 &&
-                              sample_at(samples, i - 1) < 0;
-        if (negative_before && x0 >= 0 && samples[i + 1] >= 0 && samples[i + 2] >= 0)
-            record_crossing();
+        bool negative_before =
+            sample_at(samples, i - 3) < 0 && sample_at(samples, i - 2) < 0 && sample_at(samples, i - 1) < 0;
+        if (negative_before && x0 >= 0 && samples[i + 1] >= 0 && samples[i + 2] >= 0) record_crossing();
     }
-    for (int k = 0; k < history_size; ++k)
-        follower.history[k] = samples[n - history_size + k];
+    for (int k = 0; k < history_size; ++k) follower.history[k] = samples[n - history_size + k];
 }
 
-void cleanup_follower()
-{
-    for (int32_t &sample : follower.history)
-        sample = 0;
+void cleanup_follower() {
+    for (int32_t &sample : follower.history) sample = 0;
 }

@@ -13,8 +13,7 @@ VECTOR_CLONES void swap_in_place(uint32_t *words, size_t count) {
 }
 
 VECTOR_CLONES void copy_swapped(uint32_t *wire, const int32_t *samples, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        wire[i] = __builtin_bswap32(static_cast<uint32_t>(samples[i]));
+    for (size_t i = 0; i < count; ++i) wire[i] = __builtin_bswap32(static_cast<uint32_t>(samples[i]));
 }
 
 void copy_ramped_swapped(uint32_t *wire, const int32_t *samples, size_t count, bool rising) {

@@ -13,9 +13,7 @@
 #include "socket_io.h"
 #include "veskclient.h"
 
-int32_t capture_sample(size_t index) {
-    return static_cast<int32_t>(static_cast<uint32_t>(index) * 2654435761u);
-}
+int32_t capture_sample(size_t index) { return static_cast<int32_t>(static_cast<uint32_t>(index) * 2654435761u); }
 
 static bool send_reply(int fd, const wire::header &reply, const void *payload) {
     uint8_t bytes[wire::header_bytes];
@@ -65,8 +63,7 @@ static void serve_connection(const bench_server &server, int fd) {
             block_size = request.arg1;
         } else if (request.command == VESK_CMD_READ_INPUT) {
             const size_t block_bytes = size_t{4} * block_size * std::popcount(request.arg0);
-            const size_t blocks =
-                block_bytes == 0 ? 0 : std::min<size_t>(request.arg1, capture_bytes / block_bytes);
+            const size_t blocks = block_bytes == 0 ? 0 : std::min<size_t>(request.arg1, capture_bytes / block_bytes);
             reply.status = VESK_STATUS_DATA;
             reply.arg1 = bench_capture_tag;
             reply.arg2 = sequence;
@@ -81,8 +78,7 @@ static void serve_connection(const bench_server &server, int fd) {
 
 bool start_bench_server(bench_server &server, size_t capture_samples, size_t stage_bytes) {
     server.capture.resize(capture_samples);
-    for (size_t i = 0; i < capture_samples; ++i)
-        server.capture[i] = static_cast<uint32_t>(capture_sample(i));
+    for (size_t i = 0; i < capture_samples; ++i) server.capture[i] = static_cast<uint32_t>(capture_sample(i));
     wire::to_big_endian(server.capture.data(), capture_samples);
     server.stage_bytes = stage_bytes;
     server.listen_fd = listen_loopback(&server.port);

@@ -17,7 +17,7 @@ struct bench_server {
     int listen_fd = -1;
     uint16_t port = 0;
     std::vector<uint32_t> capture;  // wire order, served by every read
-    size_t stage_bytes = 0;          // scratch size per connection
+    size_t stage_bytes = 0;         // scratch size per connection
     std::thread acceptor;
     std::vector<int> session_fds;
     std::vector<std::thread> sessions;

@@ -16,6 +16,6 @@ struct bench_session {
 };
 
 // On failure the benchmark is skipped with the reason and false returned.
-bool open_session(bench_session &session, benchmark::State &state, uint32_t block_size,
-                  size_t capture_samples, size_t stage_bytes);
+bool open_session(bench_session &session, benchmark::State &state, uint32_t block_size, size_t capture_samples,
+                  size_t stage_bytes);
 void close_session(bench_session &session);

@@ -40,15 +40,13 @@ void against_memcpy(benchmark::State &state, Convert convert) {
 }
 
 void library_from_big_endian(benchmark::State &state) {
-    against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
-        wire::from_big_endian(target, words);
-    });
+    against_memcpy(state,
+                   [](uint32_t *target, const uint32_t *, size_t words) { wire::from_big_endian(target, words); });
 }
 
 void library_from_big_endian_24bit(benchmark::State &state) {
-    against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
-        wire::from_big_endian_24bit(target, words);
-    });
+    against_memcpy(
+        state, [](uint32_t *target, const uint32_t *, size_t words) { wire::from_big_endian_24bit(target, words); });
 }
 
 void library_copy_to_big_endian(benchmark::State &state) {
@@ -58,9 +56,7 @@ void library_copy_to_big_endian(benchmark::State &state) {
 }
 
 void baseline_swap_in_place(benchmark::State &state) {
-    against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) {
-        swap_in_place(target, words);
-    });
+    against_memcpy(state, [](uint32_t *target, const uint32_t *, size_t words) { swap_in_place(target, words); });
 }
 
 void baseline_copy_swapped(benchmark::State &state) {

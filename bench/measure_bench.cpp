@@ -18,13 +18,11 @@ namespace {
 constexpr int64_t capture_samples = int64_t{1} << 24;  // 5.8 minutes at 48 kHz, 64 MiB
 
 // A 997 Hz sine with a little noise, written once per run of the benchmarks.
-std::string long_capture()
-{
+std::string long_capture() {
     static std::string path;
-    if (!path.empty())
-        return path;
-    path = (std::filesystem::temp_directory_path() / ("veskmeasure-bench-" + std::to_string(getpid()) + ".raw"))
-               .string();
+    if (!path.empty()) return path;
+    path =
+        (std::filesystem::temp_directory_path() / ("veskmeasure-bench-" + std::to_string(getpid()) + ".raw")).string();
     FILE *file = std::fopen(path.c_str(), "wb");
     std::vector<int32_t> chunk(1 << 16);
     uint32_t noise = 1;
@@ -41,8 +39,7 @@ std::string long_capture()
     return path;
 }
 
-void veskmeasure_long_capture(benchmark::State &state)
-{
+void veskmeasure_long_capture(benchmark::State &state) {
     std::string command = "/usr/bin/time -f %M " VESK_BUILT_VESKMEASURE " " + long_capture() + " 2>&1 >/dev/null";
     long peak_kib = 0;
     for (auto _ : state) {

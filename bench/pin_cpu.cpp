@@ -6,8 +6,7 @@
 
 int bench_cpu() {
     static const int cpu = [] {
-        if (const char *chosen = std::getenv("VESK_BENCH_CPU"); chosen && *chosen)
-            return std::atoi(chosen);
+        if (const char *chosen = std::getenv("VESK_BENCH_CPU"); chosen && *chosen) return std::atoi(chosen);
         cpu_set_t allowed;
         CPU_ZERO(&allowed);
         if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)

@@ -19,8 +19,8 @@ void query(benchmark::State &state) {
     const std::array<std::function<void()>, 2> steps = {
         [&] {
             uint32_t values[4] = {};
-            failed |= vesk_query(session.library, VESK_QUERY_PLAYBACK, &values[0], &values[1],
-                                 &values[2], &values[3]) != VESK_SUCCESS ||
+            failed |= vesk_query(session.library, VESK_QUERY_PLAYBACK, &values[0], &values[1], &values[2],
+                                 &values[3]) != VESK_SUCCESS ||
                       values[0] != VESK_PLAYBACK_HALTED;
         },
         [&] {

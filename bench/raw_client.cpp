@@ -21,8 +21,7 @@ int raw_connect(uint16_t port, uint32_t block_size) {
     return fd;
 }
 
-long raw_exchange(int fd, wire::header request, const void *payload, wire::header *reply,
-                  void *data, size_t capacity) {
+long raw_exchange(int fd, wire::header request, const void *payload, wire::header *reply, void *data, size_t capacity) {
     uint8_t bytes[wire::header_bytes];
     request.magic = VESK_MAGIC;
     wire::encode_header(request, bytes);

@@ -30,8 +30,7 @@ void read_input(benchmark::State &state) {
     std::vector<int32_t> buffer(samples);
 
     uint32_t count = blocks;
-    if (vesk_read_input(session.library, mask, buffer.data(), &count, 0, nullptr, nullptr) !=
-            VESK_SUCCESS ||
+    if (vesk_read_input(session.library, mask, buffer.data(), &count, 0, nullptr, nullptr) != VESK_SUCCESS ||
         count != blocks || !holds_capture(buffer)) {
         state.SkipWithError("the library read other samples than the server sent");
         return close_session(session);
@@ -45,20 +44,20 @@ void read_input(benchmark::State &state) {
     const std::array<std::function<void()>, 3> steps = {
         [&] {
             count = blocks;
-            failed |= vesk_read_input(session.library, mask, buffer.data(), &count, 0, nullptr,
-                                      nullptr) != VESK_SUCCESS ||
-                      count != blocks;
+            failed |=
+                vesk_read_input(session.library, mask, buffer.data(), &count, 0, nullptr, nullptr) != VESK_SUCCESS ||
+                count != blocks;
         },
         [&] {
             wire::header reply;
-            failed |= raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) !=
-                      static_cast<long>(bytes);
+            failed |=
+                raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) != static_cast<long>(bytes);
             swap_in_place(reinterpret_cast<uint32_t *>(buffer.data()), samples);
         },
         [&] {
             wire::header reply;
-            failed |= raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) !=
-                      static_cast<long>(bytes);
+            failed |=
+                raw_exchange(session.raw, request, nullptr, &reply, buffer.data(), bytes) != static_cast<long>(bytes);
         },
     };
     std::array<double, 3> seconds{};  // library, raw recv and swap, raw recv

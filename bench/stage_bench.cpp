@@ -24,8 +24,7 @@ void stage_output(benchmark::State &state) {
     std::vector<std::vector<int32_t>> blocks(stage_channels, std::vector<int32_t>(block_size));
     std::vector<const int32_t *> table;
     for (uint32_t channel = 0; channel < stage_channels; ++channel) {
-        for (uint32_t i = 0; i < block_size; ++i)
-            blocks[channel][i] = capture_sample(size_t{channel} * block_size + i);
+        for (uint32_t i = 0; i < block_size; ++i) blocks[channel][i] = capture_sample(size_t{channel} * block_size + i);
         table.push_back(blocks[channel].data());
     }
     std::vector<uint32_t> wire(size_t{stage_channels} * block_size);
@@ -39,8 +38,7 @@ void stage_output(benchmark::State &state) {
     bool failed = false;
     const std::array<std::function<void()>, 2> steps = {
         [&] {
-            failed |= vesk_stage_output(session.library, flags, stage_channels, table.data(), 1,
-                                        0) != VESK_SUCCESS;
+            failed |= vesk_stage_output(session.library, flags, stage_channels, table.data(), 1, 0) != VESK_SUCCESS;
         },
         [&] {
             for (uint32_t channel = 0; channel < stage_channels; ++channel) {
@@ -48,8 +46,7 @@ void stage_output(benchmark::State &state) {
                 if (flags == VESK_STAGE_DATA)
                     copy_swapped(out, table[channel], block_size);
                 else
-                    copy_ramped_swapped(out, table[channel], block_size,
-                                        flags == VESK_STAGE_RAMP_UP);
+                    copy_ramped_swapped(out, table[channel], block_size, flags == VESK_STAGE_RAMP_UP);
             }
             wire::header reply;
             failed |= raw_exchange(session.raw, request, wire.data(), &reply, nullptr, 0) < 0;

@@ -36,10 +36,9 @@ std::string start_vesksim(vesksim_process &sim, const std::string &path) {
     sim.folder = folder;
     const std::string port_file = (sim.folder / "port").string();
     const std::string channels = std::to_string(sim_channels);
-    std::vector<std::string> words = {path,       "--listen",   "127.0.0.1:0", "--port-file",
-                                      port_file,  "--speed",    "0",           "--hardware",
-                                      "b",        "--outputs",  channels,      "--inputs",
-                                      channels};
+    std::vector<std::string> words = {path,      "--listen", "127.0.0.1:0", "--port-file", port_file,
+                                      "--speed", "0",        "--hardware",  "b",           "--outputs",
+                                      channels,  "--inputs", channels};
     std::vector<char *> argv;
     for (std::string &word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -78,8 +77,7 @@ std::string set_up(vesk_instance *library, uint16_t port, const int32_t *const *
         vesk_control(library, VESK_CONTROL_SAMPLE_RATE, 48000) != VESK_SUCCESS ||
         vesk_control(library, VESK_CONTROL_LOOPBACK, VESK_LOOPBACK_SERVER) != VESK_SUCCESS ||
         vesk_stage_output(library, VESK_STAGE_RESET, 0, nullptr, 0, 0) != VESK_SUCCESS ||
-        vesk_stage_output(library, VESK_STAGE_DATA, sim_channels, table, sim_sequence_blocks, 1) !=
-            VESK_SUCCESS)
+        vesk_stage_output(library, VESK_STAGE_DATA, sim_channels, table, sim_sequence_blocks, 1) != VESK_SUCCESS)
         return vesk_errtext(library);
     return "";
 }
@@ -91,8 +89,7 @@ long play_and_read(vesk_instance *library, std::vector<int32_t> &buffer) {
     long blocks = 0;
     for (;;) {
         uint32_t count = sim_read_blocks;
-        const int32_t code = vesk_read_input(library, 0xFFFFFFFFu, buffer.data(), &count, 0,
-                                             nullptr, nullptr);
+        const int32_t code = vesk_read_input(library, 0xFFFFFFFFu, buffer.data(), &count, 0, nullptr, nullptr);
         if (code == VESK_END_OF_STREAM) return blocks;
         if (code != VESK_SUCCESS) return -1;
         blocks += count;
@@ -102,9 +99,7 @@ long play_and_read(vesk_instance *library, std::vector<int32_t> &buffer) {
 bool wait_for_halt(vesk_instance *library) {
     for (int poll = 0; poll < 1000; ++poll) {
         uint32_t state = 0;
-        if (vesk_query(library, VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr) !=
-            VESK_SUCCESS)
-            return false;
+        if (vesk_query(library, VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr) != VESK_SUCCESS) return false;
         if (state == VESK_PLAYBACK_HALTED) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -129,8 +124,7 @@ void vesksim_speed_0(benchmark::State &state, const std::string &path) {
             // Elapsed time: vesksim's own CPU time is not in this process's.
             const auto start = std::chrono::steady_clock::now();
             const long played = play_and_read(library, buffer);
-            const double playing =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double playing = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (played < 0 || !wait_for_halt(library)) {
                 state.SkipWithError(vesk_errtext(library));
                 break;
@@ -152,9 +146,7 @@ void vesksim_speed_0(benchmark::State &state, const std::string &path) {
 
 void register_vesksim_benchmark(const std::string &vesksim_path) {
     benchmark::RegisterBenchmark("vesksim_speed_0/blocks:10/channels:32/samples:1024",
-                                 [vesksim_path](benchmark::State &state) {
-                                     vesksim_speed_0(state, vesksim_path);
-                                 })
+                                 [vesksim_path](benchmark::State &state) { vesksim_speed_0(state, vesksim_path); })
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
 }

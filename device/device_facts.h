@@ -29,8 +29,7 @@ constexpr uint32_t running_master_state(uint32_t sample_rate) {
 }
 
 constexpr bool is_running(uint32_t master_state) {
-    return master_state >= first_running_state &&
-           master_state < first_running_state + std::size(codec_sample_rates);
+    return master_state >= first_running_state && master_state < first_running_state + std::size(codec_sample_rates);
 }
 
 }  // namespace device

@@ -16,20 +16,17 @@
 
 namespace {
 
-bool is_notice(const std::string &line)
-{
+bool is_notice(const std::string &line) {
     return line == "Setting infinite timeouts for debugging." || line == "Requesting ramp-up and ramp-down blocks." ||
            (line.starts_with("stop_ms = ") && line.size() > 10);
 }
 
 // Text settings refer to the words themselves (or keep their defaults).
-bool is_plain_file_word(const char *name, const std::set<const char *> &words)
-{
+bool is_plain_file_word(const char *name, const std::set<const char *> &words) {
     return !name || (words.count(name) == 1 && name[0] != '\0' && name[0] != '-' && name[0] != '/');
 }
 
-void check_settings(const run_settings &s, const std::set<const char *> &words)
-{
+void check_settings(const run_settings &s, const std::set<const char *> &words) {
     require(s.block_count >= 1, "block count at least 1");
     require(s.start_quiet_blocks >= 0 && s.end_quiet_blocks >= 0, "quiet block counts not negative");
     require(s.samples_per_block >= 16 && s.samples_per_block <= 65536, "samples per block in 16..65536");
@@ -57,23 +54,19 @@ void check_settings(const run_settings &s, const std::set<const char *> &words)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const std::string usage = usage_text(), version = version_text();
 
     std::vector<std::string> words(size == 0 ? 0 : 1);
-    for (size_t i = 0; i < size; ++i)
-        data[i] == 0 ? words.emplace_back() : words.back() += static_cast<char>(data[i]);
+    for (size_t i = 0; i < size; ++i) data[i] == 0 ? words.emplace_back() : words.back() += static_cast<char>(data[i]);
     std::vector<const char *> argv{"veskplay"};
-    for (const std::string &word : words)
-        argv.push_back(word.c_str());
+    for (const std::string &word : words) argv.push_back(word.c_str());
     const std::set<const char *> word_pointers(argv.begin() + 1, argv.end());
     argv.push_back(nullptr);
 
     run_settings settings;
     std::string output;
-    command_line_result result =
-        parse_command_line(static_cast<int>(argv.size() - 1), argv.data(), settings, output);
+    command_line_result result = parse_command_line(static_cast<int>(argv.size() - 1), argv.data(), settings, output);
 
     require(output.empty() || output.back() == '\n', "every printed text ends with a line end");
     std::vector<std::string> lines;

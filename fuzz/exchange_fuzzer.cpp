@@ -26,8 +26,7 @@
 namespace {
 
 // Listens on 127.0.0.1 once for all inputs; gives the socket and its "127.0.0.1:PORT".
-int listening_socket(std::string &address)
-{
+int listening_socket(std::string &address) {
     static std::string port;
     static const int made = [] {
         const int s = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -45,12 +44,10 @@ int listening_socket(std::string &address)
 
 // Accepts one connection, sends the bytes, stops sending, then reads until
 // the client hangs up. A client that never connects is given up after 5 s.
-void serve(int listening, const uint8_t *bytes, size_t size)
-{
+void serve(int listening, const uint8_t *bytes, size_t size) {
     pollfd waiting{listening, POLLIN, 0};
     int peer = poll(&waiting, 1, 5000) == 1 ? accept(listening, nullptr, nullptr) : -1;
-    if (peer < 0)
-        return;
+    if (peer < 0) return;
     // An abortive close leaves no TIME_WAIT behind, however many inputs run.
     linger abortive{1, 0};
     setsockopt(peer, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
@@ -58,13 +55,11 @@ void serve(int listening, const uint8_t *bytes, size_t size)
         bytes += moved, size -= static_cast<size_t>(moved);
     shutdown(peer, SHUT_WR);
     char sink[4096];
-    while (recv(peer, sink, sizeof sink, 0) > 0) {
-    }
+    while (recv(peer, sink, sizeof sink, 0) > 0) {}
     close(peer);
 }
 
-void check_text(vesk_instance *instance, int32_t code)
-{
+void check_text(vesk_instance *instance, int32_t code) {
     const char *text = vesk_errtext(instance);
     require(text != nullptr && std::strlen(text) <= 1023, "message text present and at most 1023 characters");
     require(vesk_returntext(instance, code) != nullptr, "every code has a text");
@@ -72,10 +67,8 @@ void check_text(vesk_instance *instance, int32_t code)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    if (size < 4)
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 4) return 0;
     std::string address;
     std::thread peer(serve, listening_socket(address), data + 4, size - 4);
     const int32_t block_size = 16 + (data[0] & 0x0F);

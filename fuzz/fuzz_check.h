@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-inline void require(bool holds, const char *invariant)
-{
-    if (!holds)
-        std::fprintf(stderr, "invariant broken: %s\n", invariant), std::abort();
+inline void require(bool holds, const char *invariant) {
+    if (!holds) std::fprintf(stderr, "invariant broken: %s\n", invariant), std::abort();
 }

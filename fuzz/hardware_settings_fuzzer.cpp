@@ -11,8 +11,7 @@
 #include "fuzz_check.h"
 #include "hardware_settings.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // Whatever word and mask it gets, the printer names only marked fields,
     // with known keywords, "?!" for unknown values, and its two separators.
     uint32_t word_and_mask[2] = {};

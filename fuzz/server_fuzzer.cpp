@@ -28,18 +28,15 @@ using namespace vesksim;
 
 constexpr int connection_slots = 3;
 
-uint32_t block_size_of(const server_state &server, uint64_t id)
-{
+uint32_t block_size_of(const server_state &server, uint64_t id) {
     return server.active && server.active->connection == id ? server.active->block_size : 0;
 }
 
-uint64_t block_bytes(uint32_t channel_mask, uint32_t block_size)
-{
+uint64_t block_bytes(uint32_t channel_mask, uint32_t block_size) {
     return 4ull * static_cast<uint64_t>(std::popcount(channel_mask)) * block_size;
 }
 
-void check_reply(const connection &c, const header &request, uint32_t block_size)
-{
+void check_reply(const connection &c, const header &request, uint32_t block_size) {
     const header reply = wire::decode_header(c.reply_head.data());
     const uint32_t status = reply.status;
     require(reply.magic == VESK_MAGIC, "every reply carries the magic");
@@ -50,8 +47,7 @@ void check_reply(const connection &c, const header &request, uint32_t block_size
     const auto code = static_cast<int32_t>(reply.arg0);
     require(status != VESK_STATUS_ERROR || (code <= -1 && code >= -10), "refusals carry a library return code");
     require(status != VESK_STATUS_ERROR || !c.reply_payload.empty(), "refusals say why");
-    if (status != VESK_STATUS_DATA)
-        return;
+    if (status != VESK_STATUS_DATA) return;
     const uint64_t block = block_bytes(request.arg0, block_size);
     if (request.command == VESK_CMD_LINK)
         return require(reply.length == request.length, "a link answers with as many bytes as it was sent");
@@ -70,10 +66,8 @@ struct client_slot {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    if (size < 1)
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1) return 0;
     sim_options options;
     options.hardware = (data[0] & 1) ? hardware_kind::b : hardware_kind::c3;
     options.speed = std::array{0.0, 1.0, 4.0, 0.5}[(data[0] >> 1) & 3];
@@ -107,8 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             bytes = bytes.subspan(piece.size());
             if (gathering) {
                 std::copy(piece.begin(), piece.end(), slot.head.begin() + static_cast<std::ptrdiff_t>(slot.head_bytes));
-                if ((slot.head_bytes += piece.size()) < slot.head.size())
-                    continue;
+                if ((slot.head_bytes += piece.size()) < slot.head.size()) continue;
                 header head = wire::decode_header(slot.head.data());
                 const uint64_t block = block_bytes(head.arg0, block_size);
                 const uint64_t most = block == 0 ? 0 : std::max<uint64_t>(1, (1 << 20) / block);
@@ -120,16 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 piece = slot.head;
             }
             const auto answered = take_bytes(server, framing, piece, now);
-            if (!answered)
-                continue;
+            if (!answered) continue;
             require(framing.replying, "a whole request gets a reply");
             check_reply(framing, *answered, block_size);
             const auto pieces = unsent_reply(framing);
-            if (reply_progress(framing, pieces[0].size() + pieces[1].size()))
-                hang_up(slot);
+            if (reply_progress(framing, pieces[0].size() + pieces[1].size())) hang_up(slot);
         }
-        if (framing.broken || (control & 4))
-            hang_up(slot);
+        if (framing.broken || (control & 4)) hang_up(slot);
     }
     return 0;
 }

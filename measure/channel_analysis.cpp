@@ -15,40 +15,31 @@ constexpr size_t waveform_samples = 4096;
 
 // Length of the averaged spectra's windows: half the capture at most, so
 // that the fundamental's phase can be followed across several of them.
-int spectrum_length(int64_t samples)
-{
-    return static_cast<int>(std::clamp<int64_t>(std::bit_floor(static_cast<uint64_t>(samples / 2)), 2,
-                                                longest_spectrum));
+int spectrum_length(int64_t samples) {
+    return static_cast<int>(
+        std::clamp<int64_t>(std::bit_floor(static_cast<uint64_t>(samples / 2)), 2, longest_spectrum));
 }
 
-double wrap_phase(double phase)
-{
-    return phase - 2 * M_PI * std::nearbyint(phase / (2 * M_PI));
-}
+double wrap_phase(double phase) { return phase - 2 * M_PI * std::nearbyint(phase / (2 * M_PI)); }
 
 // Least-squares straight line through (t, y); the slope.
 struct line_fit {
     double n = 0, t = 0, y = 0, tt = 0, ty = 0;
-    void add(double at, double value)
-    {
-        n += 1, t += at, y += value, tt += at * at, ty += at * value;
-    }
+    void add(double at, double value) { n += 1, t += at, y += value, tt += at * at, ty += at * value; }
     double slope() const { return (n * ty - t * y) / (n * tt - t * t); }
 };
 
 // The long-window pass: the averaged spectrum, and the fundamental's
 // frequency from its phase advancing from window to window, which is far
 // finer than any one spectrum's bins.
-void average_spectra(const capture_source &source, double rate, channel_figures &out)
-{
+void average_spectra(const capture_source &source, double rate, channel_figures &out) {
     int length = spectrum_length(source.samples);
     int hop = std::max(1, length / 2);
     int64_t count = (source.samples - length) / hop + 1;
     real_fft fft(length);
     std::vector<double> window = blackman_harris_7(length);
     double window_power = 0;
-    for (double w : window)
-        window_power += w * w;
+    for (double w : window) window_power += w * w;
     std::vector<double> sum(static_cast<size_t>(length / 2 + 1), 0.0);
     std::vector<int32_t> samples(static_cast<size_t>(length));
     double centre = (length - 1) / 2.0;
@@ -71,8 +62,7 @@ void average_spectra(const capture_source &source, double rate, channel_figures 
             sum[m] += bins[m];
         }
         double at = fundamental_bin(bins);
-        if (at < 0)
-            continue;
+        if (at < 0) continue;
         // The phase at the window's centre: the symmetric window adds none.
         long peak = std::lround(at);
         double phase = std::arg(fft.output[peak] * std::polar(1.0, M_PI * peak * 2 * centre / length));
@@ -88,20 +78,17 @@ void average_spectra(const capture_source &source, double rate, channel_figures 
 
     out.spectrum.bin_hz = rate / length;
     double window_sum = 0;
-    for (double w : window)
-        window_sum += w;
+    for (double w : window) window_sum += w;
     out.spectrum.bins_per_tone = length * window_power / (window_sum * window_sum);
     out.spectrum.bins.resize(sum.size());
     for (size_t m = 0; m < sum.size(); ++m)
         out.spectrum.bins[m] = sum[m] * 2.0 / (static_cast<double>(length) * window_power * count);
     double at = fundamental_bin(out.spectrum.bins);
-    if (at < 0)
-        return;
+    if (at < 0) return;
     double freq = at * out.spectrum.bin_hz;
     if (phase_line.n >= 2) {
         double followed = phase_line.slope() / (2 * M_PI) * rate;
-        if (std::fabs(followed - freq) < out.spectrum.bin_hz)
-            freq = followed;
+        if (std::fabs(followed - freq) < out.spectrum.bin_hz) freq = followed;
     }
     out.whole.freq_hz = freq;
     std::vector<bin_role> roles =
@@ -112,8 +99,7 @@ void average_spectra(const capture_source &source, double rate, channel_figures 
 struct time_sums {
     double sum = 0, squares = 0;
     int64_t peak = 0, count = 0;
-    void add(const int32_t *x, int64_t n)
-    {
+    void add(const int32_t *x, int64_t n) {
         double s = 0, q = 0;
         for (int64_t i = 0; i < n; ++i) {
             double v = x[i];
@@ -122,8 +108,7 @@ struct time_sums {
         }
         sum += s, squares += q, count += n;
     }
-    void fill(signal_figures &f) const
-    {
+    void fill(signal_figures &f) const {
         double scale = full_scale * full_scale;
         f.level_dbfs = dbfs_of_mean_square(squares / count / scale);
         f.peak_dbfs = 20 * std::log10(peak / full_scale);
@@ -132,18 +117,15 @@ struct time_sums {
 };
 
 // Keeps v when it is worse than the worst so far.
-void keep_worst(double v, double &worst, double &start, int64_t at, bool higher_is_worse, int64_t seen)
-{
-    if (seen == 0 || (higher_is_worse ? v > worst : v < worst))
-        worst = v, start = static_cast<double>(at);
+void keep_worst(double v, double &worst, double &start, int64_t at, bool higher_is_worse, int64_t seen) {
+    if (seen == 0 || (higher_is_worse ? v > worst : v < worst)) worst = v, start = static_cast<double>(at);
 }
 
 // The windows pass: exact time-domain sums for the whole capture, and per
 // window the fundamental fitted by least squares at the whole capture's
 // frequency, whose residual's spectrum gives THD, THD+N and SNR with every
 // sample weighing the same, so that a glitch at a window's edge counts.
-void measure_windows(const capture_source &source, const analysis_settings &settings, channel_figures &out)
-{
+void measure_windows(const capture_source &source, const analysis_settings &settings, channel_figures &out) {
     int length = static_cast<int>(settings.window);
     double freq = out.whole.freq_hz;
     bool fit = !std::isnan(freq);
@@ -154,8 +136,7 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
         c[n] = std::cos(omega * n), s[n] = std::sin(omega * n);
         double r[3] = {c[n], s[n], 1.0};
         for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                g[i][j] += r[i] * r[j];
+            for (int j = 0; j < 3; ++j) g[i][j] += r[i] * r[j];
     }
     // Inverse of the normal equations' matrix, the same for every window.
     double inv[3][3];
@@ -170,8 +151,8 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
 
     real_fft fft(length);
     double bin_hz = settings.rate / length;
-    std::vector<bin_role> roles = bin_roles(static_cast<size_t>(length / 2 + 1), bin_hz, fit ? freq : 0,
-                                            settings.rate, 1);
+    std::vector<bin_role> roles =
+        bin_roles(static_cast<size_t>(length / 2 + 1), bin_hz, fit ? freq : 0, settings.rate, 1);
     std::vector<double> bins(roles.size());
     std::vector<int32_t> x(static_cast<size_t>(length));
     time_sums whole;
@@ -202,8 +183,7 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
                 p[0] += v * c[n], p[1] += v * s[n], p[2] += v;
             }
             double a[3];
-            for (int i = 0; i < 3; ++i)
-                a[i] = inv[i][0] * p[0] + inv[i][1] * p[1] + inv[i][2] * p[2];
+            for (int i = 0; i < 3; ++i) a[i] = inv[i][0] * p[0] + inv[i][1] * p[1] + inv[i][2] * p[2];
             double residual = 0;
             for (int n = 0; n < length; ++n) {
                 double r = x[n] / full_scale - (a[0] * c[n] + a[1] * s[n] + a[2]);
@@ -245,14 +225,12 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
     }
     worst.count = windows;
     whole.fill(out.whole);
-    if (fit)
-        out.whole.dc_percent = 100 * fitted_dc / static_cast<double>(source.samples);
+    if (fit) out.whole.dc_percent = 100 * fitted_dc / static_cast<double>(source.samples);
 }
 
 }  // namespace
 
-channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings)
-{
+channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings) {
     channel_figures out;
     out.name = source.name;
     out.samples = source.samples;

@@ -10,8 +10,7 @@ namespace {
 
 constexpr int64_t shortest_window = 16, longest_window = 1 << 22;
 
-int64_t whole_number(const std::string &option, const std::string &text, int64_t low, int64_t high)
-{
+int64_t whole_number(const std::string &option, const std::string &text, int64_t low, int64_t high) {
     char *end = nullptr;
     errno = 0;
     long long v = std::strtoll(text.c_str(), &end, 10);
@@ -23,8 +22,7 @@ int64_t whole_number(const std::string &option, const std::string &text, int64_t
 
 }  // namespace
 
-std::string usage_text()
-{
+std::string usage_text() {
     return "Usage: veskmeasure [options] CAPTURE...\n"
            "Measures capture files of veskplay (raw signed 32-bit samples in host order,\n"
            "one channel each; per-block files of one channel joined by commas) and checks\n"
@@ -45,8 +43,7 @@ std::string usage_text()
            "Exit status: 0 every limit holds, 1 a limit fails, 2 bad input.\n";
 }
 
-measure_settings parse_command_line(int argc, const char *const *argv)
-{
+measure_settings parse_command_line(int argc, const char *const *argv) {
     measure_settings s;
     std::vector<std::string> args(argv + 1, argv + argc);
     int64_t driven = -1;
@@ -70,16 +67,12 @@ measure_settings parse_command_line(int argc, const char *const *argv)
             value = option.substr(equals + 1);
             option.erase(equals);
         } else {
-            static const char *const takes_value[] = {"--rate", "--block", "--window", "--reference",
-                                                      "--driven", "--limit", "--limits", "--json",
-                                                      "--junit", "--plot"};
+            static const char *const takes_value[] = {"--rate",  "--block",  "--window", "--reference", "--driven",
+                                                      "--limit", "--limits", "--json",   "--junit",     "--plot"};
             bool known = false;
-            for (const char *name : takes_value)
-                known = known || option == name;
-            if (!known)
-                throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
-            if (i + 1 >= args.size())
-                throw measure_error(option + " needs a value.");
+            for (const char *name : takes_value) known = known || option == name;
+            if (!known) throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
+            if (i + 1 >= args.size()) throw measure_error(option + " needs a value.");
             value = args[++i];
         }
         if (option == "--rate")
@@ -95,8 +88,7 @@ measure_settings parse_command_line(int argc, const char *const *argv)
         else if (option == "--limit")
             s.limits.push_back(parse_limit(value));
         else if (option == "--limits")
-            for (limit &l : read_limits_file(value))
-                s.limits.push_back(l);
+            for (limit &l : read_limits_file(value)) s.limits.push_back(l);
         else if (option == "--json")
             s.json_path = value;
         else if (option == "--junit")
@@ -106,18 +98,14 @@ measure_settings parse_command_line(int argc, const char *const *argv)
         else
             throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
     }
-    if (s.window == 0)
-        s.window = s.block;
-    if (s.channels.empty())
-        throw measure_error("No capture files given (see veskmeasure --help).");
+    if (s.window == 0) s.window = s.block;
+    if (s.channels.empty()) throw measure_error("No capture files given (see veskmeasure --help).");
     if (driven >= static_cast<int64_t>(s.channels.size()))
         throw measure_error("--driven " + std::to_string(driven) + " names no channel: there are " +
                             std::to_string(s.channels.size()) + ".");
-    if (driven >= 0)
-        s.driven = static_cast<int>(driven);
+    if (driven >= 0) s.driven = static_cast<int>(driven);
     for (const limit &l : s.limits) {
-        if (l.which == figure::crosstalk && !s.driven)
-            throw measure_error("Limit \"" + l.text + "\" needs --driven.");
+        if (l.which == figure::crosstalk && !s.driven) throw measure_error("Limit \"" + l.text + "\" needs --driven.");
         if ((l.which == figure::latency || l.which == figure::bitexact) && s.reference.empty())
             throw measure_error("Limit \"" + l.text + "\" needs --reference.");
     }

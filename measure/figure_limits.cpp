@@ -11,10 +11,8 @@
 
 namespace {
 
-bool parse_number(const std::string &text, double &out)
-{
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])))
-        return false;
+bool parse_number(const std::string &text, double &out) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
     char *end = nullptr;
     errno = 0;
     out = std::strtod(text.c_str(), &end);
@@ -23,29 +21,24 @@ bool parse_number(const std::string &text, double &out)
 
 }  // namespace
 
-limit parse_limit(const std::string &text)
-{
+limit parse_limit(const std::string &text) {
     limit l;
     l.text = text;
     std::string rest = text;
-    if (rest.rfind("worst:", 0) == 0)
-        l.worst = true, rest.erase(0, 6);
+    if (rest.rfind("worst:", 0) == 0) l.worst = true, rest.erase(0, 6);
     size_t op = rest.find_first_of("<>=");
     std::string name = rest.substr(0, op);
     std::optional<figure> which = figure_by_name(name);
-    if (!which)
-        throw measure_error("Unknown figure \"" + name + "\" in limit \"" + text + "\".");
+    if (!which) throw measure_error("Unknown figure \"" + name + "\" in limit \"" + text + "\".");
     l.which = *which;
     auto malformed = [&] { return measure_error("Malformed limit \"" + text + "\"."); };
     if (l.worst && !info_of(l.which).has_worst)
         throw measure_error("Limit \"" + text + "\": " + name + " has no worst window.");
     if (l.which == figure::bitexact) {
-        if (op != std::string::npos)
-            throw malformed();
+        if (op != std::string::npos) throw malformed();
         return l;
     }
-    if (op == std::string::npos)
-        throw malformed();
+    if (op == std::string::npos) throw malformed();
     std::string bound;
     if (rest.compare(op, 2, "<=") == 0)
         l.test = limit::kind::at_most, bound = rest.substr(op + 2);
@@ -57,40 +50,31 @@ limit parse_limit(const std::string &text)
         throw malformed();
     if (l.test == limit::kind::within) {
         size_t pm = bound.find("\xC2\xB1"), width = 2;
-        if (pm == std::string::npos)
-            pm = bound.find("+-");
+        if (pm == std::string::npos) pm = bound.find("+-");
         std::string tolerance = pm == std::string::npos ? "0" : bound.substr(pm + width);
         bound = bound.substr(0, pm);
-        if (!parse_number(tolerance, l.tolerance) || l.tolerance < 0)
-            throw malformed();
+        if (!parse_number(tolerance, l.tolerance) || l.tolerance < 0) throw malformed();
     }
-    if (!parse_number(bound, l.value))
-        throw malformed();
+    if (!parse_number(bound, l.value)) throw malformed();
     return l;
 }
 
-std::vector<limit> read_limits_file(const std::string &path)
-{
+std::vector<limit> read_limits_file(const std::string &path) {
     std::ifstream in(path);
-    if (!in)
-        throw measure_error("Cannot read " + path + ": " + std::strerror(errno) + ".");
+    if (!in) throw measure_error("Cannot read " + path + ": " + std::strerror(errno) + ".");
     std::vector<limit> out;
     std::string line;
     while (std::getline(in, line)) {
-        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
-            line.pop_back();
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
         size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#')
-            continue;
+        if (first == std::string::npos || line[first] == '#') continue;
         out.push_back(parse_limit(line.substr(first)));
     }
     return out;
 }
 
-bool limit_holds(const limit &l, double measured)
-{
-    if (std::isnan(measured))
-        return false;
+bool limit_holds(const limit &l, double measured) {
+    if (std::isnan(measured)) return false;
     switch (l.test) {
     case limit::kind::at_most: return measured <= l.value;
     case limit::kind::at_least: return measured >= l.value;
@@ -100,16 +84,13 @@ bool limit_holds(const limit &l, double measured)
     return false;
 }
 
-bool limit_applies(const limit &l, int channel, std::optional<int> driven)
-{
-    if (!driven)
-        return true;
+bool limit_applies(const limit &l, int channel, std::optional<int> driven) {
+    if (!driven) return true;
     return (l.which == figure::crosstalk) != (channel == *driven);
 }
 
-std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels,
-                                       const std::vector<limit> &limits, std::optional<int> driven)
-{
+std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels, const std::vector<limit> &limits,
+                                       std::optional<int> driven) {
     std::vector<limit_result> out;
     for (int c = 0; c < static_cast<int>(channels.size()); ++c)
         for (const limit &l : limits)

@@ -33,5 +33,5 @@ struct limit_result {
     double measured;
     bool pass;
 };
-std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels,
-                                       const std::vector<limit> &limits, std::optional<int> driven);
+std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels, const std::vector<limit> &limits,
+                                       std::optional<int> driven);

@@ -6,22 +6,23 @@
 namespace {
 
 const figure_info table[] = {
-    {figure::level, "level", "dBFS", 3, true},  {figure::peak, "peak", "dBFS", 3, true},
-    {figure::dc, "dc", "%", 4, true},           {figure::freq, "freq", "Hz", 4, true},
-    {figure::thd, "thd", "dB", 2, true},        {figure::thdn, "thdn", "dB", 2, true},
-    {figure::snr, "snr", "dB", 2, true},        {figure::latency, "latency", "samples", 0, false},
-    {figure::bitexact, "bitexact", "", 0, false}, {figure::crosstalk, "crosstalk", "dB", 2, false},
+    {figure::level, "level", "dBFS", 3, true},
+    {figure::peak, "peak", "dBFS", 3, true},
+    {figure::dc, "dc", "%", 4, true},
+    {figure::freq, "freq", "Hz", 4, true},
+    {figure::thd, "thd", "dB", 2, true},
+    {figure::thdn, "thdn", "dB", 2, true},
+    {figure::snr, "snr", "dB", 2, true},
+    {figure::latency, "latency", "samples", 0, false},
+    {figure::bitexact, "bitexact", "", 0, false},
+    {figure::crosstalk, "crosstalk", "dB", 2, false},
 };
 
 }  // namespace
 
-const figure_info &info_of(figure which)
-{
-    return table[static_cast<int>(which)];
-}
+const figure_info &info_of(figure which) { return table[static_cast<int>(which)]; }
 
-double signal_value(const signal_figures &f, figure which)
-{
+double signal_value(const signal_figures &f, figure which) {
     switch (which) {
     case figure::level: return f.level_dbfs;
     case figure::peak: return f.peak_dbfs;
@@ -34,38 +35,29 @@ double signal_value(const signal_figures &f, figure which)
     }
 }
 
-std::optional<figure> figure_by_name(const std::string &name)
-{
+std::optional<figure> figure_by_name(const std::string &name) {
     for (const figure_info &i : table)
-        if (name == i.name)
-            return i.which;
+        if (name == i.name) return i.which;
     return std::nullopt;
 }
 
-double figure_value(const channel_figures &channel, figure which, bool worst)
-{
+double figure_value(const channel_figures &channel, figure which, bool worst) {
     switch (which) {
     case figure::latency:
         return channel.reference.compared ? static_cast<double>(channel.reference.latency) : not_measured;
-    case figure::bitexact:
-        return channel.reference.compared ? (channel.reference.bit_exact ? 1.0 : 0.0) : not_measured;
+    case figure::bitexact: return channel.reference.compared ? (channel.reference.bit_exact ? 1.0 : 0.0) : not_measured;
     case figure::crosstalk: return channel.crosstalk_db;
     default: return signal_value(worst ? channel.worst.value : channel.whole, which);
     }
 }
 
-std::string format_number(figure which, double value)
-{
-    if (std::isnan(value))
-        return "n/a";
-    if (which == figure::bitexact)
-        return value != 0 ? "yes" : "no";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
+std::string format_number(figure which, double value) {
+    if (std::isnan(value)) return "n/a";
+    if (which == figure::bitexact) return value != 0 ? "yes" : "no";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", info_of(which).decimals, value);
     std::string out = text;
-    if (out.find_first_not_of("-0.") == std::string::npos && out[0] == '-')
-        out.erase(0, 1);  // no "-0.0000"
+    if (out.find_first_not_of("-0.") == std::string::npos && out[0] == '-') out.erase(0, 1);  // no "-0.0000"
     return out;
 }

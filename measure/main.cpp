@@ -20,8 +20,7 @@ namespace {
 
 // Everything that can be wrong with the input is found before the long
 // passes start, and no result file appears unless all of them are complete.
-int measure(const measure_settings &settings)
-{
+int measure(const measure_settings &settings) {
     std::vector<capture_source> sources;
     for (const std::string &names : settings.channels) {
         sources.push_back(open_capture(names));
@@ -30,8 +29,7 @@ int measure(const measure_settings &settings)
                                 " samples, fewer than the window of " + std::to_string(settings.window) + ".");
     }
     std::optional<capture_source> reference;
-    if (!settings.reference.empty())
-        reference = open_capture(settings.reference);
+    if (!settings.reference.empty()) reference = open_capture(settings.reference);
     std::string gnuplot;
     if (!settings.plot_path.empty() && (gnuplot = find_gnuplot()).empty())
         throw measure_error("--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).");
@@ -44,8 +42,7 @@ int measure(const measure_settings &settings)
         if (reference && compared)
             m.channels.back().reference = match_reference(sources[c], *reference, settings.upper_24_bits);
     }
-    if (settings.driven)
-        measure_crosstalk(m.channels, *settings.driven);
+    if (settings.driven) measure_crosstalk(m.channels, *settings.driven);
     m.results = check_limits(m.channels, settings.limits, settings.driven);
 
     pending_outputs outputs;
@@ -54,10 +51,8 @@ int measure(const measure_settings &settings)
         run_gnuplot(gnuplot, plot_script(m, png), png);
     }
     bool json_out = settings.json_path == "-";
-    if (!settings.json_path.empty() && !json_out)
-        outputs.write(settings.json_path, format_json(m));
-    if (!settings.junit_path.empty())
-        outputs.write(settings.junit_path, format_junit(m));
+    if (!settings.json_path.empty() && !json_out) outputs.write(settings.json_path, format_json(m));
+    if (!settings.junit_path.empty()) outputs.write(settings.junit_path, format_junit(m));
     outputs.commit();
     std::fputs((json_out ? format_json(m) : format_table(m)).c_str(), stdout);
     return m.pass() ? 0 : 1;
@@ -65,8 +60,7 @@ int measure(const measure_settings &settings)
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     std::signal(SIGPIPE, SIG_IGN);
     try {
         measure_settings settings = parse_command_line(argc, argv);

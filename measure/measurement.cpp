@@ -1,14 +1,9 @@
 #include "measurement.h"
 
-bool measurement::pass() const
-{
-    return failures() == 0;
-}
+bool measurement::pass() const { return failures() == 0; }
 
-int measurement::failures() const
-{
+int measurement::failures() const {
     int count = 0;
-    for (const limit_result &r : results)
-        count += r.pass ? 0 : 1;
+    for (const limit_result &r : results) count += r.pass ? 0 : 1;
     return count;
 }

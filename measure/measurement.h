@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "command_line.h"
-#include "figures.h"
 #include "figure_limits.h"
+#include "figures.h"
 
 struct measurement {
     const measure_settings &settings;

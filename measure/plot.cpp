@@ -20,23 +20,19 @@ constexpr int spectrum_points = 1500;
 constexpr double periods_shown = 4;
 
 // A gnuplot string in single quotes, where a quote is written twice.
-std::string quoted(const std::string &text)
-{
+std::string quoted(const std::string &text) {
     std::string out = "'";
-    for (char ch : text)
-        out += ch == '\'' ? std::string("''") : std::string(1, ch);
+    for (char ch : text) out += ch == '\'' ? std::string("''") : std::string(1, ch);
     return out + "'";
 }
 
-double plotted_dbfs(const power_spectrum &s, double power)
-{
+double plotted_dbfs(const power_spectrum &s, double power) {
     return std::max(-250.0, 10 * std::log10(std::max(1e-30, 2 * power * s.bins_per_tone)));
 }
 
 // The spectrum thinned to about spectrum_points log-spaced points, each the
 // highest bin of its stretch so that no tone is lost.
-std::string spectrum_block(const power_spectrum &s)
-{
+std::string spectrum_block(const power_spectrum &s) {
     std::string text;
     size_t count = s.bins.size();
     double ratio = std::pow(static_cast<double>(count), 1.0 / spectrum_points);
@@ -46,8 +42,7 @@ std::string spectrum_block(const power_spectrum &s)
         size_t end = std::max(m + 1, std::min(count, static_cast<size_t>(std::ceil(m * ratio))));
         size_t best = m;
         for (size_t i = m; i < end; ++i)
-            if (s.bins[i] > s.bins[best])
-                best = i;
+            if (s.bins[i] > s.bins[best]) best = i;
         std::snprintf(line, sizeof line, "%.3f %.2f\n", best * s.bin_hz, plotted_dbfs(s, s.bins[best]));
         text += line;
         m = end;
@@ -55,8 +50,7 @@ std::string spectrum_block(const power_spectrum &s)
     return text;
 }
 
-std::string marks_block(const power_spectrum &s, double freq, double rate)
-{
+std::string marks_block(const power_spectrum &s, double freq, double rate) {
     std::string text;
     char line[96];
     for (int h = 1; h <= 10 && h * freq < rate / 2; ++h) {
@@ -72,8 +66,7 @@ std::string marks_block(const power_spectrum &s, double freq, double rate)
     return text;
 }
 
-std::string waveform_block(const channel_figures &c, double rate)
-{
+std::string waveform_block(const channel_figures &c, double rate) {
     size_t count = c.waveform.size();
     if (std::isfinite(c.whole.freq_hz) && c.whole.freq_hz > 0)
         count = std::min(count, std::max<size_t>(32, static_cast<size_t>(periods_shown * rate / c.whole.freq_hz)));
@@ -88,8 +81,7 @@ std::string waveform_block(const channel_figures &c, double rate)
 
 }  // namespace
 
-std::string find_gnuplot()
-{
+std::string find_gnuplot() {
     const char *path = std::getenv("PATH");
     std::string dirs = path ? path : "";
     size_t from = 0;
@@ -97,16 +89,13 @@ std::string find_gnuplot()
         size_t colon = dirs.find(':', from);
         std::string dir = dirs.substr(from, colon - from);
         std::string candidate = (dir.empty() ? "." : dir) + "/gnuplot";
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        if (colon == std::string::npos)
-            return {};
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (colon == std::string::npos) return {};
         from = colon + 1;
     }
 }
 
-std::string plot_script(const measurement &m, const std::string &path)
-{
+std::string plot_script(const measurement &m, const std::string &path) {
     int channels = static_cast<int>(m.channels.size());
     double rate = m.settings.rate;
     std::string text;
@@ -127,26 +116,24 @@ std::string plot_script(const measurement &m, const std::string &path)
         std::snprintf(range, sizeof range, "set xrange [%.6g:%.6g]\n", ch.spectrum.bin_hz, rate / 2);
         text += "set title " + quoted(title + ": spectrum") + "\nset logscale x\n" + range +
                 "set yrange [*:10]\nset xlabel 'Frequency (Hz)'\nset ylabel 'Level (dBFS)'\n"
-                "plot $spectrum" + n + " using 1:2 with lines lc rgb '#1f5fa8' notitle";
+                "plot $spectrum" +
+                n + " using 1:2 with lines lc rgb '#1f5fa8' notitle";
         if (std::isfinite(ch.whole.freq_hz))
-            text += ", $marks" + n +
-                    " using 1:2:3 with labels offset 0,0.8 point pt 7 ps 0.5 lc rgb '#c03030' notitle";
+            text += ", $marks" + n + " using 1:2:3 with labels offset 0,0.8 point pt 7 ps 0.5 lc rgb '#c03030' notitle";
         text += "\nunset logscale x\nset xrange [*:*]\nset yrange [*:*]\n";
         text += "set title " + quoted(title + ": waveform") +
                 "\nset xlabel 'Time (ms)'\nset ylabel 'Sample (full scale)'\n"
-                "plot $waveform" + n + " using 1:2 with lines lc rgb '#1f5fa8' notitle\n";
+                "plot $waveform" +
+                n + " using 1:2 with lines lc rgb '#1f5fa8' notitle\n";
     }
     return text + "unset multiplot\nset output\n";
 }
 
-void run_gnuplot(const std::string &gnuplot, const std::string &script, const std::string &png)
-{
+void run_gnuplot(const std::string &gnuplot, const std::string &script, const std::string &png) {
     int pipe_ends[2];
-    if (pipe2(pipe_ends, O_CLOEXEC) != 0)
-        throw measure_error("Cannot start gnuplot.");
+    if (pipe2(pipe_ends, O_CLOEXEC) != 0) throw measure_error("Cannot start gnuplot.");
     pid_t child = fork();
-    if (child < 0)
-        throw measure_error("Cannot start gnuplot.");
+    if (child < 0) throw measure_error("Cannot start gnuplot.");
     if (child == 0) {
         int quiet = open("/dev/null", O_WRONLY);
         dup2(pipe_ends[0], 0);
@@ -159,16 +146,13 @@ void run_gnuplot(const std::string &gnuplot, const std::string &script, const st
     size_t done = 0;
     while (done < script.size()) {
         ssize_t wrote = write(pipe_ends[1], script.data() + done, script.size() - done);
-        if (wrote <= 0)
-            break;
+        if (wrote <= 0) break;
         done += static_cast<size_t>(wrote);
     }
     close(pipe_ends[1]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     struct stat info {};
     bool drawn = WIFEXITED(status) && WEXITSTATUS(status) == 0 && stat(png.c_str(), &info) == 0 && info.st_size > 0;
-    if (!drawn || done < script.size())
-        throw measure_error("gnuplot could not draw the plot.");
+    if (!drawn || done < script.size()) throw measure_error("gnuplot could not draw the plot.");
 }

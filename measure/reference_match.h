@@ -11,5 +11,4 @@
 // reference[n], from the first 65536 samples of each, within half of that
 // either way. With upper_24_bits only the upper 24 bits of each word count, as an I2S
 // path carries them.
-reference_match match_reference(const capture_source &capture, const capture_source &reference,
-                                bool upper_24_bits);
+reference_match match_reference(const capture_source &capture, const capture_source &reference, bool upper_24_bits);

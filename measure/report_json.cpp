@@ -8,13 +8,9 @@
 namespace {
 
 // JSON has no NaN or infinity: those are null.
-std::string number(figure which, double value)
-{
-    return std::isfinite(value) ? format_number(which, value) : "null";
-}
+std::string number(figure which, double value) { return std::isfinite(value) ? format_number(which, value) : "null"; }
 
-std::string quoted(const std::string &text)
-{
+std::string quoted(const std::string &text) {
     std::string out = "\"";
     for (unsigned char ch : text) {
         if (ch == '"' || ch == '\\') {
@@ -31,40 +27,35 @@ std::string quoted(const std::string &text)
     return out + "\"";
 }
 
-std::string percent(double db)
-{
-    if (!std::isfinite(db))
-        return "null";
+std::string percent(double db) {
+    if (!std::isfinite(db)) return "null";
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", percent_of_db(db));
     return text;
 }
 
-std::string signal_figure(const channel_figures &c, figure which)
-{
+std::string signal_figure(const channel_figures &c, figure which) {
     const figure_info &info = info_of(which);
     double whole = figure_value(c, which, false), worst = figure_value(c, which, true);
     double start = signal_value(c.worst.start, which);
-    std::string text = "        " + quoted(info.name) + ": {\"unit\": " + quoted(info.unit) +
-                       ", \"whole\": " + number(which, whole);
-    if (which == figure::thd || which == figure::thdn)
-        text += ", \"whole_percent\": " + percent(whole);
+    std::string text =
+        "        " + quoted(info.name) + ": {\"unit\": " + quoted(info.unit) + ", \"whole\": " + number(which, whole);
+    if (which == figure::thd || which == figure::thdn) text += ", \"whole_percent\": " + percent(whole);
     text += ", \"worst\": " + number(which, worst);
-    if (which == figure::thd || which == figure::thdn)
-        text += ", \"worst_percent\": " + percent(worst);
-    text += ", \"worst_at\": " + (std::isnan(start) ? std::string("null") : std::to_string(static_cast<long long>(start)));
+    if (which == figure::thd || which == figure::thdn) text += ", \"worst_percent\": " + percent(worst);
+    text +=
+        ", \"worst_at\": " + (std::isnan(start) ? std::string("null") : std::to_string(static_cast<long long>(start)));
     return text + "}";
 }
 
-std::string channel_object(const measurement &m, int index)
-{
+std::string channel_object(const measurement &m, int index) {
     const channel_figures &c = m.channels[static_cast<size_t>(index)];
     std::string text = "    {\n      \"channel\": " + std::to_string(index) + ",\n      \"files\": " + quoted(c.name) +
                        ",\n      \"samples\": " + std::to_string(c.samples) +
                        ",\n      \"windows\": " + std::to_string(c.worst.count) + ",\n      \"figures\": {\n";
     std::string separator;
-    for (figure which : {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn,
-                         figure::snr}) {
+    for (figure which :
+         {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr}) {
         text += separator + signal_figure(c, which);
         separator = ",\n";
     }
@@ -81,18 +72,19 @@ std::string channel_object(const measurement &m, int index)
         text += line;
     }
     if (m.settings.driven && *m.settings.driven != index)
-        text += ",\n        \"crosstalk\": {\"unit\": \"dB\", \"whole\": " + number(figure::crosstalk, c.crosstalk_db) + "}";
+        text += ",\n        \"crosstalk\": {\"unit\": \"dB\", \"whole\": " + number(figure::crosstalk, c.crosstalk_db) +
+                "}";
     text += "\n      },\n      \"limits\": [";
     separator = "\n";
     for (const limit_result &r : m.results) {
-        if (r.channel != index)
-            continue;
-        std::string measured = r.checked->which == figure::bitexact
-                                   ? (std::isnan(r.measured) ? "null" : r.measured != 0 ? "true" : "false")
-                                   : number(r.checked->which, r.measured);
-        text += separator + "        {\"limit\": " + quoted(r.checked->text) + ", \"worst\": " +
-                (r.checked->worst ? "true" : "false") + ", \"measured\": " + measured + ", \"verdict\": \"" +
-                (r.pass ? "PASS" : "FAIL") + "\"}";
+        if (r.channel != index) continue;
+        std::string measured = r.checked->which == figure::bitexact ? (std::isnan(r.measured) ? "null"
+                                                                       : r.measured != 0      ? "true"
+                                                                                              : "false")
+                                                                    : number(r.checked->which, r.measured);
+        text += separator + "        {\"limit\": " + quoted(r.checked->text) +
+                ", \"worst\": " + (r.checked->worst ? "true" : "false") + ", \"measured\": " + measured +
+                ", \"verdict\": \"" + (r.pass ? "PASS" : "FAIL") + "\"}";
         separator = ",\n";
     }
     text += separator == "\n" ? "]\n" : "\n      ]\n";
@@ -101,14 +93,12 @@ std::string channel_object(const measurement &m, int index)
 
 }  // namespace
 
-std::string format_json(const measurement &m)
-{
+std::string format_json(const measurement &m) {
     char head[256];
     std::snprintf(head, sizeof head,
                   "{\n  \"rate_hz\": %.0f,\n  \"window_samples\": %lld,\n  \"verdict\": \"%s\",\n"
                   "  \"limits_failed\": %d,\n  \"channels\": [\n",
-                  m.settings.rate, static_cast<long long>(m.settings.window), m.pass() ? "PASS" : "FAIL",
-                  m.failures());
+                  m.settings.rate, static_cast<long long>(m.settings.window), m.pass() ? "PASS" : "FAIL", m.failures());
     std::string text = head;
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c)
         text += channel_object(m, c) + (c + 1 < static_cast<int>(m.channels.size()) ? ",\n" : "\n");

@@ -6,8 +6,7 @@
 
 namespace {
 
-std::string escaped(const std::string &text)
-{
+std::string escaped(const std::string &text) {
     std::string out;
     for (char ch : text) {
         switch (ch) {
@@ -23,21 +22,19 @@ std::string escaped(const std::string &text)
 
 }  // namespace
 
-std::string format_junit(const measurement &m)
-{
-    std::string counts = "tests=\"" + std::to_string(m.results.size()) + "\" failures=\"" +
-                         std::to_string(m.failures()) + "\"";
+std::string format_junit(const measurement &m) {
+    std::string counts =
+        "tests=\"" + std::to_string(m.results.size()) + "\" failures=\"" + std::to_string(m.failures()) + "\"";
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"veskmeasure\" " + counts +
                        ">\n  <testsuite name=\"veskmeasure\" " + counts + ">\n";
     for (const limit_result &r : m.results) {
         const figure_info &info = info_of(r.checked->which);
         std::string measured = format_number(r.checked->which, r.measured);
-        if (std::isfinite(r.measured) && *info.unit)
-            measured += std::string(" ") + info.unit;
+        if (std::isfinite(r.measured) && *info.unit) measured += std::string(" ") + info.unit;
         std::string name = escaped(r.checked->text);
         std::string file = escaped(m.channels[static_cast<size_t>(r.channel)].name);
-        text += "    <testcase classname=\"channel " + std::to_string(r.channel) + " (" + file + ")\" name=\"" +
-                name + "\"";
+        text += "    <testcase classname=\"channel " + std::to_string(r.channel) + " (" + file + ")\" name=\"" + name +
+                "\"";
         if (r.pass)
             text += "/>\n";
         else

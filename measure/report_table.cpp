@@ -7,12 +7,10 @@
 
 namespace {
 
-std::string with_unit(figure which, double value)
-{
+std::string with_unit(figure which, double value) {
     std::string text = format_number(which, value);
     const char *unit = info_of(which).unit;
-    if (std::isfinite(value) && *unit)
-        text += std::string(" ") + unit;
+    if (std::isfinite(value) && *unit) text += std::string(" ") + unit;
     if ((which == figure::thd || which == figure::thdn) && std::isfinite(value)) {
         char percent[32];
         std::snprintf(percent, sizeof percent, " (%.3g %%)", percent_of_db(value));
@@ -21,31 +19,27 @@ std::string with_unit(figure which, double value)
     return text;
 }
 
-std::string row(const char *name, const std::string &whole, const std::string &worst = {})
-{
+std::string row(const char *name, const std::string &whole, const std::string &worst = {}) {
     char line[256];
     std::snprintf(line, sizeof line, "  %-10s %-26s %s", name, whole.c_str(), worst.c_str());
     std::string text = line;
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
+    while (!text.empty() && text.back() == ' ') text.pop_back();
     return text + "\n";
 }
 
-std::string channel_block(const measurement &m, int index)
-{
+std::string channel_block(const measurement &m, int index) {
     const channel_figures &c = m.channels[static_cast<size_t>(index)];
     char head[512];
     std::snprintf(head, sizeof head, "Channel %d: %s (%lld samples, %lld windows)\n", index, c.name.c_str(),
                   static_cast<long long>(c.samples), static_cast<long long>(c.worst.count));
     std::string text = head;
     text += row("figure", "whole capture", "worst window");
-    for (figure which : {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn,
-                         figure::snr}) {
+    for (figure which :
+         {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr}) {
         double worst = figure_value(c, which, true);
         double start = signal_value(c.worst.start, which);
         std::string at = std::isnan(start) ? "" : " at sample " + std::to_string(static_cast<long long>(start));
-        text += row(info_of(which).name, with_unit(which, figure_value(c, which, false)),
-                    with_unit(which, worst) + at);
+        text += row(info_of(which).name, with_unit(which, figure_value(c, which, false)), with_unit(which, worst) + at);
     }
     if (c.reference.compared) {
         char line[160];
@@ -53,7 +47,8 @@ std::string channel_block(const measurement &m, int index)
                       c.reference.latency * 1000.0 / m.settings.rate);
         text += row("latency", line);
         if (c.reference.bit_exact)
-            std::snprintf(line, sizeof line, "yes (%lld samples)", static_cast<long long>(c.reference.compared_samples));
+            std::snprintf(line, sizeof line, "yes (%lld samples)",
+                          static_cast<long long>(c.reference.compared_samples));
         else
             std::snprintf(line, sizeof line, "no (%lld of %lld samples differ, difference %.2f dBFS)",
                           static_cast<long long>(c.reference.differing_samples),
@@ -67,13 +62,10 @@ std::string channel_block(const measurement &m, int index)
 
 }  // namespace
 
-std::string format_table(const measurement &m)
-{
+std::string format_table(const measurement &m) {
     std::string text;
-    for (int c = 0; c < static_cast<int>(m.channels.size()); ++c)
-        text += channel_block(m, c);
-    if (m.results.empty())
-        return text + "No limits given.\n";
+    for (int c = 0; c < static_cast<int>(m.channels.size()); ++c) text += channel_block(m, c);
+    if (m.results.empty()) return text + "No limits given.\n";
     text += "Limits:\n";
     for (const limit_result &r : m.results) {
         char line[512];

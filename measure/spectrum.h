@@ -18,8 +18,8 @@ struct real_fft {
     real_fft &operator=(const real_fft &) = delete;
     void run();  // input -> output
     int size;
-    double *input;                  // size values
-    std::complex<double> *output;   // size / 2 + 1 bins
+    double *input;                 // size values
+    std::complex<double> *output;  // size / 2 + 1 bins
     void *plan;
 };
 

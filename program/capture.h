@@ -20,8 +20,7 @@ bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer);
 
 // Opens the -cX files of input channels 0 up to input_channels, in order.
 // false: one could not be opened (reported) and none after it was.
-bool open_capture_files(const run_settings &settings, uint32_t input_channels,
-                        capture_streams &streams);
+bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_streams &streams);
 
 enum class block_capture {
     whole,         // every file got the block
@@ -33,9 +32,8 @@ enum class block_capture {
 // hands the analysed channel to the follower. A file never keeps part of a
 // block: a -cX file is cut back to its last whole block, a per-block file
 // that failed is removed.
-block_capture handle_captured_block(const run_settings &settings, uint32_t input_channels,
-                                    const int32_t *block, uint32_t block_number,
-                                    capture_streams &streams);
+block_capture handle_captured_block(const run_settings &settings, uint32_t input_channels, const int32_t *block,
+                                    uint32_t block_number, capture_streams &streams);
 
 // Closes every open stream. false: one failed to close (reported).
 bool close_capture_streams(capture_streams &streams);

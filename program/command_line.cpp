@@ -24,15 +24,13 @@ enum class outcome { no_match, applied, failed, help, version };
 
 bool named(const char *name, const char *option) { return strcasecmp(name, option) == 0; }
 
-bool begins_with_letter(const char *name, char letter)
-{
+bool begins_with_letter(const char *name, char letter) {
     return std::tolower(static_cast<unsigned char>(name[0])) == letter;
 }
 
 // Read from the word's third character on as far as it is a number; negative
 // and too wide numbers are out of range.
-uint32_t channel_of(const char *word)
-{
+uint32_t channel_of(const char *word) {
     word_number number = decimal_number(word + 2);
     return number.too_wide || number.value < 0 ? UINT32_MAX : static_cast<uint32_t>(number.value);
 }
@@ -47,8 +45,7 @@ bool is_plain_argument(const char *text) { return text[0] != '\0' && text[0] != 
 bool within(double value, double lowest, double highest) { return value >= lowest && value <= highest; }
 
 // Every failure ends the parse with exactly one message.
-__attribute__((format(printf, 2, 3))) outcome failure(std::string &output, const char *format, ...)
-{
+__attribute__((format(printf, 2, 3))) outcome failure(std::string &output, const char *format, ...) {
     va_list arguments;
     va_start(arguments, format);
     append_format_list(output, format, arguments);
@@ -57,37 +54,31 @@ __attribute__((format(printf, 2, 3))) outcome failure(std::string &output, const
 }
 
 // A value word that looks like an option is most likely a forgotten value.
-bool looks_like_option(const char *text)
-{
-    return text[0] == '\0' || ((text[0] == '-' || text[0] == '/') && !std::isdigit(static_cast<unsigned char>(text[1])));
+bool looks_like_option(const char *text) {
+    return text[0] == '\0' ||
+           ((text[0] == '-' || text[0] == '/') && !std::isdigit(static_cast<unsigned char>(text[1])));
 }
 
-outcome not_a_number(std::string &output, const char *word, const char *argument)
-{
-    if (looks_like_option(argument))
-        return failure(output, "Missing value for %s.\n", word);
+outcome not_a_number(std::string &output, const char *word, const char *argument) {
+    if (looks_like_option(argument)) return failure(output, "Missing value for %s.\n", word);
     return failure(output, "\"%s\" isn't a valid number for %s.\n", argument, word);
 }
 
 // A whole number word within lowest..highest, or a failure line.
-outcome whole_number(const char *word, const char *argument, const word_number &number, int64_t lowest,
-                     int64_t highest, std::string &output)
-{
+outcome whole_number(const char *word, const char *argument, const word_number &number, int64_t lowest, int64_t highest,
+                     std::string &output) {
     if (!number.whole || number.too_wide || number.value < lowest || number.value > highest)
         return not_a_number(output, word, argument);
     return outcome::applied;
 }
 
-bool takes_integer(const char *name)
-{
+bool takes_integer(const char *name) {
     for (const char *option : {"k", "q", "qq", "e", "b", "f", "s", "d", "j"})
-        if (named(name, option))
-            return true;
+        if (named(name, option)) return true;
     return false;
 }
 
-outcome check_frequency(int32_t hz, uint32_t sample_rate, std::string &output)
-{
+outcome check_frequency(int32_t hz, uint32_t sample_rate, std::string &output) {
     uint32_t limiting_rate = std::min(sample_rate, highest_limiting_rate);
     if (2 * static_cast<int64_t>(hz) > limiting_rate)
         return failure(output, "%d Hz is too high for the %u Hz sample rate.\n", hz, limiting_rate);
@@ -96,20 +87,16 @@ outcome check_frequency(int32_t hz, uint32_t sample_rate, std::string &output)
 
 // The port after the colon of -a, when there is one, must be a whole number;
 // the rest of the address is the library's to check.
-outcome check_port(const char *word, const char *address, std::string &output)
-{
+outcome check_port(const char *word, const char *address, std::string &output) {
     const char *colon = std::strchr(address, ':');
-    if (!colon || colon[1] == '\0')
-        return outcome::applied;
+    if (!colon || colon[1] == '\0') return outcome::applied;
     word_number port = decimal_number(colon + 1);
-    if (!port.whole || port.too_wide)
-        return not_a_number(output, word, colon + 1);
+    if (!port.whole || port.too_wide) return not_a_number(output, word, colon + 1);
     return outcome::applied;
 }
 
 // The channel of a -c, -u or -r word, or -1 after reporting a bad channel or file name.
-int32_t channel_for_file(const char *word, const char *file, const char *option_kind, std::string &output)
-{
+int32_t channel_for_file(const char *word, const char *file, const char *option_kind, std::string &output) {
     uint32_t channel = channel_of(word);
     if (!channel_in_range(channel)) {
         failure(output, "%s channel must be in the range 0..%d.\n", option_kind, channel_table_size - 1);
@@ -123,65 +110,51 @@ int32_t channel_for_file(const char *word, const char *file, const char *option_
 }
 
 outcome apply_option_with_argument(const char *word, const char *argument, run_settings &settings,
-                                   std::string &output)
-{
+                                   std::string &output) {
     const char *name = word + 1;
     int32_t number = 0;
     if (takes_integer(name)) {
         // -d takes a mask, which may be written signed or unsigned.
         word_number read = number_in_any_base(argument);
         int64_t highest = named(name, "d") ? UINT32_MAX : INT32_MAX;
-        if (whole_number(word, argument, read, INT32_MIN, highest, output) == outcome::failed)
-            return outcome::failed;
+        if (whole_number(word, argument, read, INT32_MIN, highest, output) == outcome::failed) return outcome::failed;
         number = static_cast<int32_t>(static_cast<uint32_t>(read.value));
     }
 
     if (named(name, "k")) {
-        if (number < 0)
-            return failure(output, "Sample rate cannot be negative.\n");
+        if (number < 0) return failure(output, "Sample rate cannot be negative.\n");
         settings.sample_rate = static_cast<uint32_t>(number);
     } else if (named(name, "q") || named(name, "qq")) {
-        if (number < 0)
-            return failure(output, "Starting quiet block count cannot be negative.\n");
+        if (number < 0) return failure(output, "Starting quiet block count cannot be negative.\n");
         settings.start_quiet_blocks = number;
-        if (named(name, "qq"))
-            settings.sync_check = false;
+        if (named(name, "qq")) settings.sync_check = false;
     } else if (named(name, "e")) {
-        if (number < 0)
-            return failure(output, "Ending quiet block count cannot be negative.\n");
+        if (number < 0) return failure(output, "Ending quiet block count cannot be negative.\n");
         settings.end_quiet_blocks = number;
     } else if (named(name, "b")) {
-        if (number < 1)
-            return failure(output, "Block count must be at least 1.\n");
+        if (number < 1) return failure(output, "Block count must be at least 1.\n");
         settings.block_count = number;
     } else if (named(name, "f")) {
-        if (number < 1)
-            return failure(output, "Frequency must be a positive nonzero integer value in Hz.\n");
+        if (number < 1) return failure(output, "Frequency must be a positive nonzero integer value in Hz.\n");
         // -k may still follow: the parse checks the frequency again at its end.
-        if (check_frequency(number, settings.sample_rate, output) == outcome::failed)
-            return outcome::failed;
+        if (check_frequency(number, settings.sample_rate, output) == outcome::failed) return outcome::failed;
         settings.frequency_hz = number;
     } else if (named(name, "m")) {
         double amplitude = 0;
-        if (!whole_real_number(argument, amplitude))
-            return not_a_number(output, word, argument);
-        if (!within(amplitude, 0.0, 1.0))
-            return failure(output, "Amplitude must be between 0.0 and 1.0\n");
+        if (!whole_real_number(argument, amplitude)) return not_a_number(output, word, argument);
+        if (!within(amplitude, 0.0, 1.0)) return failure(output, "Amplitude must be between 0.0 and 1.0\n");
         settings.amplitude = amplitude;
     } else if (named(name, "td")) {
         double level = 0;
-        if (!whole_real_number(argument, level))
-            return not_a_number(output, word, argument);
-        if (!within(level, -1.0, 1.0))
-            return failure(output, "Level must be between -1.0 and 1.0\n");
+        if (!whole_real_number(argument, level)) return not_a_number(output, word, argument);
+        if (!within(level, -1.0, 1.0)) return failure(output, "Level must be between -1.0 and 1.0\n");
         settings.amplitude = level;
         settings.dc_level = true;
     } else if (named(name, "ts")) {
         word_number stop_ms = decimal_number(argument);
         if (whole_number(word, argument, stop_ms, INT32_MIN, INT32_MAX, output) == outcome::failed)
             return outcome::failed;
-        if (stop_ms.value < min_stop_ms)
-            return failure(output, "millisecond count for ts must be at least 100\n");
+        if (stop_ms.value < min_stop_ms) return failure(output, "millisecond count for ts must be at least 100\n");
         settings.stop_ms = static_cast<uint32_t>(stop_ms.value);
         append_format(output, "stop_ms = %u\n", settings.stop_ms);
     } else if (named(name, "s")) {
@@ -191,23 +164,19 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
         settings.samples_per_block = static_cast<uint32_t>(number);
     } else if (begins_with_letter(name, 'c') || begins_with_letter(name, 'u')) {
         int32_t channel = channel_for_file(word, argument, "Capture (/C or /U)", output);
-        if (channel < 0)
-            return outcome::failed;
+        if (channel < 0) return outcome::failed;
         settings.capture_file[channel] = argument;
         settings.capture_per_block[channel] = begins_with_letter(name, 'u');
     } else if (named(name, "l")) {
         const loopback_level *level = loopback_by_tag(argument);
-        if (!level)
-            return failure(output, "Unrecognized loopback \"%s\".\n", argument);
+        if (!level) return failure(output, "Unrecognized loopback \"%s\".\n", argument);
         settings.loopback = level->value;
     } else if (named(name, "a")) {
-        if (check_port(word, argument, output) == outcome::failed)
-            return outcome::failed;
+        if (check_port(word, argument, output) == outcome::failed) return outcome::failed;
         settings.server_address = argument;
     } else if (begins_with_letter(name, 'r')) {
         int32_t channel = channel_for_file(word, argument, "Playback (/R)", output);
-        if (channel < 0)
-            return outcome::failed;
+        if (channel < 0) return outcome::failed;
         settings.playback_file[channel] = argument;
     } else if (named(name, "d")) {
         settings.debug_mask = static_cast<uint32_t>(number);
@@ -230,8 +199,7 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
     return outcome::applied;
 }
 
-outcome apply_option_without_argument(const char *word, run_settings &settings, std::string &output)
-{
+outcome apply_option_without_argument(const char *word, run_settings &settings, std::string &output) {
     const char *name = word + 1;
 
     if (named(name, "h") || named(name, "?")) {
@@ -270,34 +238,28 @@ outcome apply_option_without_argument(const char *word, run_settings &settings, 
 
 }  // namespace
 
-command_line_result parse_command_line(int argc, const char *const *argv, run_settings &settings,
-                                       std::string &output)
-{
+command_line_result parse_command_line(int argc, const char *const *argv, run_settings &settings, std::string &output) {
     bool frequency_given = false;
     outcome result = outcome::no_match;
     int index = 1;
     while (index < argc) {
         // Words that are not options stop the parse: there are no positional arguments.
         const char *word = argv[index];
-        if (word[0] != '-' && word[0] != '/')
-            break;
+        if (word[0] != '-' && word[0] != '/') break;
 
         result = outcome::no_match;
-        if (index + 1 < argc)
-            result = apply_option_with_argument(word, argv[index + 1], settings, output);
+        if (index + 1 < argc) result = apply_option_with_argument(word, argv[index + 1], settings, output);
         if (result == outcome::applied) {
             frequency_given = frequency_given || named(word + 1, "f");
             index += 2;
             continue;
         }
-        if (result == outcome::no_match)
-            result = apply_option_without_argument(word, settings, output);
+        if (result == outcome::no_match) result = apply_option_without_argument(word, settings, output);
         if (result == outcome::applied) {
             ++index;
             continue;
         }
-        if (result == outcome::failed)
-            return {false, 1};
+        if (result == outcome::failed) return {false, 1};
         if (result == outcome::version) {
             output += version_text();
             return {false, 0};
@@ -305,8 +267,7 @@ command_line_result parse_command_line(int argc, const char *const *argv, run_se
         break;
     }
     if (index == argc) {
-        if (frequency_given &&
-            check_frequency(settings.frequency_hz, settings.sample_rate, output) == outcome::failed)
+        if (frequency_given && check_frequency(settings.frequency_hz, settings.sample_rate, output) == outcome::failed)
             return {false, 1};
         return {true, 0};
     }

@@ -13,4 +13,3 @@ enum class setup_result {
 
 // Fills run.instance, run.connected and the channel counts.
 setup_result set_up_connection(const run_settings &settings, run_state &run);
-

@@ -19,14 +19,12 @@ static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch
 std::thread receiver;
 int receiver_wake[2] = {-1, -1};  // closing the write end lets the receiver end
 
-void note_signal(int signal)
-{
+void note_signal(int signal) {
     int none = 0;
     noted_signal.compare_exchange_strong(none, signal);
 }
 
-sigset_t interrupt_signals()
-{
+sigset_t interrupt_signals() {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -35,8 +33,7 @@ sigset_t interrupt_signals()
 }
 
 // Signals the caller had ignored stay ignored.
-void take_default_actions()
-{
+void take_default_actions() {
     for (int signal : {SIGINT, SIGTERM}) {
         struct sigaction action {};
         sigaction(signal, nullptr, &action);
@@ -51,8 +48,7 @@ void take_default_actions()
 // each one ends the wait and is seen at once. Once one is noted, either
 // signal ends the process at once (the handler has already seen to that for
 // its own kind).
-void receive_signals()
-{
+void receive_signals() {
     sigset_t during_wait;
     pthread_sigmask(SIG_BLOCK, nullptr, &during_wait);
     sigdelset(&during_wait, SIGINT);
@@ -60,19 +56,15 @@ void receive_signals()
     pollfd wake{receiver_wake[0], POLLIN, 0};
     for (;;) {
         int ready = ppoll(&wake, 1, nullptr, &during_wait);
-        if (interrupting_signal())
-            take_default_actions();
-        if (ready > 0 || errno != EINTR)
-            return;  // closing the write end ends the wait
+        if (interrupting_signal()) take_default_actions();
+        if (ready > 0 || errno != EINTR) return;  // closing the write end ends the wait
     }
 }
 
 }  // namespace
 
-void start_catching_interrupts()
-{
-    if (pipe(receiver_wake) != 0)
-        return;  // then the signals keep their default action
+void start_catching_interrupts() {
+    if (pipe(receiver_wake) != 0) return;  // then the signals keep their default action
     struct sigaction action {};
     action.sa_handler = note_signal;
     sigemptyset(&action.sa_mask);
@@ -83,25 +75,21 @@ void start_catching_interrupts()
         // A shell ignores SIGINT for what it starts in the background: keep it so.
         struct sigaction current {};
         sigaction(signal, nullptr, &current);
-        if (current.sa_handler != SIG_IGN)
-            sigaction(signal, &action, nullptr);
+        if (current.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
     }
     receiver = std::thread(receive_signals);
 }
 
 int interrupting_signal() { return noted_signal.load(); }
 
-std::string interrupted_line(int signal)
-{
+std::string interrupted_line(int signal) {
     std::string line;
     append_format(line, "Interrupted by %s\n", signal == SIGTERM ? "SIGTERM" : "SIGINT");
     return line;
 }
 
-void finish_catching_interrupts()
-{
-    if (!receiver.joinable())
-        return;
+void finish_catching_interrupts() {
+    if (!receiver.joinable()) return;
     close(receiver_wake[1]);
     receiver.join();
     close(receiver_wake[0]);

@@ -8,18 +8,14 @@ const loopback_level loopback_levels[num_loopback_levels] = {
     {"i2s", 1, "Loopback on 1-bit digital path to codec"},
 };
 
-const loopback_level *loopback_by_tag(const char *keyword)
-{
+const loopback_level *loopback_by_tag(const char *keyword) {
     for (const loopback_level &level : loopback_levels)
-        if (strcasecmp(level.keyword, keyword) == 0)
-            return &level;
+        if (strcasecmp(level.keyword, keyword) == 0) return &level;
     return nullptr;
 }
 
-const loopback_level *loopback_by_value(int32_t value)
-{
+const loopback_level *loopback_by_value(int32_t value) {
     for (const loopback_level &level : loopback_levels)
-        if (level.value == value)
-            return &level;
+        if (level.value == value) return &level;
     return nullptr;
 }

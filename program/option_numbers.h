@@ -5,9 +5,9 @@
 #include <cstdint>
 
 struct word_number {
-    bool whole;      // the word is nothing but one number
-    bool too_wide;   // the digits make a number beyond 32 bits
-    int64_t value;   // the number the leading digits make (0 without digits); exact unless too_wide
+    bool whole;     // the word is nothing but one number
+    bool too_wide;  // the digits make a number beyond 32 bits
+    int64_t value;  // the number the leading digits make (0 without digits); exact unless too_wide
 };
 
 // Decimal, 0x hexadecimal or leading-0 octal, chosen by the word's prefix.

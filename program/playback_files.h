@@ -8,5 +8,4 @@
 // Reads the files of output channels 0 up to output_channels. false: a file
 // could not be opened or was refused (reported); the process must end with
 // status 1.
-bool read_playback_files(const run_settings &settings, uint32_t output_channels,
-                         playback_samples &playback);
+bool read_playback_files(const run_settings &settings, uint32_t output_channels, playback_samples &playback);

@@ -14,6 +14,5 @@ bool set_loopback(const run_settings &settings, vesk_instance *instance);
 
 // Stages the reset and every segment in playing order. false: a step failed
 // (reported) and nothing after it was staged.
-bool stage_sequence(const run_settings &settings, vesk_instance *instance,
-                    uint32_t output_channels, const stimulus_table &stimulus,
-                    int32_t sequence_length);
+bool stage_sequence(const run_settings &settings, vesk_instance *instance, uint32_t output_channels,
+                    const stimulus_table &stimulus, int32_t sequence_length);

@@ -7,15 +7,12 @@
 
 namespace {
 
-void disconnect(run_state &run)
-{
-    if (run.connected)
-        vesk_connect(run.instance, nullptr);
+void disconnect(run_state &run) {
+    if (run.connected) vesk_connect(run.instance, nullptr);
     run.connected = false;
 }
 
-bool release_resources(run_state &run)
-{
+bool release_resources(run_state &run) {
     vesk_shutdown(run.instance);
     run.instance = nullptr;
     cleanup_follower();
@@ -29,8 +26,7 @@ bool release_resources(run_state &run)
 
 }  // namespace
 
-bool shut_down(run_state &run)
-{
+bool shut_down(run_state &run) {
     disconnect(run);
     std::printf("Shutting down.\n");
     bool closed = release_resources(run);
@@ -39,8 +35,7 @@ bool shut_down(run_state &run)
     return closed;
 }
 
-void release_run(run_state &run)
-{
+void release_run(run_state &run) {
     disconnect(run);
     release_resources(run);
     std::fflush(stdout);

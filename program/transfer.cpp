@@ -29,20 +29,17 @@ enum class drain_end {
 };
 
 // The mask of every served input channel.
-uint32_t input_channel_mask(uint32_t input_channels)
-{
+uint32_t input_channel_mask(uint32_t input_channels) {
     return input_channels >= 32 ? 0xFFFFFFFFu : (uint32_t{1} << input_channels) - 1;
 }
 
-void sleep_us(useconds_t interval)
-{
+void sleep_us(useconds_t interval) {
     std::fflush(stdout);
     usleep(interval);
 }
 
 // Reads until no block is ready, the stream ends or something fails.
-drain_end drain_input(const run_settings &settings, run_state &run, transfer_progress &progress)
-{
+drain_end drain_input(const run_settings &settings, run_state &run, transfer_progress &progress) {
     const uint32_t n = settings.samples_per_block;
     const std::size_t block_samples = std::size_t{run.input_channels} * n;
     for (;;) {
@@ -51,58 +48,46 @@ drain_end drain_input(const run_settings &settings, run_state &run, transfer_pro
         uint32_t count = blocks_per_read;
         uint32_t tag = 0;
         uint32_t sequence = 0;
-        int32_t code = vesk_read_input(run.instance, input_channel_mask(run.input_channels),
-                                       run.capture_buffer.data(), &count, 0, &tag, &sequence);
+        int32_t code = vesk_read_input(run.instance, input_channel_mask(run.input_channels), run.capture_buffer.data(),
+                                       &count, 0, &tag, &sequence);
         if (code != VESK_SUCCESS) {
             print_call_failure("vesk_read_input: %s: %s\n", run.instance, code);
             return code == VESK_END_OF_STREAM ? drain_end::stream_ended : drain_end::failed;
         }
-        if (count == 0)
-            return drain_end::reading;
-        std::printf("got %d blocks from vesk_read_input (tag 0x%08x, sequence %d..%d)\n",
-                    static_cast<int>(count), tag, static_cast<int>(sequence),
-                    static_cast<int>(sequence + count - 1));
+        if (count == 0) return drain_end::reading;
+        std::printf("got %d blocks from vesk_read_input (tag 0x%08x, sequence %d..%d)\n", static_cast<int>(count), tag,
+                    static_cast<int>(sequence), static_cast<int>(sequence + count - 1));
         for (uint32_t k = 0; k < count; ++k) {
-            if (progress.first_block_time == 0)
-                progress.first_block_time = tick() + 1;
+            if (progress.first_block_time == 0) progress.first_block_time = tick() + 1;
             ++progress.blocks_received;
             block_capture captured =
-                handle_captured_block(settings, run.input_channels,
-                                      run.capture_buffer.data() + k * block_samples,
+                handle_captured_block(settings, run.input_channels, run.capture_buffer.data() + k * block_samples,
                                       progress.blocks_received, run.capture_stream);
-            if (captured == block_capture::write_failed)
-                return drain_end::failed;
-            if (captured == block_capture::file_skipped)
-                progress.block_file_skipped = true;
+            if (captured == block_capture::write_failed) return drain_end::failed;
+            if (captured == block_capture::file_skipped) progress.block_file_skipped = true;
         }
     }
 }
 
-bool early_stop_due(uint32_t stop_ms, uint32_t first_block_time)
-{
+bool early_stop_due(uint32_t stop_ms, uint32_t first_block_time) {
     return stop_ms != 0 && first_block_time != 0 && tick() - first_block_time + 1 >= stop_ms;
 }
 
-bool stop_output(vesk_instance *instance)
-{
+bool stop_output(vesk_instance *instance) {
     int32_t code = vesk_control_output(instance, VESK_OUTPUT_STOP);
-    if (code != VESK_SUCCESS)
-        print_call_failure("vesk_control_output (stop): %s: %s\n", instance, code);
+    if (code != VESK_SUCCESS) print_call_failure("vesk_control_output (stop): %s: %s\n", instance, code);
     return code == VESK_SUCCESS;
 }
 
 // The library offers no query for this, but it takes a block size only
 // while not connected; the same size again changes nothing.
-bool still_connected(vesk_instance *instance, uint32_t samples_per_block)
-{
-    return vesk_control(instance, VESK_CONTROL_BLOCK_SIZE, static_cast<int32_t>(samples_per_block)) ==
-           VESK_CONNECTED;
+bool still_connected(vesk_instance *instance, uint32_t samples_per_block) {
+    return vesk_control(instance, VESK_CONTROL_BLOCK_SIZE, static_cast<int32_t>(samples_per_block)) == VESK_CONNECTED;
 }
 
 }  // namespace
 
-bool start_output(const run_settings &settings, run_state &run)
-{
+bool start_output(const run_settings &settings, run_state &run) {
     uint32_t start = settings.synchronized ? VESK_OUTPUT_START : VESK_OUTPUT_START_UNSYNCHRONIZED;
     int32_t code = vesk_control_output(run.instance, start);
     if (code != VESK_SUCCESS) {
@@ -114,8 +99,7 @@ bool start_output(const run_settings &settings, run_state &run)
     return true;
 }
 
-bool transfer_until_end(const run_settings &settings, run_state &run)
-{
+bool transfer_until_end(const run_settings &settings, run_state &run) {
     transfer_progress progress;
     drain_end end = drain_end::reading;
     bool stopped = true;
@@ -126,8 +110,7 @@ bool transfer_until_end(const run_settings &settings, run_state &run)
         if (early_stop_due(settings.stop_ms, progress.first_block_time)) {
             std::printf("Stopping playback after %u ms\n", tick() - progress.first_block_time + 1);
             stopped = stop_output(run.instance);
-            if (end == drain_end::reading)
-                end = drain_end::stream_ended;
+            if (end == drain_end::reading) end = drain_end::stream_ended;
         } else if (int signal = interrupting_signal(); signal != 0 && end == drain_end::reading) {
             // An interrupt stops playback as the early stop does.
             std::fputs(interrupted_line(signal).c_str(), stdout);
@@ -141,8 +124,7 @@ bool transfer_until_end(const run_settings &settings, run_state &run)
     return end == drain_end::stream_ended && stopped && !progress.block_file_skipped;
 }
 
-bool wait_for_codec_halt(vesk_instance *instance)
-{
+bool wait_for_codec_halt(vesk_instance *instance) {
     for (int waits = 0;; ++waits) {
         uint32_t state = 0;
         uint32_t unused = 0xFFFFFFFFu;
@@ -155,8 +137,7 @@ bool wait_for_codec_halt(vesk_instance *instance)
             std::printf("Codec has halted\n");
             return true;
         }
-        if (waits == 0)
-            std::printf("Waiting for codec to stop playing\n");
+        if (waits == 0) std::printf("Waiting for codec to stop playing\n");
         sleep_us(halt_poll_interval_us);
         if (waits == last_halt_wait) {
             std::printf("Waited too long for codec to stop playing\n");

@@ -1,7 +1,7 @@
 #include "capture_model.h"
 
-#include "veskclient.h"
 #include "byte_order.h"
+#include "veskclient.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,9 +15,7 @@ constexpr uint32_t top_24_bits = 0xFFFFFF00u;
 constexpr double full_scale = 2147483648.0;
 constexpr double step_24 = 256;  // one 24-bit step in 32-bit samples
 
-int32_t from_24(int32_t value24) {
-    return static_cast<int32_t>(static_cast<uint32_t>(value24) << 8);
-}
+int32_t from_24(int32_t value24) { return static_cast<int32_t>(static_cast<uint32_t>(value24) << 8); }
 
 uint64_t mix(uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
@@ -29,14 +27,12 @@ uint64_t mix(uint64_t x) {
 // What the server and i2s loopbacks hear goes from the staged samples
 // straight to the wire, a run at a time; the codec's quantisation is the
 // `keep` mask of that copy.
-void output_to_wire(const staged_sequence& sequence, uint32_t block_size, uint32_t channel,
-                    int64_t from_position, uint32_t keep, uint8_t* out) {
+void output_to_wire(const staged_sequence &sequence, uint32_t block_size, uint32_t channel, int64_t from_position,
+                    uint32_t keep, uint8_t *out) {
     for (uint32_t done = 0; done < block_size;) {
-        const output_run run = output_run_at(sequence, block_size, channel,
-                                             from_position + done, block_size - done);
+        const output_run run = output_run_at(sequence, block_size, channel, from_position + done, block_size - done);
         if (run.samples)
-            wire::copy_to_big_endian(out + 4 * done, reinterpret_cast<const uint32_t*>(run.samples),
-                                     run.count, keep);
+            wire::copy_to_big_endian(out + 4 * done, reinterpret_cast<const uint32_t *>(run.samples), run.count, keep);
         else
             std::memset(out + 4 * done, 0, 4 * run.count);
         done += run.count;
@@ -45,11 +41,10 @@ void output_to_wire(const staged_sequence& sequence, uint32_t block_size, uint32
 
 // A channel's output from a played position on, or silence where the
 // device has no such output.
-void output_or_silence(const staged_sequence& sequence, const capture_setup& setup,
-                       int64_t channel, int64_t from_position, int32_t* out) {
+void output_or_silence(const staged_sequence &sequence, const capture_setup &setup, int64_t channel,
+                       int64_t from_position, int32_t *out) {
     if (channel >= 0 && channel < setup.outputs)
-        copy_output(sequence, setup.block_size, static_cast<uint32_t>(channel), from_position,
-                    setup.block_size, out);
+        copy_output(sequence, setup.block_size, static_cast<uint32_t>(channel), from_position, setup.block_size, out);
     else
         std::fill(out, out + setup.block_size, 0);
 }
@@ -64,7 +59,7 @@ struct dut_factors {
     std::optional<double> noise_amplitude;  // of the uniform noise; unset: the built-in one
 };
 
-dut_factors factors_of(const dut_impairments& dut) {
+dut_factors factors_of(const dut_impairments &dut) {
     dut_factors f;
     if (dut.gain_db) f.gain = linear(*dut.gain_db);
     // x - c x^3 turns a full-scale sine into one of amplitude 1 - 3c/4 and
@@ -79,10 +74,9 @@ dut_factors factors_of(const dut_impairments& dut) {
 }
 
 // Depends only on the input and the sample position, so runs repeat.
-double dut_noise(const dut_factors& f, uint32_t input, int64_t position) {
+double dut_noise(const dut_factors &f, uint32_t input, int64_t position) {
     const uint64_t h = mix(static_cast<uint64_t>(position) ^ (uint64_t{input} << 56));
-    if (!f.noise_amplitude)
-        return step_24 * (static_cast<int32_t>(h % (2 * dut_noise_peak + 1)) - dut_noise_peak);
+    if (!f.noise_amplitude) return step_24 * (static_cast<int32_t>(h % (2 * dut_noise_peak + 1)) - dut_noise_peak);
     return *f.noise_amplitude * (std::ldexp(static_cast<double>(h >> 11), -52) - 1);
 }
 
@@ -93,14 +87,14 @@ int32_t quantise_24(double sample) {
     return from_24(static_cast<int32_t>(steps));
 }
 
-void device_under_test(const staged_sequence& sequence, const capture_setup& setup,
-                       uint32_t input, int64_t start, int32_t* scratch) {
+void device_under_test(const staged_sequence &sequence, const capture_setup &setup, uint32_t input, int64_t start,
+                       int32_t *scratch) {
     const uint32_t n = setup.block_size;
     const dut_factors f = factors_of(setup.dut);
     const int64_t from = start - setup.dut.delay;
-    int32_t* heard = scratch;
-    int32_t* left = scratch + n;
-    int32_t* right = scratch + 2 * n;
+    int32_t *heard = scratch;
+    int32_t *left = scratch + n;
+    int32_t *right = scratch + 2 * n;
     output_or_silence(sequence, setup, input, from, heard);
     const bool leaks = f.leak > 0;
     if (leaks) {
@@ -117,18 +111,18 @@ void device_under_test(const staged_sequence& sequence, const capture_setup& set
 
 }  // namespace
 
-int64_t capture_block_start(const capture_setup& setup, uint64_t played_block) {
+int64_t capture_block_start(const capture_setup &setup, uint64_t played_block) {
     const int64_t start = static_cast<int64_t>(played_block * setup.block_size);
     return setup.aligned ? start : start - setup.block_size / 4;
 }
 
-void capture_block(const staged_sequence& sequence, const capture_setup& setup, uint32_t input,
-                   uint64_t played_block, int32_t* scratch, uint8_t* out) {
+void capture_block(const staged_sequence &sequence, const capture_setup &setup, uint32_t input, uint64_t played_block,
+                   int32_t *scratch, uint8_t *out) {
     const uint32_t n = setup.block_size;
     const int64_t start = capture_block_start(setup, played_block);
     if (setup.loopback == VESK_LOOPBACK_NONE) {
         device_under_test(sequence, setup, input, start, scratch);
-        wire::copy_to_big_endian(out, reinterpret_cast<const uint32_t*>(scratch), n);
+        wire::copy_to_big_endian(out, reinterpret_cast<const uint32_t *>(scratch), n);
     } else if (input < setup.outputs) {
         const bool codec = setup.loopback == VESK_LOOPBACK_I2S;
         output_to_wire(sequence, n, input, start - (codec ? i2s_delay_samples : 0),

@@ -29,7 +29,7 @@ inline constexpr double level_off = -std::numeric_limits<double>::infinity();
 // with x output n as a fraction of full scale and c set so that a
 // full-scale sine comes back with its third harmonic at thd dB.
 struct dut_impairments {
-    std::optional<double> gain_db;     // unset: exactly half amplitude
+    std::optional<double> gain_db;  // unset: exactly half amplitude
     uint32_t delay = dut_delay_samples;
     std::optional<double> noise_dbfs;  // unset: uniform integer steps up to +-dut_noise_peak
     double thd_db = level_off;
@@ -46,12 +46,12 @@ struct capture_setup {
 };
 
 // The sample position, in played samples, where a captured block starts.
-int64_t capture_block_start(const capture_setup& setup, uint64_t played_block);
+int64_t capture_block_start(const capture_setup &setup, uint64_t played_block);
 
 // One captured block of one input channel as big-endian samples, the
 // 4 * block_size bytes at `out`. The device-under-test model works out its
 // samples in `scratch` (3 * block_size of them) first.
-void capture_block(const staged_sequence& sequence, const capture_setup& setup, uint32_t input,
-                   uint64_t played_block, int32_t* scratch, uint8_t* out);
+void capture_block(const staged_sequence &sequence, const capture_setup &setup, uint32_t input, uint64_t played_block,
+                   int32_t *scratch, uint8_t *out);
 
 }  // namespace vesksim

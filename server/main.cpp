@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <span>
 
-int main(int argc, char** argv) {
-    const auto parsed =
-        vesksim::parse_options(std::span<const char* const>(argv + 1, static_cast<size_t>(argc - 1)));
+int main(int argc, char **argv) {
+    const auto parsed = vesksim::parse_options(std::span<const char *const>(argv + 1, static_cast<size_t>(argc - 1)));
     if (!parsed.options) {
         std::fprintf(stderr, "vesksim: %s\nTry 'vesksim --help'.\n", parsed.error.c_str());
         return 1;

@@ -42,7 +42,7 @@ struct parsed_options {
     std::string error;
 };
 
-parsed_options parse_options(std::span<const char* const> arguments);
+parsed_options parse_options(std::span<const char *const> arguments);
 std::string usage_text();
 
 }  // namespace vesksim

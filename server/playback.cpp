@@ -8,7 +8,7 @@ namespace vesksim {
 
 namespace {
 
-void finish(playback& p, sim_clock::time_point when) {
+void finish(playback &p, sim_clock::time_point when) {
     p.ended = true;
     p.ended_at = when;
 }
@@ -19,8 +19,8 @@ sim_clock::duration seconds_to_duration(double seconds) {
 
 }  // namespace
 
-playback start_playback(std::shared_ptr<const staged_sequence> sequence, capture_setup setup,
-                        uint32_t sample_rate, double speed, sim_clock::time_point now) {
+playback start_playback(std::shared_ptr<const staged_sequence> sequence, capture_setup setup, uint32_t sample_rate,
+                        double speed, sim_clock::time_point now) {
     playback p;
     p.end = loops(*sequence) ? endless : sequence->total_blocks;
     p.sequence = std::move(sequence);
@@ -32,10 +32,9 @@ playback start_playback(std::shared_ptr<const staged_sequence> sequence, capture
     return p;
 }
 
-void advance(playback& p, sim_clock::time_point now) {
+void advance(playback &p, sim_clock::time_point now) {
     if (p.ended || p.blocks_per_second == 0) return;
-    const double blocks =
-        std::floor(std::chrono::duration<double>(now - p.started).count() * p.blocks_per_second);
+    const double blocks = std::floor(std::chrono::duration<double>(now - p.started).count() * p.blocks_per_second);
     if (blocks < static_cast<double>(p.end)) {
         p.played = std::max(p.played, static_cast<uint64_t>(std::max(blocks, 0.0)));
         return;
@@ -44,24 +43,23 @@ void advance(playback& p, sim_clock::time_point now) {
     finish(p, p.started + seconds_to_duration(static_cast<double>(p.end) / p.blocks_per_second));
 }
 
-void stop_playback(playback& p, sim_clock::time_point now) {
+void stop_playback(playback &p, sim_clock::time_point now) {
     advance(p, now);
     if (p.ended) return;
     p.end = p.played;
     finish(p, now);
 }
 
-playback_state state_of(const playback& p, sim_clock::time_point now) {
+playback_state state_of(const playback &p, sim_clock::time_point now) {
     if (!p.ended) return playback_state::playing;
     const double scale = p.speed > 0 ? p.speed : 1.0;
-    const auto halts_at = p.ended_at + seconds_to_duration(
-                                           std::chrono::duration<double>(halt_delay).count() / scale);
+    const auto halts_at = p.ended_at + seconds_to_duration(std::chrono::duration<double>(halt_delay).count() / scale);
     return now < halts_at ? playback_state::stopping : playback_state::halted;
 }
 
-std::optional<captured_run> take_captured(playback& p, uint64_t most, sim_clock::time_point now) {
+std::optional<captured_run> take_captured(playback &p, uint64_t most, sim_clock::time_point now) {
     advance(p, now);
-    const staged_sequence& sequence = *p.sequence;
+    const staged_sequence &sequence = *p.sequence;
     const bool read_driven = p.blocks_per_second == 0 && !p.ended;
     const uint64_t limit = read_driven ? p.end : p.played;
 
@@ -84,16 +82,14 @@ std::optional<captured_run> take_captured(playback& p, uint64_t most, sim_clock:
     return captured_run{*first, static_cast<uint32_t>(count), segment_at(sequence, *first)->tag};
 }
 
-bool stream_finished(const playback& p) {
-    return p.ended && !next_captured(*p.sequence, p.delivered, p.end);
-}
+bool stream_finished(const playback &p) { return p.ended && !next_captured(*p.sequence, p.delivered, p.end); }
 
-payload_bytes captured_payload(const playback& p, const captured_run& run, uint32_t mask) {
+payload_bytes captured_payload(const playback &p, const captured_run &run, uint32_t mask) {
     const uint32_t n = p.setup.block_size;
     const auto channels = static_cast<uint32_t>(std::popcount(mask));
     payload_bytes bytes(uint64_t{run.count} * channels * n * 4);
     std::vector<int32_t> scratch(3 * size_t{n});
-    uint8_t* out = bytes.data();
+    uint8_t *out = bytes.data();
     for (uint32_t b = 0; b < run.count; ++b) {
         for (uint32_t input = 0; input < 32; ++input) {
             if (!(mask & (uint32_t{1} << input))) continue;

@@ -46,26 +46,26 @@ struct captured_run {
     uint32_t tag = 0;
 };
 
-playback start_playback(std::shared_ptr<const staged_sequence> sequence, capture_setup setup,
-                        uint32_t sample_rate, double speed, sim_clock::time_point now);
+playback start_playback(std::shared_ptr<const staged_sequence> sequence, capture_setup setup, uint32_t sample_rate,
+                        double speed, sim_clock::time_point now);
 
 // Brings the position up to the clock.
-void advance(playback& p, sim_clock::time_point now);
+void advance(playback &p, sim_clock::time_point now);
 
 // Ends playback at the last whole block played; the block under way is cut.
-void stop_playback(playback& p, sim_clock::time_point now);
+void stop_playback(playback &p, sim_clock::time_point now);
 
-playback_state state_of(const playback& p, sim_clock::time_point now);
+playback_state state_of(const playback &p, sim_clock::time_point now);
 
 // Hands out the next blocks captured and not yet delivered: consecutive,
 // of one tag, at most `most`.
-std::optional<captured_run> take_captured(playback& p, uint64_t most, sim_clock::time_point now);
+std::optional<captured_run> take_captured(playback &p, uint64_t most, sim_clock::time_point now);
 
 // The blocks of a run as a READ_INPUT payload: for each block, each input
 // of the mask in ascending order, big-endian samples.
-payload_bytes captured_payload(const playback& p, const captured_run& run, uint32_t mask);
+payload_bytes captured_payload(const playback &p, const captured_run &run, uint32_t mask);
 
 // Playback is over and every captured block has been delivered.
-bool stream_finished(const playback& p);
+bool stream_finished(const playback &p);
 
 }  // namespace vesksim

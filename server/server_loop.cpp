@@ -47,13 +47,11 @@ struct socket_connection {
     sim_clock::time_point last_progress;
 };
 
-void print_line(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+void print_line(const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
-std::string system_error(const char* what) {
-    return format_text("vesksim: %s: %s", what, std::strerror(errno));
-}
+std::string system_error(const char *what) { return format_text("vesksim: %s: %s", what, std::strerror(errno)); }
 
-int open_listener(const sim_options& options, uint16_t& bound_port) {
+int open_listener(const sim_options &options, uint16_t &bound_port) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         print_line(system_error("socket"));
@@ -65,15 +63,14 @@ int open_listener(const sim_options& options, uint16_t& bound_port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(options.listen_port);
     inet_pton(AF_INET, options.listen_address.c_str(), &address.sin_addr);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        print_line(system_error(format_text("cannot listen on %s:%u", options.listen_address.c_str(),
-                                            options.listen_port)
-                                    .c_str()));
+    if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        print_line(system_error(
+            format_text("cannot listen on %s:%u", options.listen_address.c_str(), options.listen_port).c_str()));
         close(fd);
         return -1;
     }
     socklen_t size = sizeof address;
-    if (listen(fd, 16) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    if (listen(fd, 16) != 0 || getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) != 0) {
         print_line(system_error("listen"));
         close(fd);
         return -1;
@@ -83,9 +80,9 @@ int open_listener(const sim_options& options, uint16_t& bound_port) {
 }
 
 // Written under a temporary name and renamed, so a reader never sees half a file.
-bool write_port_file(const std::string& path, uint16_t port) {
+bool write_port_file(const std::string &path, uint16_t port) {
     const std::string temporary = format_text("%s.%d.tmp", path.c_str(), static_cast<int>(getpid()));
-    FILE* file = std::fopen(temporary.c_str(), "w");
+    FILE *file = std::fopen(temporary.c_str(), "w");
     if (!file) {
         print_line(system_error(format_text("cannot write %s", temporary.c_str()).c_str()));
         return false;
@@ -99,7 +96,7 @@ bool write_port_file(const std::string& path, uint16_t port) {
     return true;
 }
 
-void install_signal_handlers(sigset_t& wait_mask) {
+void install_signal_handlers(sigset_t &wait_mask) {
     signal(SIGPIPE, SIG_IGN);
     struct sigaction action {};
     action.sa_handler = on_stop_signal;
@@ -118,7 +115,7 @@ void install_signal_handlers(sigset_t& wait_mask) {
 }
 
 struct loop_state {
-    const sim_options& options;
+    const sim_options &options;
     server_state server;
     std::vector<socket_connection> connections;
     uint64_t next_id = 1;
@@ -126,13 +123,12 @@ struct loop_state {
     sim_clock::time_point accepting_from;
 };
 
-void accept_connections(loop_state& loop, int listener, sim_clock::time_point now) {
+void accept_connections(loop_state &loop, int listener, sim_clock::time_point now) {
     for (;;) {
         const int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                if (loop.options.verbose)
-                    print_line(system_error("accept, paused for a while"));
+                if (loop.options.verbose) print_line(system_error("accept, paused for a while"));
                 loop.accepting_from = now + accept_pause;
             }
             return;  // else EAGAIN, or a connection that went away meanwhile
@@ -152,7 +148,7 @@ void accept_connections(loop_state& loop, int listener, sim_clock::time_point no
     }
 }
 
-void close_connection(loop_state& loop, socket_connection& c) {
+void close_connection(loop_state &loop, socket_connection &c) {
     if (loop.options.verbose) print_line(describe_event(c.framing.id, "closed"));
     close(c.fd);
     c.fd = -1;
@@ -160,14 +156,13 @@ void close_connection(loop_state& loop, socket_connection& c) {
 }
 
 // Returns false when the connection is to close.
-bool send_reply(socket_connection& c, sim_clock::time_point now) {
+bool send_reply(socket_connection &c, sim_clock::time_point now) {
     while (c.framing.replying) {
         const auto pieces = unsent_reply(c.framing);
         iovec vectors[2];
         int count = 0;
-        for (const auto& piece : pieces)
-            if (!piece.empty())
-                vectors[count++] = {const_cast<uint8_t*>(piece.data()), piece.size()};
+        for (const auto &piece : pieces)
+            if (!piece.empty()) vectors[count++] = {const_cast<uint8_t *>(piece.data()), piece.size()};
         msghdr message{};
         message.msg_iov = vectors;
         message.msg_iovlen = static_cast<size_t>(count);
@@ -182,16 +177,15 @@ bool send_reply(socket_connection& c, sim_clock::time_point now) {
 // Reads until the socket runs dry, so that a client that sends part of a
 // request and hangs up is gone before anyone else's request is read.
 // Returns false when the connection is to close.
-bool receive_requests(loop_state& loop, socket_connection& c, std::vector<uint8_t>& buffer,
-                      sim_clock::time_point now) {
+bool receive_requests(loop_state &loop, socket_connection &c, std::vector<uint8_t> &buffer, sim_clock::time_point now) {
     for (int answered_count = 0; answered_count < requests_per_round;) {
         const uint64_t wanted = bytes_wanted(c.framing);
         if (wanted == 0) return true;
         const ssize_t got = recv(c.fd, buffer.data(), std::min<uint64_t>(wanted, buffer.size()), 0);
         if (got == 0) return false;
         if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-        const auto answered = take_bytes(
-            loop.server, c.framing, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), now);
+        const auto answered =
+            take_bytes(loop.server, c.framing, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), now);
         if (c.framing.broken) {
             if (loop.options.verbose) print_line(describe_event(c.framing.id, "sent a malformed request"));
             return false;
@@ -208,7 +202,7 @@ bool receive_requests(loop_state& loop, socket_connection& c, std::vector<uint8_
     return true;
 }
 
-bool timed_out(const loop_state& loop, const socket_connection& c, sim_clock::time_point now) {
+bool timed_out(const loop_state &loop, const socket_connection &c, sim_clock::time_point now) {
     if (now - c.last_progress < idle_limit) return false;
     const bool holds_session = loop.server.active && loop.server.active->connection == c.framing.id;
     return c.framing.replying || !holds_session;
@@ -216,7 +210,7 @@ bool timed_out(const loop_state& loop, const socket_connection& c, sim_clock::ti
 
 }  // namespace
 
-int run_server(const sim_options& options) {
+int run_server(const sim_options &options) {
     sigset_t wait_mask;
     install_signal_handlers(wait_mask);
 
@@ -227,8 +221,7 @@ int run_server(const sim_options& options) {
         close(listener);
         return 1;
     }
-    if (options.verbose)
-        print_line(format_text("vesksim: listening on %s:%u", options.listen_address.c_str(), port));
+    if (options.verbose) print_line(format_text("vesksim: listening on %s:%u", options.listen_address.c_str(), port));
 
     loop_state loop{options, {make_device(options), std::nullopt}, {}, 1, false, {}};
     std::vector<uint8_t> buffer(read_chunk);
@@ -239,7 +232,7 @@ int run_server(const sim_options& options) {
         const bool accepting = sim_clock::now() >= loop.accepting_from;
         polled.clear();
         polled.push_back({listener, static_cast<short>(accepting ? POLLIN : 0), 0});
-        for (const auto& c : loop.connections) {
+        for (const auto &c : loop.connections) {
             short events = 0;
             if (bytes_wanted(c.framing) > 0) events |= POLLIN;
             if (c.framing.replying) events |= POLLOUT;
@@ -247,8 +240,7 @@ int run_server(const sim_options& options) {
         }
         const timespec housekeeping{1, 0};
         const timespec until_accepting{0, std::chrono::nanoseconds(accept_pause).count()};
-        const int ready = ppoll(polled.data(), polled.size(),
-                                accepting ? &housekeeping : &until_accepting, &wait_mask);
+        const int ready = ppoll(polled.data(), polled.size(), accepting ? &housekeeping : &until_accepting, &wait_mask);
         if (ready < 0 && errno != EINTR) {
             print_line(system_error("poll"));
             status = 1;
@@ -256,23 +248,25 @@ int run_server(const sim_options& options) {
         }
         const auto now = sim_clock::now();
         for (size_t i = 0; i < loop.connections.size(); ++i) {
-            socket_connection& c = loop.connections[i];
+            socket_connection &c = loop.connections[i];
             const short revents = ready > 0 ? polled[i + 1].revents : 0;
             bool keep = true;
             if (revents & POLLOUT) keep = send_reply(c, now);
             if (keep && (revents & (POLLIN | POLLHUP | POLLERR))) {
-                if (bytes_wanted(c.framing) > 0) keep = receive_requests(loop, c, buffer, now);
-                else keep = !(revents & (POLLHUP | POLLERR));
+                if (bytes_wanted(c.framing) > 0)
+                    keep = receive_requests(loop, c, buffer, now);
+                else
+                    keep = !(revents & (POLLHUP | POLLERR));
             }
             if (keep && (revents & POLLNVAL)) keep = false;
             if (keep && timed_out(loop, c, now)) keep = false;
             if (!keep) close_connection(loop, c);
         }
-        std::erase_if(loop.connections, [](const socket_connection& c) { return c.fd < 0; });
+        std::erase_if(loop.connections, [](const socket_connection &c) { return c.fd < 0; });
         if (ready > 0 && (polled[0].revents & POLLIN)) accept_connections(loop, listener, now);
     }
 
-    for (auto& c : loop.connections) close_connection(loop, c);
+    for (auto &c : loop.connections) close_connection(loop, c);
     close(listener);
     if (!options.port_file.empty()) std::remove(options.port_file.c_str());
     return status;

@@ -7,6 +7,6 @@ namespace vesksim {
 
 // Serves until SIGINT or SIGTERM (or the first session's end with --once).
 // Returns the exit status.
-int run_server(const sim_options& options);
+int run_server(const sim_options &options);
 
 }  // namespace vesksim

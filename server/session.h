@@ -39,12 +39,12 @@ struct server_state {
     std::optional<session> active;
 };
 
-device_state make_device(const sim_options& options);
+device_state make_device(const sim_options &options);
 
-reply handle_request(server_state& server, uint64_t connection, const header& request,
-                     std::span<const uint8_t> payload, sim_clock::time_point now);
+reply handle_request(server_state &server, uint64_t connection, const header &request, std::span<const uint8_t> payload,
+                     sim_clock::time_point now);
 
 // A connection has gone; returns whether it held the session.
-bool end_connection(server_state& server, uint64_t connection);
+bool end_connection(server_state &server, uint64_t connection);
 
 }  // namespace vesksim

@@ -29,8 +29,8 @@ using header = wire::header;
 template <typename T>
 struct unset_allocator : std::allocator<T> {
     template <typename U>
-    void construct(U* place) noexcept {
-        ::new (static_cast<void*>(place)) U;
+    void construct(U *place) noexcept {
+        ::new (static_cast<void *>(place)) U;
     }
 };
 using payload_bytes = std::vector<uint8_t, unset_allocator<uint8_t>>;
@@ -41,10 +41,8 @@ struct reply {
     bool close_after = false;  // hang up once the reply has gone out
 };
 
-reply ordinary_reply(uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0,
-                     uint32_t val3 = 0);
-reply error_reply(int32_t code, const std::string& text);
-reply data_reply(payload_bytes payload, uint32_t val0 = 0, uint32_t val1 = 0,
-                 uint32_t val2 = 0, uint32_t val3 = 0);
+reply ordinary_reply(uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0, uint32_t val3 = 0);
+reply error_reply(int32_t code, const std::string &text);
+reply data_reply(payload_bytes payload, uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0, uint32_t val3 = 0);
 
 }  // namespace vesksim

@@ -6,9 +6,8 @@
 #include <cstdio>
 #include <string>
 
-__attribute__((format(printf, 2, 0))) inline void append_format_list(std::string &text,
-                                                                      const char *format,
-                                                                      va_list arguments) {
+__attribute__((format(printf, 2, 0))) inline void append_format_list(std::string &text, const char *format,
+                                                                     va_list arguments) {
     va_list measuring;
     va_copy(measuring, arguments);
     const int length = std::vsnprintf(nullptr, 0, format, measuring);
@@ -20,8 +19,7 @@ __attribute__((format(printf, 2, 0))) inline void append_format_list(std::string
     text.resize(start + static_cast<std::size_t>(length));
 }
 
-__attribute__((format(printf, 2, 3))) inline void append_format(std::string &text,
-                                                                const char *format, ...) {
+__attribute__((format(printf, 2, 3))) inline void append_format(std::string &text, const char *format, ...) {
     va_list arguments;
     va_start(arguments, format);
     append_format_list(text, format, arguments);

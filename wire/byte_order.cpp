@@ -25,14 +25,12 @@ inline uint32_t swapped_on_little_endian(uint32_t word) {
     return __builtin_bswap32(word);
 }
 
-inline uint32_t shifted_24bit(uint32_t w) {
-    return static_cast<uint32_t>(static_cast<int32_t>(w) >> 8);
-}
+inline uint32_t shifted_24bit(uint32_t w) { return static_cast<uint32_t>(static_cast<int32_t>(w) >> 8); }
 
 }  // namespace
 
-VECTOR_VERSIONS void copy_to_big_endian(void *__restrict out, const uint32_t *__restrict words,
-                                        std::size_t count, uint32_t keep) {
+VECTOR_VERSIONS void copy_to_big_endian(void *__restrict out, const uint32_t *__restrict words, std::size_t count,
+                                        uint32_t keep) {
     auto *bytes = static_cast<uint8_t *>(out);
     for (std::size_t i = 0; i < count; ++i) {
         const uint32_t word = swapped_on_little_endian(words[i] & keep);
@@ -40,8 +38,7 @@ VECTOR_VERSIONS void copy_to_big_endian(void *__restrict out, const uint32_t *__
     }
 }
 
-VECTOR_VERSIONS void copy_from_big_endian(uint32_t *__restrict words, const void *__restrict in,
-                                          std::size_t count) {
+VECTOR_VERSIONS void copy_from_big_endian(uint32_t *__restrict words, const void *__restrict in, std::size_t count) {
     const auto *bytes = static_cast<const uint8_t *>(in);
     for (std::size_t i = 0; i < count; ++i) {
         uint32_t word;

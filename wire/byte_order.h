@@ -14,8 +14,7 @@ inline constexpr uint32_t every_bit = 0xFFFFFFFF;
 void copy_to_big_endian(void *__restrict out, const uint32_t *__restrict words, std::size_t count,
                         uint32_t keep = every_bit);
 // Reads count big-endian words from in (any alignment).
-void copy_from_big_endian(uint32_t *__restrict words, const void *__restrict in,
-                          std::size_t count);
+void copy_from_big_endian(uint32_t *__restrict words, const void *__restrict in, std::size_t count);
 void to_big_endian(uint32_t *words, std::size_t count);
 void from_big_endian(uint32_t *words, std::size_t count);
 // From big-endian, then shifted right by 8 with the sign kept: the 24-bit

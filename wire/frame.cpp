@@ -26,8 +26,7 @@ header decode_header(const uint8_t *bytes) {
 }
 
 void encode_header(const header &head, uint8_t *out) {
-    const uint32_t words[7] = {head.magic, head.command, head.arg0, head.arg1,
-                               head.arg2,  head.arg3,    head.length};
+    const uint32_t words[7] = {head.magic, head.command, head.arg0, head.arg1, head.arg2, head.arg3, head.length};
     for (int i = 0; i < 7; ++i) store_be32(out + 4 * i, words[i]);
 }
 

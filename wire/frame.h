@@ -41,7 +41,7 @@ static_assert(sizeof(header) == header_bytes);
 uint32_t load_be32(const uint8_t *p);
 void store_be32(uint8_t *p, uint32_t value);
 
-header decode_header(const uint8_t *bytes);          // reads header_bytes
+header decode_header(const uint8_t *bytes);            // reads header_bytes
 void encode_header(const header &head, uint8_t *out);  // writes header_bytes
 
 }  // namespace wire

@@ -130,12 +130,11 @@ int32_t vesk_control(vesk_instance *instance, uint32_t code, int32_t value);
 int32_t vesk_connect(vesk_instance *instance, const char *address);
 /* Asks the server for the four values of a VESK_QUERY_* code and stores them
  * through the non-null pointers. VESK_NOT_CONNECTED without a connection. */
-int32_t vesk_query(vesk_instance *instance, uint32_t code, uint32_t *val0, uint32_t *val1,
-                   uint32_t *val2, uint32_t *val3);
+int32_t vesk_query(vesk_instance *instance, uint32_t code, uint32_t *val0, uint32_t *val1, uint32_t *val2,
+                   uint32_t *val3);
 /* Passes length command bytes to the device and receives exactly length
  * response bytes; VESK_NETWORK_ERROR when fewer arrive. */
-int32_t vesk_link(vesk_instance *instance, const uint8_t *command, uint32_t length,
-                  uint8_t *response);
+int32_t vesk_link(vesk_instance *instance, const uint8_t *command, uint32_t length, uint8_t *response);
 /* Stages one segment of block_count blocks under a tag (VESK_STAGE_* flags).
  * With data flags, each non-null channels[n] below channel_count (at most 32)
  * is one block of samples for channel n; the blocks are only read. Leaves the
@@ -148,9 +147,8 @@ int32_t vesk_control_output(vesk_instance *instance, uint32_t value);
  * into buffer (blocks x channels x block size samples, host order), then sets
  * *block_count to the number read (0 after a failure) and stores tag and
  * sequence where not null. VESK_END_OF_STREAM once the server has no more. */
-int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mask, int32_t *buffer,
-                        uint32_t *block_count, uint32_t flags, uint32_t *tag,
-                        uint32_t *sequence);
+int32_t vesk_read_input(vesk_instance *instance, uint32_t channel_mask, int32_t *buffer, uint32_t *block_count,
+                        uint32_t flags, uint32_t *tag, uint32_t *sequence);
 
 #ifdef __cplusplus
 }

@@ -61,31 +61,23 @@ server_address parse_address(std::string_view text) {
 int32_t open_socket(vesk_instance *instance, const sockaddr_in &where) {
     instance->socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (instance->socket == -1)
-        return pre_return(instance, VESK_NETWORK_ERROR, "Could not create socket: %s",
-                          last_errortext(instance));
+        return pre_return(instance, VESK_NETWORK_ERROR, "Could not create socket: %s", last_errortext(instance));
     int flags = fcntl(instance->socket, F_GETFL);
-    if (flags == -1)
-        return close_and_fail(instance, "Could not get socket flags: %s", last_errortext(instance));
+    if (flags == -1) return close_and_fail(instance, "Could not get socket flags: %s", last_errortext(instance));
     if (fcntl(instance->socket, F_SETFL, flags | O_NONBLOCK) == -1)
         return close_and_fail(instance, "Could not set socket flags: %s", last_errortext(instance));
     int one = 1;
     if (setsockopt(instance->socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) == -1)
-        return close_and_fail(instance, "Could not disable Nagle algorithm: %s",
-                              last_errortext(instance));
+        return close_and_fail(instance, "Could not disable Nagle algorithm: %s", last_errortext(instance));
 
-    if (connect(instance->socket, reinterpret_cast<const sockaddr *>(&where), sizeof where) == 0)
-        return VESK_SUCCESS;
+    if (connect(instance->socket, reinterpret_cast<const sockaddr *>(&where), sizeof where) == 0) return VESK_SUCCESS;
     if (last_error() != EINPROGRESS)
-        return close_and_fail(instance, "Error connecting to audio device: %s",
-                              last_errortext(instance));
+        return close_and_fail(instance, "Error connecting to audio device: %s", last_errortext(instance));
 
-    switch (wait_until_ready(instance->socket, direction::sending,
-                             start_budget(instance->connect_timeout_ms))) {
+    switch (wait_until_ready(instance->socket, direction::sending, start_budget(instance->connect_timeout_ms))) {
     case readiness::failed:
-        return close_and_fail(instance, "Error waiting for audio device to connect: %s",
-                              last_errortext(instance));
-    case readiness::timed_out:
-        return close_and_fail(instance, "Timed out attempting to connect to audio device");
+        return close_and_fail(instance, "Error waiting for audio device to connect: %s", last_errortext(instance));
+    case readiness::timed_out: return close_and_fail(instance, "Timed out attempting to connect to audio device");
     case readiness::exceptional:
         return close_and_fail(instance, "Error connecting to audio device: %s",
                               socket_errortext(instance, instance->socket));
@@ -96,8 +88,7 @@ int32_t open_socket(vesk_instance *instance, const sockaddr_in &where) {
     if (getsockopt(instance->socket, SOL_SOCKET, SO_ERROR, &pending, &size) == -1)
         return close_and_fail(instance, "Could not check SO_ERROR after connect");
     if (pending != 0)
-        return close_and_fail(instance, "Error after connecting to audio device: %s",
-                              errortext(instance, pending));
+        return close_and_fail(instance, "Error after connecting to audio device: %s", errortext(instance, pending));
     return VESK_SUCCESS;
 }
 
@@ -105,11 +96,9 @@ int32_t open_socket(vesk_instance *instance, const sockaddr_in &where) {
 
 extern "C" int32_t vesk_connect(vesk_instance *instance, const char *address) {
     disconnect(instance);
-    if (address == nullptr || address[0] == '\0')
-        return pre_return(instance, VESK_SUCCESS, "Disconnected");
+    if (address == nullptr || address[0] == '\0') return pre_return(instance, VESK_SUCCESS, "Disconnected");
     if (instance->block_size == 0)
-        return pre_return(instance, VESK_INVALID_ARGUMENT,
-                          "Must specify block size prior to connecting to a server");
+        return pre_return(instance, VESK_INVALID_ARGUMENT, "Must specify block size prior to connecting to a server");
     server_address where = parse_address(address);
     if (!where.valid) return pre_return(instance, VESK_INVALID_ARGUMENT, "%s", where.problem);
 

@@ -9,34 +9,29 @@ namespace {
 
 const char *word_for(direction way) { return way == direction::sending ? "sending" : "receiving"; }
 
-int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buffer,
-                   std::size_t length, const wait_budget &budget) {
+int32_t move_bytes(vesk_instance *instance, direction way, int socket, char *buffer, std::size_t length,
+                   const wait_budget &budget) {
     while (length > 0) {
         switch (wait_until_ready(socket, way, budget)) {
         case readiness::failed: {
             const char *why = last_errortext(instance);
             disconnect(instance);
-            return pre_return(instance, VESK_NETWORK_ERROR,
-                              "Error waiting for audio device while %s data: %s", word_for(way),
-                              why);
+            return pre_return(instance, VESK_NETWORK_ERROR, "Error waiting for audio device while %s data: %s",
+                              word_for(way), why);
         }
         case readiness::timed_out:
-            return pre_return(instance, VESK_NETWORK_ERROR, "Timed out %s network traffic",
-                              word_for(way));
-        case readiness::exceptional:
-            return pre_return(instance, VESK_NETWORK_ERROR, "Exceptional condition on socket");
+            return pre_return(instance, VESK_NETWORK_ERROR, "Timed out %s network traffic", word_for(way));
+        case readiness::exceptional: return pre_return(instance, VESK_NETWORK_ERROR, "Exceptional condition on socket");
         case readiness::ready: break;
         }
-        ssize_t moved = way == direction::sending ? send(socket, buffer, length, MSG_NOSIGNAL)
-                                                  : recv(socket, buffer, length, 0);
+        ssize_t moved =
+            way == direction::sending ? send(socket, buffer, length, MSG_NOSIGNAL) : recv(socket, buffer, length, 0);
         if (moved < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
-            return pre_return(instance, VESK_NETWORK_ERROR, "Error %s network traffic: %s",
-                              word_for(way), last_errortext(instance));
+            return pre_return(instance, VESK_NETWORK_ERROR, "Error %s network traffic: %s", word_for(way),
+                              last_errortext(instance));
         }
-        if (moved == 0)
-            return pre_return(instance, VESK_NETWORK_ERROR,
-                              "Connection to audio device was closed");
+        if (moved == 0) return pre_return(instance, VESK_NETWORK_ERROR, "Connection to audio device was closed");
         buffer += moved;
         length -= static_cast<std::size_t>(moved);
     }
@@ -81,16 +76,14 @@ int32_t closing(vesk_instance *instance, int32_t code) {
 
 }  // namespace
 
-int32_t traffic(vesk_instance *instance, direction way, int socket, void *buffer,
-                std::size_t length) {
+int32_t traffic(vesk_instance *instance, direction way, int socket, void *buffer, std::size_t length) {
     return move_bytes(instance, way, socket, static_cast<char *>(buffer), length,
                       start_budget(instance->progress_timeout_ms));
 }
 
-int32_t issue(vesk_instance *instance, const vesk_header &request, const void *payload,
-              vesk_header *reply, void *reply_buffer, uint32_t *capacity) {
-    if (!is_connected(instance))
-        return pre_return(instance, VESK_SERVER_STATE, "No connection to server");
+int32_t issue(vesk_instance *instance, const vesk_header &request, const void *payload, vesk_header *reply,
+              void *reply_buffer, uint32_t *capacity) {
+    if (!is_connected(instance)) return pre_return(instance, VESK_SERVER_STATE, "No connection to server");
 
     vesk_header sent = request;
     sent.magic = VESK_MAGIC;
@@ -98,16 +91,15 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
     wire::encode_header(sent, head_bytes);
     int32_t code = traffic(instance, direction::sending, instance->socket, head_bytes, sizeof head_bytes);
     if (code == VESK_SUCCESS && request.length != 0)
-        code = traffic(instance, direction::sending, instance->socket, const_cast<void *>(payload),
-                       request.length);
+        code = traffic(instance, direction::sending, instance->socket, const_cast<void *>(payload), request.length);
     if (code == VESK_SUCCESS)
         code = traffic(instance, direction::receiving, instance->socket, head_bytes, sizeof head_bytes);
     if (code != VESK_SUCCESS) return closing(instance, code);
 
     const vesk_header answer = wire::decode_header(head_bytes);
     if (answer.magic != VESK_MAGIC)
-        return closing(instance, pre_return(instance, VESK_NETWORK_ERROR,
-                                            "Received corrupted response from audio device"));
+        return closing(instance,
+                       pre_return(instance, VESK_NETWORK_ERROR, "Received corrupted response from audio device"));
 
     if (answer.status == VESK_STATUS_MESSAGE || answer.status == VESK_STATUS_ERROR) {
         // A text that cannot be received whole leaves the stream out of step.
@@ -125,15 +117,13 @@ int32_t issue(vesk_instance *instance, const vesk_header &request, const void *p
     if (answer.status == VESK_STATUS_DATA && reply_buffer != nullptr && capacity != nullptr) {
         received = std::min(*capacity, answer.length);
         if (received != 0) {
-            code =
-                traffic(instance, direction::receiving, instance->socket, reply_buffer, received);
+            code = traffic(instance, direction::receiving, instance->socket, reply_buffer, received);
             if (code != VESK_SUCCESS) return closing(instance, code);
         }
     }
     // What the caller has no room for is dropped, so the next reply is read from its start.
     if (answer.status == VESK_STATUS_DATA && answer.length > received) {
-        code = drop_bytes(instance, answer.length - received,
-                          start_budget(instance->progress_timeout_ms));
+        code = drop_bytes(instance, answer.length - received, start_budget(instance->progress_timeout_ms));
         if (code != VESK_SUCCESS) return closing(instance, code);
     }
     if (capacity != nullptr) *capacity = received;

@@ -26,8 +26,7 @@ struct vesk_instance {
 
 extern int32_t active_instances;
 
-#define VESK_PRINTF(format_index, first_argument) \
-    __attribute__((format(printf, format_index, first_argument)))
+#define VESK_PRINTF(format_index, first_argument) __attribute__((format(printf, format_index, first_argument)))
 
 // A null format writes "No error"; an empty result "Error description not
 // available"; longer output is cut at 1023 characters.
@@ -36,8 +35,7 @@ void set_errtext(vesk_instance *instance, const char *format, ...) VESK_PRINTF(2
 
 // Sets the text unless the format is null or is the instance's own text, and
 // returns the code unchanged.
-int32_t pre_return(vesk_instance *instance, int32_t code, const char *format, ...)
-    VESK_PRINTF(3, 4);
+int32_t pre_return(vesk_instance *instance, int32_t code, const char *format, ...) VESK_PRINTF(3, 4);
 
 bool is_connected(const vesk_instance *instance);
 // Closes the connection if there is one and marks the instance not connected.
@@ -51,5 +49,4 @@ const char *socket_errortext(vesk_instance *instance, int socket);
 
 // One line of the debug log ("\r\n" ended); keeps errno, never reports.
 void debug(vesk_instance *instance, const char *format, ...) VESK_PRINTF(2, 3);
-void debug_internal(vesk_instance *instance, const char *format, va_list arguments)
-    VESK_PRINTF(2, 0);
+void debug_internal(vesk_instance *instance, const char *format, va_list arguments) VESK_PRINTF(2, 0);

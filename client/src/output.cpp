@@ -27,13 +27,11 @@ void apply_ramp(int32_t *samples, std::size_t count, bool rising) {
 
 }  // namespace
 
-extern "C" int32_t vesk_stage_output(vesk_instance *instance, uint32_t flags,
-                                     uint32_t channel_count, const int32_t *const *channels,
-                                     uint32_t block_count, uint32_t tag) {
+extern "C" int32_t vesk_stage_output(vesk_instance *instance, uint32_t flags, uint32_t channel_count,
+                                     const int32_t *const *channels, uint32_t block_count, uint32_t tag) {
     if (channel_count > most_channels)
         return pre_return(instance, VESK_INVALID_ARGUMENT,
-                          "Channel count %u is above the %u channels of a channel mask",
-                          channel_count, most_channels);
+                          "Channel count %u is above the %u channels of a channel mask", channel_count, most_channels);
     uint32_t mask = 0;
     uint32_t channels_with_data = 0;
     uint32_t sent_flags = flags;
@@ -60,8 +58,7 @@ extern "C" int32_t vesk_stage_output(vesk_instance *instance, uint32_t flags,
                 const auto *block = reinterpret_cast<const uint32_t *>(channels[channel]);
                 if (ramp) {
                     std::memcpy(next, block, block_words * sizeof *next);
-                    apply_ramp(reinterpret_cast<int32_t *>(next), block_words,
-                               flags & VESK_STAGE_RAMP_UP);
+                    apply_ramp(reinterpret_cast<int32_t *>(next), block_words, flags & VESK_STAGE_RAMP_UP);
                     wire::to_big_endian(next, block_words);
                 } else {
                     wire::copy_to_big_endian(next, block, block_words);

@@ -6,8 +6,7 @@
 #include <climits>
 
 wait_budget start_budget(uint32_t timeout_ms) {
-    return {timeout_ms == 0,
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)};
+    return {timeout_ms == 0, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)};
 }
 
 namespace {
@@ -25,8 +24,7 @@ int poll_timeout(const wait_budget &budget) {
 readiness wait_until_ready(int socket, direction way, const wait_budget &budget) {
     // Errors and hang-ups count as ready: the send, receive or SO_ERROR that
     // follows tells what happened. Urgent data is the exceptional condition.
-    pollfd watched{socket,
-                   static_cast<short>((way == direction::sending ? POLLOUT : POLLIN) | POLLPRI), 0};
+    pollfd watched{socket, static_cast<short>((way == direction::sending ? POLLOUT : POLLIN) | POLLPRI), 0};
     // A signal for the caller cuts the wait short: wait again for the time left.
     int count;
     do {

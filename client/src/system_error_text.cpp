@@ -31,8 +31,7 @@ int last_error() { return errno; }
 
 const char *errortext(vesk_instance *instance, int error_number) {
     instance->syserrtext[0] = '\0';
-    return filled_text(strerror_r(error_number, instance->syserrtext, VESK_TEXT_SIZE),
-                       instance->syserrtext);
+    return filled_text(strerror_r(error_number, instance->syserrtext, VESK_TEXT_SIZE), instance->syserrtext);
 }
 
 const char *last_errortext(vesk_instance *instance) { return errortext(instance, last_error()); }
@@ -40,7 +39,6 @@ const char *last_errortext(vesk_instance *instance) { return errortext(instance,
 const char *socket_errortext(vesk_instance *instance, int socket) {
     int pending = 0;
     socklen_t size = sizeof pending;
-    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &pending, &size) != 0)
-        return "Unknown error (SO_ERROR unavailable)";
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &pending, &size) != 0) return "Unknown error (SO_ERROR unavailable)";
     return errortext(instance, pending);
 }

@@ -19,30 +19,24 @@ constexpr int32_t high = 1000;
 // A block that is low everywhere except for runs of high samples starting at
 // the given positions.
 block pulses(int32_t n, std::initializer_list<int32_t> starts, int32_t run = 10, int32_t lowest = low,
-             int32_t highest = high)
-{
+             int32_t highest = high) {
     block samples(static_cast<size_t>(n), lowest);
     for (int32_t start : starts)
-        for (int32_t i = start; i < start + run && i < n; ++i)
-            samples[static_cast<size_t>(i)] = highest;
+        for (int32_t i = start; i < start + run && i < n; ++i) samples[static_cast<size_t>(i)] = highest;
     return samples;
 }
 
 // A block whose last samples go to full scale, where no crossing is looked for.
-block full_scale_tail(int32_t last)
-{
+block full_scale_tail(int32_t last) {
     block samples = pulses(64, {10});
-    for (int32_t i = 64 - last; i < 64; ++i)
-        samples[static_cast<size_t>(i)] = INT32_MAX;
+    for (int32_t i = 64 - last; i < 64; ++i) samples[static_cast<size_t>(i)] = INT32_MAX;
     return samples;
 }
 
-std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate)
-{
+std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate) {
     setup_follower(sample_rate);
     testing::internal::CaptureStdout();
-    for (const block &samples : blocks)
-        analyze_block(static_cast<int32_t>(samples.size()), samples.data());
+    for (const block &samples : blocks) analyze_block(static_cast<int32_t>(samples.size()), samples.data());
     cleanup_follower();
     return testing::internal::GetCapturedStdout();
 }
@@ -50,8 +44,7 @@ std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate)
 // One line per crossing from the second on; the lock needs three of the last
 // four intervals within 5 %. An interval across a block boundary counts only
 // the examined positions, 64 - 3 per block here.
-TEST(Follower, PrintsALineForEveryCrossingFromTheSecond)
-{
+TEST(Follower, PrintsALineForEveryCrossingFromTheSecond) {
     const std::string small = ", 0% of full scale (0xFFFFFC18 to 0x000003E8)";
     const block tone = pulses(200, {24, 72, 120, 168}, 24);  // 1000 Hz at 48000 Hz
     const struct {
@@ -60,23 +53,31 @@ TEST(Follower, PrintsALineForEveryCrossingFromTheSecond)
         size_t lines;
         std::string last_line;
     } cases[] = {
-        {{tone}, 48000, 3, "input locked at 1000.000000 Hz" + small}, {{tone}, 24000, 3, "input locked at 500.000000 Hz" + small},
+        {{tone}, 48000, 3, "input locked at 1000.000000 Hz" + small},
+        {{tone}, 24000, 3, "input locked at 500.000000 Hz" + small},
         {{pulses(700, {10, 110, 210, 314})}, 48000, 3, "input locked at 473.684211 Hz" + small},
         {{pulses(700, {10, 110, 210, 315})}, 48000, 3, "input unlocked (3 intervals, 100..105)" + small},
         {{pulses(700, {10, 114, 214, 314})}, 48000, 3, "input locked at 473.684211 Hz" + small},
         // Only the last four crossings count: a long first interval drops out of the ring.
         {{pulses(700, {10, 300, 400, 500, 600})}, 48000, 4, "input locked at 480.000000 Hz" + small},
-        {{pulses(100, {10, 60}, 10, INT32_MIN, INT32_MAX)}, 48000, 1,
+        {{pulses(100, {10, 60}, 10, INT32_MIN, INT32_MAX)},
+         48000,
+         1,
          "input unlocked (1 intervals, 50..50), 100% of full scale (0x80000000 to 0x7FFFFFFF)"},
-        {{pulses(100, {10, 60}, 10, -0x3FFFFF00, 0x3FFFFF00)}, 48000, 1,
+        {{pulses(100, {10, 60}, 10, -0x3FFFFF00, 0x3FFFFF00)},
+         48000,
+         1,
          "input unlocked (1 intervals, 50..50), 49% of full scale (0xC0000100 to 0x3FFFFF00)"},
-        {{pulses(100, {10, 60}, 10, -0x7FFFFF, 0x7FFFFF)}, 48000, 1,
+        {{pulses(100, {10, 60}, 10, -0x7FFFFF, 0x7FFFFF)},
+         48000,
+         1,
          "input unlocked (1 intervals, 50..50), 0% of full scale (0xFF800001 to 0x007FFFFF)"},
         {{pulses(64, {10}), pulses(64, {0})}, 48000, 1, "input unlocked (1 intervals, 51..51)" + small},
         // A tail never examined stays out of the extremes too.
         {{full_scale_tail(3), pulses(64, {0, 20})}, 48000, 1, "input unlocked (1 intervals, 71..71)" + small},
         {{full_scale_tail(1), pulses(64, {0, 20})}, 48000, 1, "input unlocked (1 intervals, 71..71)" + small},
-        {{block(1024, 0), block(1024, 0)}, 48000, 0, ""}, {{block(1024, 5), block(1024, INT32_MAX)}, 48000, 0, ""},
+        {{block(1024, 0), block(1024, 0)}, 48000, 0, ""},
+        {{block(1024, 5), block(1024, INT32_MAX)}, 48000, 0, ""},
     };
     for (const auto &test : cases) {
         std::string printed = printed_by(test.blocks, test.rate);
@@ -92,15 +93,14 @@ TEST(Follower, PrintsALineForEveryCrossingFromTheSecond)
     EXPECT_EQ(printed_by({pulses(100, {0, 50})}, 48000), "");
 }
 
-TEST(MillisecondClock, CountsWholeMillisecondsBetweenTimes)
-{
+TEST(MillisecondClock, CountsWholeMillisecondsBetweenTimes) {
     const struct {
         timeval from;
         timeval to;
         uint32_t milliseconds;
     } cases[] = {
         {{10, 900000}, {12, 400000}, 1500}, {{10, 400000}, {11, 900000}, 1500}, {{10, 999}, {10, 1998}, 0},
-        {{10, 500}, {11, 0}, 1000},  // a negative microsecond part truncates toward zero
+        {{10, 500}, {11, 0}, 1000},   // a negative microsecond part truncates toward zero
         {{0, 0}, {4294968, 0}, 704},  // wraps after 2^32 ms
     };
     for (const auto &test : cases)
@@ -108,8 +108,7 @@ TEST(MillisecondClock, CountsWholeMillisecondsBetweenTimes)
             << test.from.tv_sec << "." << test.from.tv_usec << " to " << test.to.tv_sec << "." << test.to.tv_usec;
 }
 
-TEST(MillisecondClock, StartsAtZeroOnTheFirstCall)
-{
+TEST(MillisecondClock, StartsAtZeroOnTheFirstCall) {
     EXPECT_EQ(tick(), 0u);
     usleep(20000);
     EXPECT_GE(tick(), 20u);

@@ -34,7 +34,9 @@ struct outcome {
     std::string text;
     bool operator==(const outcome &) const = default;
 };
-inline std::ostream &operator<<(std::ostream &out, const outcome &o) { return out << o.code << " \"" << o.text << "\""; }
+inline std::ostream &operator<<(std::ostream &out, const outcome &o) {
+    return out << o.code << " \"" << o.text << "\"";
+}
 inline outcome outcome_of(vesk_instance *instance, int32_t code) { return {code, vesk_errtext(instance)}; }
 
 // A request's header words after the magic: command, arg0 to arg3, length.

@@ -16,16 +16,20 @@ TEST(Control, LocalSettingsAndRefusals) {
         while_connected{-9, "Cannot change block size while connected"};
     const std::string not_connected = "Must be connected to server to change this setting (0x00000";
     const std::tuple<vesk_instance *, uint32_t, int32_t, outcome> table[] = {
-        {i, 1, -5, {0, "Connect timeout set to 0 ms"}},  {i, 2, 300, {0, "Progress timeout set to 300 ms"}},
+        {i, 1, -5, {0, "Connect timeout set to 0 ms"}},
+        {i, 2, 300, {0, "Progress timeout set to 300 ms"}},
         {i, 2, INT32_MIN, {0, "Progress timeout set to 0 ms"}},
         {i, 16, 16, {0, "Block size set to 16 samples per block"}},
         {i, 16, 65536, {0, "Block size set to 65536 samples per block"}},
-        {i, 16, 15, illegal},  {i, 16, 65537, illegal},
+        {i, 16, 15, illegal},
+        {i, 16, 65537, illegal},
         {i, 0x80000000u, 1, {-4, "Unsupported argument 0x80000000 to vesk_control"}},
-        {i, 4, 1, {-8, not_connected + "004)"}},  {i, 256, 1, {-8, not_connected + "100)"}},
+        {i, 4, 1, {-8, not_connected + "004)"}},
+        {i, 256, 1, {-8, not_connected + "100)"}},
         {c, 3, 1, {-4, "Unsupported argument 0x00000003 to vesk_control"}},
         // the connection is checked before the range
-        {c, 16, 1024, while_connected},  {c, 16, 1, while_connected},
+        {c, 16, 1024, while_connected},
+        {c, 16, 1, while_connected},
     };
     for (const auto &[instance, code, value, want] : table)
         EXPECT_EQ(outcome_of(instance, vesk_control(instance, code, value)), want) << code << " " << value;
@@ -42,8 +46,8 @@ TEST(Control, ServerSettingsOnTheWire) {
     EXPECT_EQ(client.result(vesk_control(client.get(), 256, -1)), (outcome{-10, "asleep"}));
     EXPECT_TRUE(client.still_connected());
     EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_CONTROL, 4, 48000, 0, 0, 0},
-                                                          {VESK_CMD_CONTROL, 8, 2, 0, 0, 0},
-                                                          {VESK_CMD_CONTROL, 256, 0xFFFFFFFF, 0, 0, 0}}));
+                                                         {VESK_CMD_CONTROL, 8, 2, 0, 0, 0},
+                                                         {VESK_CMD_CONTROL, 256, 0xFFFFFFFF, 0, 0, 0}}));
 }
 
 TEST(Control, HardwareSetupWaitsAtLeastTenSeconds) {

@@ -25,7 +25,8 @@ TEST(Exchange, TransferFailuresCloseTheConnection) {
     const std::pair<fake::reply, std::string> table[] = {
         {fake::hang_up(), "Connection to audio device was closed"},
         {fake::reset(), "Error receiving network traffic: Connection reset by peer"},
-        {fake::late(fake::ordinary(), 600ms), timed_out},  {fake::silence(), timed_out},
+        {fake::late(fake::ordinary(), 600ms), timed_out},
+        {fake::silence(), timed_out},
         {fake::with_magic(fake::ordinary(), 0x39FB443E), "Received corrupted response from audio device"},
         {fake::urgent(fake::ordinary()), "Exceptional condition on socket"},
         {fake::with_length(fake::data({1, 2, 3}), 8), timed_out},
@@ -53,7 +54,8 @@ TEST(Exchange, SlowRepliesWithinTheBudget) {
     EXPECT_EQ(unlimited.next_query_value(), 3u);
 
     // A signal that cuts the wait short does not end it.
-    struct sigaction action {}, previous{};
+    struct sigaction action {
+    }, previous{};
     action.sa_handler = [](int) {};
     sigaction(SIGUSR1, &action, &previous);
     connected_client client(16, 2000, {fake::late(fake::ordinary(4), 300ms)});
@@ -68,10 +70,12 @@ TEST(Exchange, SlowRepliesWithinTheBudget) {
 
 TEST(Exchange, ServerTextsAndRefusals) {
     const std::pair<fake::reply, outcome> table[] = {
-        {fake::error(0, "fine"), {0, "fine"}},  {fake::error(-77, "odd"), {-77, "odd"}},
+        {fake::error(0, "fine"), {0, "fine"}},
+        {fake::error(-77, "odd"), {-77, "odd"}},
         {fake::error(-7, ""), {-7, "Details not available"}},
         {fake::message(std::string(4, '\0')), {0, "Error description not available"}},
-        {fake::message("100%d %s"), {0, "100%d %s"}},  {fake::message(std::string("ab\0cd", 5)), {0, "ab"}},
+        {fake::message("100%d %s"), {0, "100%d %s"}},
+        {fake::message(std::string("ab\0cd", 5)), {0, "ab"}},
         {fake::message(std::string(1023, 'm') + std::string(3000, 't')), {0, std::string(1023, 'm')}},
     };
     for (const auto &[scripted, want] : table) {
@@ -91,15 +95,17 @@ TEST(Exchange, ServerTextsAndRefusals) {
 TEST(Exchange, DataCapacityAndWhatIsDropped) {
     std::vector<uint8_t> hundred(100);
     for (std::size_t i = 0; i < hundred.size(); ++i) hundred[i] = uint8_t(i);
-    connected_client client(16, 2000, {fake::data(hundred, 1, 2, 3), fake::ordinary(5), fake::data(hundred),
-                                       fake::ordinary(6), fake::data(hundred), fake::ordinary(7)});
+    connected_client client(16, 2000,
+                            {fake::data(hundred, 1, 2, 3), fake::ordinary(5), fake::data(hundred), fake::ordinary(6),
+                             fake::data(hundred), fake::ordinary(7)});
     std::vector<uint8_t> buffer(200, 0xEE);
     uint32_t capacity = 200;
     vesk_header reply{};
     ASSERT_EQ(query(client, &reply, buffer.data(), &capacity), 0);
     EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + capacity), hundred);
     EXPECT_EQ(buffer[100], 0xEE);
-    EXPECT_EQ((std::array{reply.status, reply.val2, reply.length}), (std::array<uint32_t, 3>{VESK_STATUS_DATA, 3, 100}));
+    EXPECT_EQ((std::array{reply.status, reply.val2, reply.length}),
+              (std::array<uint32_t, 3>{VESK_STATUS_DATA, 3, 100}));
     capacity = 8;
     EXPECT_EQ(query(client, nullptr, buffer.data(), &capacity), 0);
     EXPECT_EQ(capacity, 0u) << "an ordinary reply carries no data";

@@ -7,8 +7,9 @@ TEST(Query, ValuesTextsAndFailures) {
     EXPECT_EQ(outcome_of(idle.get(), vesk_query(idle.get(), 1, &value, &value, &value, &value)),
               (outcome{VESK_NOT_CONNECTED, "Must be connected to server to issue queries"}));
 
-    connected_client client(16, 2000, {fake::error(0, "nothing to say"), fake::ordinary(2, 8, 0xFFFFFFFF, 0x10),
-                                       fake::message("from server"), fake::ordinary(1, 2, 3, 4)});
+    connected_client client(16, 2000,
+                            {fake::error(0, "nothing to say"), fake::ordinary(2, 8, 0xFFFFFFFF, 0x10),
+                             fake::message("from server"), fake::ordinary(1, 2, 3, 4)});
     auto query = [&client](uint32_t code, uint32_t *v0, uint32_t *v1, uint32_t *v2, uint32_t *v3) {
         return client.result(vesk_query(client.get(), code, v0, v1, v2, v3));
     };
@@ -24,16 +25,17 @@ TEST(Query, ValuesTextsAndFailures) {
     EXPECT_EQ(query(VESK_QUERY_SETUP, nullptr, &values[1], nullptr, nullptr).code, 0);
     EXPECT_EQ(values, (std::array<uint32_t, 4>{2, 2, 0xFFFFFFFF, 0x10})) << "null pointers are skipped";
     EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_QUERY, 4, 0, 0, 0, 0},
-                                                          {VESK_CMD_QUERY, 1, 0, 0, 0, 0},
-                                                          {VESK_CMD_QUERY, 0xABCD, 0, 0, 0, 0},
-                                                          {VESK_CMD_QUERY, VESK_QUERY_SETUP, 0, 0, 0, 0}}));
+                                                         {VESK_CMD_QUERY, 1, 0, 0, 0, 0},
+                                                         {VESK_CMD_QUERY, 0xABCD, 0, 0, 0, 0},
+                                                         {VESK_CMD_QUERY, VESK_QUERY_SETUP, 0, 0, 0, 0}}));
 }
 
 TEST(Link, ArgumentChecksInOrder) {
     instance_ptr idle = new_instance();
     const uint8_t zero_first[2] = {0, 1}, good[2] = {1, 0};
     const std::pair<const uint8_t *, outcome> table[] = {
-        {nullptr, {-4, "Command buffer pointer cannot be NULL."}}, {zero_first, {-4, "First command byte must be non-zero."}},
+        {nullptr, {-4, "Command buffer pointer cannot be NULL."}},
+        {zero_first, {-4, "First command byte must be non-zero."}},
         {good, {-4, "Response buffer pointer cannot be NULL"}},
     };
     for (const auto &[command, want] : table)
@@ -47,8 +49,10 @@ TEST(Link, LengthRules) {
         {command, 4, fake::data({1, 2, 3, 4}), {0, "Received 4-byte response"}},
         {command, 4, fake::data({1, 2, 3, 4, 5, 6}), {0, "Received 4-byte response"}},  // the rest dropped
         // An empty command reads no command byte.
-        {command, 0, fake::ordinary(), empty},  {zero, 0, fake::ordinary(), empty},
-        {command, 4, fake::ordinary(), none},  {command, 4, fake::error(0, "?"), none},
+        {command, 0, fake::ordinary(), empty},
+        {zero, 0, fake::ordinary(), empty},
+        {command, 4, fake::ordinary(), none},
+        {command, 4, fake::error(0, "?"), none},
         {command, 4, fake::data({1, 2}), {-3, "Received 2 bytes of data, but expected 4 bytes"}},
     };
     for (const auto &[sent, length, reply, want] : table) {

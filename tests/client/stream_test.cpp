@@ -69,8 +69,10 @@ TEST(Stage, SegmentsWithoutData) {
     std::vector<int32_t> block = block_of(1);
     const int32_t *table[2] = {block.data(), block.data()}, *none[2] = {nullptr, nullptr};
     const std::tuple<uint32_t, const int32_t *const *, uint32_t> rows[] = {
-        {VESK_STAGE_RESET, table, 0x800},  {VESK_STAGE_DATA, nullptr, 0x100},
-        {VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, none, 0x1100},  {VESK_STAGE_RAMP_UP, nullptr, 0x100},
+        {VESK_STAGE_RESET, table, 0x800},
+        {VESK_STAGE_DATA, nullptr, 0x100},
+        {VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, none, 0x1100},
+        {VESK_STAGE_RAMP_UP, nullptr, 0x100},
         {VESK_STAGE_LOOP_START | 0x40000000, table, 0x40008000},
     };
     for (const auto &[flags, channels, sent_flags] : rows) {
@@ -122,17 +124,18 @@ TEST(Stage, BufferThatCannotBeAllocatedSendsNothing) {
     std::vector<const int32_t *> channels(32, block.data());
     // No room left for the 8 MiB buffer: writable private memory counts
     // against RLIMIT_DATA even where malloc grows an arena it reserved earlier.
-    EXPECT_EXIT(_exit([&] {
-                    std::ifstream status("/proc/self/status");
-                    unsigned long data_kib = 0;
-                    for (std::string line; data_kib == 0 && std::getline(status, line);)
-                        std::sscanf(line.c_str(), "VmData: %lu kB", &data_kib);
-                    const rlimit limit{(data_kib + 1024) * 1024, (data_kib + 1024) * 1024};
-                    if (data_kib == 0 || setrlimit(RLIMIT_DATA, &limit) != 0) return 4;
-                    outcome got = client.result(vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 0));
-                    return got == outcome{-4, "Could not allocate 8388608 bytes for 32 channels of output data"} ? 0 : 1;
-                }()),
-                testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        _exit([&] {
+            std::ifstream status("/proc/self/status");
+            unsigned long data_kib = 0;
+            for (std::string line; data_kib == 0 && std::getline(status, line);)
+                std::sscanf(line.c_str(), "VmData: %lu kB", &data_kib);
+            const rlimit limit{(data_kib + 1024) * 1024, (data_kib + 1024) * 1024};
+            if (data_kib == 0 || setrlimit(RLIMIT_DATA, &limit) != 0) return 4;
+            outcome got = client.result(vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 0));
+            return got == outcome{-4, "Could not allocate 8388608 bytes for 32 channels of output data"} ? 0 : 1;
+        }()),
+        testing::ExitedWithCode(0), "");
     EXPECT_TRUE(client.requests().empty()) << "nothing was sent";
 #endif
 }
@@ -143,14 +146,15 @@ TEST(ControlOutput, RequestAndTexts) {
     EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)),
               (outcome{VESK_SERVER_STATE, "Cannot set data before setting block size"}));
     vesk_control(i, VESK_CONTROL_BLOCK_SIZE, 16);
-    EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)), (outcome{VESK_SERVER_STATE, "No connection to server"}));
+    EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)),
+              (outcome{VESK_SERVER_STATE, "No connection to server"}));
 
     connected_client client(16, 2000, {fake::ordinary(), fake::error(-7, "not staged")});
     EXPECT_EQ(client.result(vesk_control_output(client.get(), VESK_OUTPUT_STOP)),
               (outcome{0, "Operation with flags 0x00220000 succeeded"}));
     EXPECT_EQ(client.result(vesk_control_output(client.get(), VESK_OUTPUT_START)), (outcome{-7, "not staged"}));
     EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_CONTROL_OUTPUT, 0x220000, 0, 0, 0, 0},
-                                                          {VESK_CMD_CONTROL_OUTPUT, 0x10000, 0, 0, 0, 0}}));
+                                                         {VESK_CMD_CONTROL_OUTPUT, 0x10000, 0, 0, 0, 0}}));
 }
 
 TEST(ReadInput, ArgumentChecksKeepTheCount) {
@@ -163,7 +167,9 @@ TEST(ReadInput, ArgumentChecksKeepTheCount) {
         {1, buffer, 0, {-4, "Must specify non-zero block count"}},
         {1, nullptr, 10, {-4, "Result buffer pointer cannot be NULL"}},
         {0, buffer, 10, {-4, "Channel mask must select at least one channel"}},
-        {0xFFFFFFFF, buffer, 512,
+        {0xFFFFFFFF,
+         buffer,
+         512,
          {-4, "512 blocks of 32 channels of 65536 samples need 4294967296 bytes, more than one read can carry"}},
         // The largest read of the program fits; only then is the count reset.
         {0xFFFFFFFF, buffer, 10, {VESK_SERVER_STATE, "No connection to server"}},
@@ -176,9 +182,11 @@ TEST(ReadInput, ArgumentChecksKeepTheCount) {
 }
 
 TEST(ReadInput, WholeBlocksInHostOrderAndWhatIsDropped) {
-    const std::vector<uint32_t> edges{0x80000000, 0xFFFFFF00, 0x7FFFFF00, 0x000001FF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    connected_client client(16, 2000, {fake::data(counting_words(3 * 16), 0, 5, 7), fake::data(counting_words(16), 0, 3, 4),
-                                       fake::data(fake::big_endian_words(edges))});
+    const std::vector<uint32_t> edges{0x80000000, 0xFFFFFF00, 0x7FFFFF00, 0x000001FF, 0, 0, 0, 0,
+                                      0,          0,          0,          0,          0, 0, 0, 0};
+    connected_client client(16, 2000,
+                            {fake::data(counting_words(3 * 16), 0, 5, 7), fake::data(counting_words(16), 0, 3, 4),
+                             fake::data(fake::big_endian_words(edges))});
     std::vector<int32_t> buffer(2 * 16 + 1, -1);
     read_result r = read(client, 0x1, buffer, 2, 0xFFFFFFFF & ~VESK_INPUT_24BIT);
     EXPECT_EQ(r.result, (outcome{0, "Returned 2 blocks (tag 0x00000005, sequence 7)"}));
@@ -192,11 +200,12 @@ TEST(ReadInput, WholeBlocksInHostOrderAndWhatIsDropped) {
     EXPECT_EQ((std::array{r.blocks, uint32_t(buffer[1])}), (std::array{1u, 0x01000001u}));
 
     read(client, 0x80000000, buffer, 1, VESK_INPUT_24BIT);
-    EXPECT_EQ((std::vector<int32_t>(buffer.begin(), buffer.begin() + 4)), (std::vector<int32_t>{-8388608, -1, 8388607, 1}));
+    EXPECT_EQ((std::vector<int32_t>(buffer.begin(), buffer.begin() + 4)),
+              (std::vector<int32_t>{-8388608, -1, 8388607, 1}));
     // Only the server's bits go out; the 24-bit flag stays here.
     EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_READ_INPUT, 0x1, 2, VESK_INPUT_SERVER_BITS, 0, 0},
-                                                          {VESK_CMD_READ_INPUT, 0x1, 2, 0, 0, 0},
-                                                          {VESK_CMD_READ_INPUT, 0x80000000, 1, 0, 0, 0}}));
+                                                         {VESK_CMD_READ_INPUT, 0x1, 2, 0, 0, 0},
+                                                         {VESK_CMD_READ_INPUT, 0x80000000, 1, 0, 0, 0}}));
 }
 
 TEST(ReadInput, RepliesWithoutWholeBlocks) {
@@ -205,8 +214,10 @@ TEST(ReadInput, RepliesWithoutWholeBlocks) {
     const std::pair<fake::reply, outcome> table[] = {
         {fake::data(fake::big_endian_words(std::vector<uint32_t>(50, 0x11223344)), 0, 3, 4),
          {-3, "Received 200 bytes of data, which is not a multiple of 4 x block size (16) x channels (2)"}},
-        {fake::ordinary(1, 3, 4), end},  {fake::ordinary(0, 3, 4), none},
-        {fake::ordinary(2, 3, 4), none},  {fake::error(0, "idle"), {0, "idle"}},
+        {fake::ordinary(1, 3, 4), end},
+        {fake::ordinary(0, 3, 4), none},
+        {fake::ordinary(2, 3, 4), none},
+        {fake::error(0, "idle"), {0, "idle"}},
     };
     for (const auto &[reply, want] : table) {
         connected_client client(16, 2000, {reply});

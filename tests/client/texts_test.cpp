@@ -9,14 +9,23 @@
 #include "client_test_support.h"
 
 TEST(Texts, ReturnAndLoopbackTexts) {
-    const char *const texts[] = {"Success", "Not initialized", "Audio server state", "Network error", "Invalid argument",
-                                 "Version mismatch", "End of stream", "Error from server", "Not connected",
-                                 "Connected", "Audio subsystem powered down"};
+    const char *const texts[] = {"Success",
+                                 "Not initialized",
+                                 "Audio server state",
+                                 "Network error",
+                                 "Invalid argument",
+                                 "Version mismatch",
+                                 "End of stream",
+                                 "Error from server",
+                                 "Not connected",
+                                 "Connected",
+                                 "Audio subsystem powered down"};
     for (int32_t code = 0; code >= -10; --code) EXPECT_STREQ(vesk_returntext(nullptr, code), texts[-code]) << code;
     for (int32_t code : {1, -11, INT32_MIN, INT32_MAX})
         EXPECT_STREQ(vesk_returntext(nullptr, code), "Unrecognized return value") << code;
     const char *fallback = "unknown loopback", *loopbacks[] = {"none", "i2s (codec)", "server"};
-    for (int32_t value = 0; value <= 2; ++value) EXPECT_STREQ(vesk_loopbacktext(nullptr, value, fallback), loopbacks[value]);
+    for (int32_t value = 0; value <= 2; ++value)
+        EXPECT_STREQ(vesk_loopbacktext(nullptr, value, fallback), loopbacks[value]);
     EXPECT_EQ(vesk_loopbacktext(nullptr, 3, fallback), fallback);
     EXPECT_EQ(vesk_loopbacktext(nullptr, -1, nullptr), nullptr);
 }

@@ -24,8 +24,7 @@ struct parse_case {
 };
 
 // The settings as "name=value" words; text fields only when set.
-std::string shown(const run_settings &s)
-{
+std::string shown(const run_settings &s) {
     std::ostringstream t;
     t << " blocks=" << s.block_count << " quiet=" << s.start_quiet_blocks << " sync_check=" << s.sync_check
       << " end=" << s.end_quiet_blocks << " samples=" << s.samples_per_block << " hz=" << s.frequency_hz
@@ -39,22 +38,18 @@ std::string shown(const run_settings &s)
     for (int channel = 0; channel < channel_table_size; ++channel) {
         if (s.capture_file[channel])
             t << (s.capture_per_block[channel] ? " u" : " c") << channel << "=" << s.capture_file[channel];
-        if (s.playback_file[channel])
-            t << " r" << channel << "=" << s.playback_file[channel];
+        if (s.playback_file[channel]) t << " r" << channel << "=" << s.playback_file[channel];
     }
-    if (s.log_path)
-        t << " log=" << s.log_path;
+    if (s.log_path) t << " log=" << s.log_path;
     return t.str() + " ";
 }
 
-void expect_parses(const std::vector<parse_case> &cases)
-{
+void expect_parses(const std::vector<parse_case> &cases) {
     for (const parse_case &test : cases) {
         std::vector<const char *> argv{"veskplay"};
         argv.insert(argv.end(), test.words.begin(), test.words.end());
         std::string trace;
-        for (size_t i = 1; i < argv.size(); ++i)
-            trace += std::string("[") + argv[i] + "]";
+        for (size_t i = 1; i < argv.size(); ++i) trace += std::string("[") + argv[i] + "]";
         SCOPED_TRACE(trace);
         run_settings settings;
         std::string output;
@@ -69,22 +64,29 @@ void expect_parses(const std::vector<parse_case> &cases)
 
 // Octal, hex, blanks and a sign around the digits, 32-bit limits; a value
 // that looks like an option is a forgotten one.
-TEST(CommandLine, NumberForms)
-{
+TEST(CommandLine, NumberForms) {
     std::vector<parse_case> cases = {
-        {{"-B", "010"}, proceeds, "", "blocks=8"}, {{"-b", "0x10"}, proceeds, "", "blocks=16"},
-        {{"-b", " +7 "}, proceeds, "", "blocks=7"}, {{"-b", "2147483647"}, proceeds, "", "blocks=2147483647"},
-        {{"-j", "-2147483648"}, proceeds, "", "junk=-2147483648"}, {{"-j", "-2"}, proceeds, "", "junk=-2"},
-        {{"-d", "0xFFFFFFFF"}, proceeds, "", "debug=4294967295"}, {{"-d", "-1"}, proceeds, "", "debug=4294967295"},
-        {{"-m", " .2 "}, proceeds, "", "amplitude=0.2"}, {{"-a", "nowhere"}, proceeds, "", "address=nowhere"},
+        {{"-B", "010"}, proceeds, "", "blocks=8"},
+        {{"-b", "0x10"}, proceeds, "", "blocks=16"},
+        {{"-b", " +7 "}, proceeds, "", "blocks=7"},
+        {{"-b", "2147483647"}, proceeds, "", "blocks=2147483647"},
+        {{"-j", "-2147483648"}, proceeds, "", "junk=-2147483648"},
+        {{"-j", "-2"}, proceeds, "", "junk=-2"},
+        {{"-d", "0xFFFFFFFF"}, proceeds, "", "debug=4294967295"},
+        {{"-d", "-1"}, proceeds, "", "debug=4294967295"},
+        {{"-m", " .2 "}, proceeds, "", "amplitude=0.2"},
+        {{"-a", "nowhere"}, proceeds, "", "address=nowhere"},
         {{"-a", "127.0.0.1: 5"}, proceeds, "", "address=127.0.0.1:"},
         {{"-a", "127.0.0.1:1024abc"}, 1, "\"1024abc\" isn't a valid number for -a.\n"},
     };
     const std::pair<const char *, const char *> not_numbers[] = {
-        {"-b", "10k"}, {"-b", "abc"}, {"-b", "089"}, {"-b", "0x"}, {"-b", "4294967297"}, {"-b", "99999999999999999999"},
-        {"-j", "-2147483649"}, {"-d", "0x100000000"}, {"-ts", "0x200"}, {"-ts", "4294967396"}, {"-td", "0.5v"}};
+        {"-b", "10k"},         {"-b", "abc"},         {"-b", "089"},
+        {"-b", "0x"},          {"-b", "4294967297"},  {"-b", "99999999999999999999"},
+        {"-j", "-2147483649"}, {"-d", "0x100000000"}, {"-ts", "0x200"},
+        {"-ts", "4294967396"}, {"-td", "0.5v"}};
     for (auto [option, word] : not_numbers)
-        cases.push_back({{option, word}, 1, "\"" + std::string(word) + "\" isn't a valid number for " + option + ".\n"});
+        cases.push_back(
+            {{option, word}, 1, "\"" + std::string(word) + "\" isn't a valid number for " + option + ".\n"});
     const std::pair<const char *, const char *> forgotten[] = {{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}};
     for (auto [option, word] : forgotten)
         cases.push_back({{option, word}, 1, "Missing value for " + std::string(option) + ".\n"});
@@ -92,15 +94,17 @@ TEST(CommandLine, NumberForms)
 }
 
 // The channel follows the option's letter; any word with the letter counts.
-TEST(CommandLine, ChannelNumbers)
-{
+TEST(CommandLine, ChannelNumbers) {
     const std::string capture_range = "Capture (/C or /U) channel must be in the range 0..31.\n";
     expect_parses({
-        {{"-c31", "out.raw"}, proceeds, "", "c31=out.raw"}, {{"-c", "out.raw"}, proceeds, "", "c0=out.raw"},
-        {{"-U5", "dir/blk"}, proceeds, "", "u5=dir/blk"}, {{"-rate", "tone.raw"}, proceeds, "", "r0=tone.raw"},
+        {{"-c31", "out.raw"}, proceeds, "", "c31=out.raw"},
+        {{"-c", "out.raw"}, proceeds, "", "c0=out.raw"},
+        {{"-U5", "dir/blk"}, proceeds, "", "u5=dir/blk"},
+        {{"-rate", "tone.raw"}, proceeds, "", "r0=tone.raw"},
         {{"-u2", "blk", "-c2", "all.raw", "-u3", "b"}, proceeds, "", "c2=all.raw u3=b"},
         {{"-n5", "-n6"}, proceeds, "", "analyze=6"},
-        {{"-c32", "out.raw"}, 1, capture_range}, {{"-c-1", "out.raw"}, 1, capture_range},
+        {{"-c32", "out.raw"}, 1, capture_range},
+        {{"-c-1", "out.raw"}, 1, capture_range},
         {{"-c4294967296", "out.raw"}, 1, capture_range},
         {{"-r32", "in.raw"}, 1, "Playback (/R) channel must be in the range 0..31.\n"},
         {{"-n32"}, 1, "Capture (/C) channel must be in the range 0..31.\n"},
@@ -111,13 +115,14 @@ TEST(CommandLine, ChannelNumbers)
 }
 
 // Whole keywords in any case; a later -y replaces an earlier one.
-TEST(CommandLine, Keywords)
-{
+TEST(CommandLine, Keywords) {
     expect_parses({
-        {{"-l", "SERVER"}, proceeds, "", "loopback=2"}, {{"-l", "I2S"}, proceeds, "", "loopback=1"},
+        {{"-l", "SERVER"}, proceeds, "", "loopback=2"},
+        {{"-l", "I2S"}, proceeds, "", "loopback=1"},
         {{"-l", "server", "-l", "none"}, proceeds, "", "loopback=0"},
         {{"-l", "serv"}, 1, "Unrecognized loopback \"serv\".\n"},
-        {{"-y", "ppon,mlo"}, proceeds, "", "setup=04100000/04f00000"}, {{"-y", ","}, proceeds, "", "setup=00000000/00000000"},
+        {{"-y", "ppon,mlo"}, proceeds, "", "setup=04100000/04f00000"},
+        {{"-y", ","}, proceeds, "", "setup=00000000/00000000"},
         {{"-y", "ppon", "-y", "boff"}, proceeds, "", "setup=00000000/00000f00"},
         {{"-y", ""}, 1, "\"\" isn't a valid string of hardware setting(s).\n"},
         {{"-y", "-ppon"}, 1, "\"-ppon\" isn't a valid string of hardware setting(s).\n"},
@@ -125,25 +130,31 @@ TEST(CommandLine, Keywords)
     });
 }
 
-TEST(CommandLine, OptionRanges)
-{
+TEST(CommandLine, OptionRanges) {
     expect_parses({
-        {{"-k", "0"}, proceeds, "", "rate=0"}, {{"-k", "-1"}, 1, "Sample rate cannot be negative.\n"},
-        {{"-q", "-1"}, 1, "Starting quiet block count cannot be negative.\n"}, {{"-b", "0"}, 1, "Block count must be at least 1.\n"},
-        {{"-e", "0"}, proceeds, "", "end=0"}, {{"-e", "-1"}, 1, "Ending quiet block count cannot be negative.\n"},
+        {{"-k", "0"}, proceeds, "", "rate=0"},
+        {{"-k", "-1"}, 1, "Sample rate cannot be negative.\n"},
+        {{"-q", "-1"}, 1, "Starting quiet block count cannot be negative.\n"},
+        {{"-b", "0"}, 1, "Block count must be at least 1.\n"},
+        {{"-e", "0"}, proceeds, "", "end=0"},
+        {{"-e", "-1"}, 1, "Ending quiet block count cannot be negative.\n"},
         {{"-f", "0"}, 1, "Frequency must be a positive nonzero integer value in Hz.\n"},
-        {{"-f", "24000"}, proceeds, "", "hz=24000"}, {{"-k", "96000", "-f", "24000"}, proceeds, "", "hz=24000"},
+        {{"-f", "24000"}, proceeds, "", "hz=24000"},
+        {{"-k", "96000", "-f", "24000"}, proceeds, "", "hz=24000"},
         {{"-f", "24001"}, 1, "24001 Hz is too high for the 48000 Hz sample rate.\n"},
         {{"-k", "96000", "-f", "24001"}, 1, "24001 Hz is too high for the 48000 Hz sample rate.\n"},
         {{"-f", "8000", "-k", "16000"}, proceeds, "", "hz=8000 rate=16000"},
         {{"-k", "16000", "-f", "8001"}, 1, "8001 Hz is too high for the 16000 Hz sample rate.\n"},
         {{"-f", "20000", "-k", "16000", "-b", "1"}, 1, "20000 Hz is too high for the 16000 Hz sample rate.\n"},
-        {{"-m", "1.5"}, 1, "Amplitude must be between 0.0 and 1.0\n"}, {{"-m", "nan"}, 1, "Amplitude must be between 0.0 and 1.0\n"},
-        {{"-td", "1.01"}, 1, "Level must be between -1.0 and 1.0\n"}, {{"-td", "NAN"}, 1, "Level must be between -1.0 and 1.0\n"},
+        {{"-m", "1.5"}, 1, "Amplitude must be between 0.0 and 1.0\n"},
+        {{"-m", "nan"}, 1, "Amplitude must be between 0.0 and 1.0\n"},
+        {{"-td", "1.01"}, 1, "Level must be between -1.0 and 1.0\n"},
+        {{"-td", "NAN"}, 1, "Level must be between -1.0 and 1.0\n"},
         {{"-ts", "100"}, proceeds, "stop_ms = 100\n", "stop=100"},
         {{"-ts", "99"}, 1, "millisecond count for ts must be at least 100\n"},
         {{"-ts", "-5"}, 1, "millisecond count for ts must be at least 100\n"},
-        {{"-s", "16"}, proceeds, "", "samples=16"}, {{"-s", "65536"}, proceeds, "", "samples=65536"},
+        {{"-s", "16"}, proceeds, "", "samples=16"},
+        {{"-s", "65536"}, proceeds, "", "samples=65536"},
         {{"-s", "15"}, 1, "Samples per block must be in the range 16..65536.\n"},
         {{"-s", "65537"}, 1, "Samples per block must be in the range 16..65536.\n"},
     });
@@ -151,25 +162,37 @@ TEST(CommandLine, OptionRanges)
 
 // Options act in the order they are met: notices print as they come, a later
 // value wins, a later help or version does not save a bad value.
-TEST(CommandLine, OrderFlagsHelpAndVersion)
-{
-    const std::string usage = usage_text(), version = version_text(), ramp = "Requesting ramp-up and ramp-down blocks.\n";
+TEST(CommandLine, OrderFlagsHelpAndVersion) {
+    const std::string usage = usage_text(), version = version_text(),
+                      ramp = "Requesting ramp-up and ramp-down blocks.\n";
     expect_parses({
         {{}, proceeds, "", "blocks=100 quiet=10 end=1 samples=1024 hz=440 rate=48000 analyze=-1 junk=1 loopback=0"},
-        {{"-b", "5", "-b", "6"}, proceeds, "", "blocks=6"}, {{"-QQ", "5"}, proceeds, "", "quiet=5 sync_check=0"},
+        {{"-b", "5", "-b", "6"}, proceeds, "", "blocks=6"},
+        {{"-QQ", "5"}, proceeds, "", "quiet=5 sync_check=0"},
         {{"-qq", "5", "-q", "3"}, proceeds, "", "quiet=3 sync_check=0"},
-        {{"-m", "0.5", "-td", "-0.25"}, proceeds, "", "amplitude=-0.25 dc=1"}, {{"-x", "-g", "log"}, proceeds, "", "extended=1 log=log"},
+        {{"-m", "0.5", "-td", "-0.25"}, proceeds, "", "amplitude=-0.25 dc=1"},
+        {{"-x", "-g", "log"}, proceeds, "", "extended=1 log=log"},
         {{"-td", "0.5", "-m", "0.2"}, proceeds, "", "amplitude=0.2 dc=1"},
         {{"-TF", "/tu", "-z", "-p", "-XL"}, proceeds, "", "framing=1 synchronized=0 zero=1 promiscuous=1 extended=2"},
-        {{"-w", "-ts", "250", "-i"}, proceeds, ramp + "stop_ms = 250\nSetting infinite timeouts for debugging.\n",
+        {{"-w", "-ts", "250", "-i"},
+         proceeds,
+         ramp + "stop_ms = 250\nSetting infinite timeouts for debugging.\n",
          "ramp=1 stop=250 timeouts=0,0"},
         {{"-b", "0", "-v"}, 1, "Block count must be at least 1.\n"},
         {{"-w", "-s", "1"}, 1, ramp + "Samples per block must be in the range 16..65536.\n"},
         // An unknown word or a missing argument prints the usage text and fails; asking for it does not.
-        {{"-"}, 1, usage}, {{""}, 1, usage}, {{"file.raw"}, 1, usage}, {{"-b"}, 1, usage}, {{"-c3"}, 1, usage},
+        {{"-"}, 1, usage},
+        {{""}, 1, usage},
+        {{"file.raw"}, 1, usage},
+        {{"-b"}, 1, usage},
+        {{"-c3"}, 1, usage},
         {{"-w", "-b5", "-h"}, 1, ramp + usage},
-        {{"-h"}, 0, usage}, {{"/H", "-b", "0"}, 0, usage}, {{"/?"}, 0, usage}, {{"-w", "-?"}, 0, ramp + usage},
-        {{"-v", "-b", "0"}, 0, version}, {{"-ts", "200", "-V"}, 0, "stop_ms = 200\n" + version},
+        {{"-h"}, 0, usage},
+        {{"/H", "-b", "0"}, 0, usage},
+        {{"/?"}, 0, usage},
+        {{"-w", "-?"}, 0, ramp + usage},
+        {{"-v", "-b", "0"}, 0, version},
+        {{"-ts", "200", "-V"}, 0, "stop_ms = 200\n" + version},
     });
 }
 

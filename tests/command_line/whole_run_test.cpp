@@ -4,8 +4,8 @@
 // address, though none connects.
 #include <chrono>
 #include <fstream>
-#include <regex>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -19,22 +19,19 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-std::string text_of(const std::filesystem::path &file)
-{
+std::string text_of(const std::filesystem::path &file) {
     std::ifstream in(file);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The build date and time are the compiler's: "Mmm dd yyyy hh:mm:ss", the day
 // padded with a blank.
-std::string with_build_time_marked(const std::string &text)
-{
+std::string with_build_time_marked(const std::string &text) {
     static const std::regex build_time("built [A-Z][a-z]{2} [ 123][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}\n");
     return std::regex_replace(text, build_time, "built <time>\n");
 }
 
-TEST(WholeRun, EarlyEndsPrintTheirTranscript)
-{
+TEST(WholeRun, EarlyEndsPrintTheirTranscript) {
     const lines usage = lines_of(text_of(VESK_USAGE_TRANSCRIPT));
     const std::string ramp = "Requesting ramp-up and ramp-down blocks.";
     const struct {
@@ -46,7 +43,8 @@ TEST(WholeRun, EarlyEndsPrintTheirTranscript)
         {{"/?"}, 0, {}, true},
         {{"-w", "-b"}, 1, {ramp}, true},
         {{"-w", "-b", "0", "-h"}, 1, {ramp, "Block count must be at least 1."}},
-        {{"-v", "-b", "0"}, 0,
+        {{"-v", "-b", "0"},
+         0,
          {"veskplay 2018.03.30 built <time>", "Supports Plenar-B and Plenar-C3 compatible hardware (including Rev E)"}},
     };
     for (const auto &test : cases) {
@@ -57,8 +55,7 @@ TEST(WholeRun, EarlyEndsPrintTheirTranscript)
         child_process child(built_program("VESKPLAY"), words, {}, folder / "stderr");
         EXPECT_EQ(exit_status(child.finish(std::chrono::seconds(10))), test.status);
         lines out = test.out;
-        if (test.then_usage)
-            out.insert(out.end(), usage.begin(), usage.end());
+        if (test.then_usage) out.insert(out.end(), usage.begin(), usage.end());
         EXPECT_EQ(lines_of(with_build_time_marked(child.output())), out);
         EXPECT_EQ(text_of(folder / "stderr"), "");
     }

@@ -1,8 +1,7 @@
 #include "veskclient.h"
 
 /* Compiled as strict C11: the header must need nothing from C++. */
-int main(void)
-{
+int main(void) {
     vesk_instance *instance = 0;
     int32_t code = VESK_SUCCESS;
     (void)instance;

@@ -55,7 +55,8 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         {{"--frobnicate", "good.raw"}, "Unknown option --frobnicate (see veskmeasure --help)."},
         {{"--json"}, "--json needs a value."},
         {{"--plot", "p.png", "good.raw"},
-         "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).", "/nonexistent"},
+         "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).",
+         "/nonexistent"},
     };
     for (const bad &b : cases) {
         std::vector<std::string> args = {"--json", "out.json", "--junit", "out.xml"};
@@ -71,10 +72,10 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
 TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     small_case c;
     std::ofstream(c.folder / "limits.txt") << "# the usual\nthd<=-50\n\n  snr>=100\n";
-    measure_result r = run_veskmeasure({"--reference", "ref.raw", "--limits", "limits.txt", "--limit", "bitexact",
-                                        "--limit", "worst:level=-6+-0.1", "--json", "out.json", "--junit",
-                                        "out.xml", "good.raw"},
-                                       c.folder.path);
+    measure_result r =
+        run_veskmeasure({"--reference", "ref.raw", "--limits", "limits.txt", "--limit", "bitexact", "--limit",
+                         "worst:level=-6+-0.1", "--json", "out.json", "--junit", "out.xml", "good.raw"},
+                        c.folder.path);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));

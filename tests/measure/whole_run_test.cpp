@@ -41,7 +41,8 @@ measure_result measured_run(const whole_run &w, const temp_folder &work, bool fl
                                        : std::vector<std::string>{"--speed", "0", "--dut", w.dut});
     program_result run = run_program(built_program("VESKPLAY"),
                                      concat({"-a", server.address(), "-l", w.loopback, "-b", std::to_string(blocks),
-                                             "-c0", "capture.raw", "-c1", "capture1.raw"}, w.play),
+                                             "-c0", "capture.raw", "-c1", "capture1.raw"},
+                                            w.play),
                                      work.path);
     EXPECT_EQ(run.status, 0) << run.output;
     if (flip_one) {
@@ -72,8 +73,8 @@ TEST(WholeRun, BitExactVerdictsOfTheLoopbacks) {
     };
     for (const path &p : cases) {
         SCOPED_TRACE(p.loopback + (p.flip_one ? ", one sample flipped" : "") + (p.bits24 ? ", 24-bit" : ""));
-        measure_result r = measured_run({p.loopback, {"-r0", "play.raw"}, p.bits24 ? concat({"--24bit"}, bitexact) : bitexact},
-                                        work, p.flip_one);
+        measure_result r = measured_run(
+            {p.loopback, {"-r0", "play.raw"}, p.bits24 ? concat({"--24bit"}, bitexact) : bitexact}, work, p.flip_one);
         EXPECT_EQ(r.status, p.status) << r.error;
         std::vector<std::string> lines = lines_of(r.output);
         ASSERT_GE(lines.size(), 11u) << r.output;
@@ -93,22 +94,29 @@ whole_run impaired_sine(double gain_db, double noise_dbfs, double thd_db) {
     double level = 10 * std::log10(fundamental * fundamental + harmonic * harmonic + 2 * noise);
     double thdn = 10 * std::log10((harmonic * harmonic / 2 + noise * 19980 / 24000) / (fundamental * fundamental / 2));
     std::string thd = std::isnan(thd_db) ? "off" : std::to_string(thd_db);
-    whole_run w{"none", {"-f", "1000"}, {"--limit", "level=" + std::to_string(level) + "+-0.01", "--limit",
-                                         "thdn=" + std::to_string(thdn) + "+-0.5", "--limit", "freq=984.375+-0.01"},
-                "gain=" + std::to_string(gain_db) + ",noise=" + std::to_string(noise_dbfs) + ",thd=" + thd + ",delay=37"};
+    whole_run w{"none",
+                {"-f", "1000"},
+                {"--limit", "level=" + std::to_string(level) + "+-0.01", "--limit",
+                 "thdn=" + std::to_string(thdn) + "+-0.5", "--limit", "freq=984.375+-0.01"},
+                "gain=" + std::to_string(gain_db) + ",noise=" + std::to_string(noise_dbfs) + ",thd=" + thd +
+                    ",delay=37"};
     if (!std::isnan(thd_db))
-        w.measure.insert(w.measure.end(), {"--limit", "thd=" + std::to_string(20 * std::log10(harmonic / fundamental)) + "+-0.5"});
+        w.measure.insert(w.measure.end(),
+                         {"--limit", "thd=" + std::to_string(20 * std::log10(harmonic / fundamental)) + "+-0.5"});
     w.measure.push_back("capture.raw");
     return w;
 }
 
 whole_run delayed(int delay) {
-    return {"none", {"-r0", "play.raw"}, {"--reference", "reference.raw", "--limit", "latency=" + std::to_string(delay), "capture.raw"},
+    return {"none",
+            {"-r0", "play.raw"},
+            {"--reference", "reference.raw", "--limit", "latency=" + std::to_string(delay), "capture.raw"},
             "gain=-6,noise=-110,delay=" + std::to_string(delay)};
 }
 
 whole_run crosstalk(int db) {
-    return {"none", {"-f", "1000", "-r1", "silence.raw"},
+    return {"none",
+            {"-f", "1000", "-r1", "silence.raw"},
             {"--driven", "0", "--limit", "crosstalk=" + std::to_string(db) + "+-1", "capture.raw", "capture1.raw"},
             "gain=-6,noise=-110,crosstalk=" + std::to_string(db)};
 }
@@ -116,9 +124,17 @@ whole_run crosstalk(int db) {
 TEST(WholeRun, FindsWhatTheDeviceUnderTestDid) {
     stimulus_folder work;
     const whole_run cases[] = {
-        impaired_sine(-6, -110, -80),  impaired_sine(-3, -130, -40), impaired_sine(-6, -140, -100),
-        impaired_sine(-1, -109.2, NAN), impaired_sine(-20, -150, -60), delayed(0), delayed(37), delayed(480),
-        crosstalk(-60), crosstalk(-90), crosstalk(-100),
+        impaired_sine(-6, -110, -80),
+        impaired_sine(-3, -130, -40),
+        impaired_sine(-6, -140, -100),
+        impaired_sine(-1, -109.2, NAN),
+        impaired_sine(-20, -150, -60),
+        delayed(0),
+        delayed(37),
+        delayed(480),
+        crosstalk(-60),
+        crosstalk(-90),
+        crosstalk(-100),
     };
     for (const whole_run &w : cases) {
         measure_result r = measured_run(w, work);

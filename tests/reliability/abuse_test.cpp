@@ -19,8 +19,7 @@ constexpr int32_t block_size = 256;
 // Plays a block count times on output 0 under the server loopback and reads
 // input 0 until the stream ends: the code that ended it and how many blocks
 // came back intact and in order.
-std::pair<int32_t, uint32_t> play_and_capture(const vesksim_child &sim, uint32_t count)
-{
+std::pair<int32_t, uint32_t> play_and_capture(const vesksim_child &sim, uint32_t count) {
     int32_t code = 0;
     instance_ptr client = connect_client(sim, block_size, &code);
     std::vector<int32_t> block(block_size), buffer(10 * block_size);
@@ -35,15 +34,13 @@ std::pair<int32_t, uint32_t> play_and_capture(const vesksim_child &sim, uint32_t
     while ((code = vesk_read_input(client.get(), 0x1, buffer.data(), &got, 0, nullptr, &sequence)) == VESK_SUCCESS) {
         for (uint32_t k = 0; k < got; ++k)
             good += sequence + k == good && std::equal(block.begin(), block.end(), buffer.begin() + k * block_size);
-        if (got == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (got == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         got = 10;
     }
     return {code, good};
 }
 
-long resident_kib(pid_t pid)
-{
+long resident_kib(pid_t pid) {
     long pages = -1, resident = -1;
     std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> pages >> resident;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
@@ -52,16 +49,17 @@ long resident_kib(pid_t pid)
 // 4 rounds of 50 connections held open at once, then dropped: silent, half a
 // header, a wrong magic, an impossible length, a CONNECT the busy server
 // refuses, an unknown command, and garbage.
-void abuse(uint16_t port)
-{
+void abuse(uint16_t port) {
     std::vector<uint8_t> garbage(199);
-    for (size_t i = 0; i < garbage.size(); ++i)
-        garbage[i] = uint8_t(i * 151 + 7);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 151 + 7);
     const std::vector<std::vector<uint8_t>> openings = {
-        {}, {0x39, 0xFB, 0x44}, frame(0x12345678, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size, 0, 0, 0),
+        {},
+        {0x39, 0xFB, 0x44},
+        frame(0x12345678, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size, 0, 0, 0),
         frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 0xFFFFFFF0),
         frame(VESK_MAGIC, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, block_size, 0, 0, 0),
-        frame(VESK_MAGIC, 99, 1, 2, 3, 4, 0), garbage};
+        frame(VESK_MAGIC, 99, 1, 2, 3, 4, 0),
+        garbage};
     for (int round = 0; round < 4; ++round) {
         std::vector<int> open;
         for (size_t i = 0; i < 50; ++i) {
@@ -72,13 +70,11 @@ void abuse(uint16_t port)
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        for (int fd : open)
-            close(fd);
+        for (int fd : open) close(fd);
     }
 }
 
-TEST(Abuse, SessionInProgressCompletesAndTheNextOneWorks)
-{
+TEST(Abuse, SessionInProgressCompletesAndTheNextOneWorks) {
     vesksim_child sim({"--speed", "1", "--outputs", "1", "--inputs", "1"});
     const long resident_before = resident_kib(sim.process.pid);
 

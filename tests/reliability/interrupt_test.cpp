@@ -16,16 +16,14 @@ namespace {
 
 using namespace std::chrono_literals;
 using lines = std::vector<std::string>;
-bool died_by(int wait_status, int signal_number)
-{
+bool died_by(int wait_status, int signal_number) {
     return wait_status != -1 && WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == signal_number;
 }
 
 // The device sends the signal when the trigger request (the nth of its kind)
 // comes and answers it half a second late, so the signal lands inside the
 // library call.
-TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
-{
+TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
     const std::string read = "READ 0x1 0xa 0 0 len=0", stop = "OUTPUT 0x220000 0 0 0 len=0";
     const lines two_blocks = {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)",
                               "Wrote block 1 for channel 0", "Wrote block 2 for channel 0"};
@@ -35,10 +33,10 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
         lines read_before;     // the transfer's lines before the interruption
         lines requests_after;  // from the trigger on
         int nth = 1;
-        int file_blocks = 0;   // blocks in the capture file; -1: none made
+        int file_blocks = 0;  // blocks in the capture file; -1: none made
     } cases[] = {
-        {SIGINT, 1, {}, {plain_requests[3]}, 1, -1},  // during the connection set-up
-        {SIGTERM, 4, {}, {plain_requests[4]}},        // loopback
+        {SIGINT, 1, {}, {plain_requests[3]}, 1, -1},                                    // during the connection set-up
+        {SIGTERM, 4, {}, {plain_requests[4]}},                                          // loopback
         {SIGINT, 12, {}, lines(plain_requests.begin() + 5, plain_requests.end() - 1)},  // staging
         // Output has started by the time the signal is seen: it is stopped.
         {SIGINT, 13, {}, {plain_requests.back(), read, stop, "QUERY 0x2 0 0 0 len=0"}},
@@ -57,10 +55,8 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
         auto fired_at = std::make_shared<std::size_t>(0);
         fake::script normal = device_script(device);
         fake::server server([&c, normal, program, seen, fired_at](const fake::request &r) {
-            if (describe(r) != c.requests_after.front() || ++*seen != c.nth)
-                return normal(r);
-            if (pid_t pid = program->load(); pid > 0)
-                kill(pid, c.signal_number);
+            if (describe(r) != c.requests_after.front() || ++*seen != c.nth) return normal(r);
+            if (pid_t pid = program->load(); pid > 0) kill(pid, c.signal_number);
             return fake::late(normal(r), 500ms);
         });
         child_process play(built_program("VESKPLAY"), concat({"-a", server.address()}, plain_args), work.path);
@@ -83,8 +79,7 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal)
 
 // With no time limits a stalled server would hold the run for ever: the
 // second signal, of either kind, ends it at once.
-TEST(Interrupt, SecondSignalEndsTheProcessAtOnce)
-{
+TEST(Interrupt, SecondSignalEndsTheProcessAtOnce) {
     for (int second : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(second);
         fake::server server([](const fake::request &) { return fake::silence(); });
@@ -100,14 +95,16 @@ TEST(Interrupt, SecondSignalEndsTheProcessAtOnce)
 
 // A shell ignores SIGINT for the commands it starts in the background; the
 // program keeps ignoring it there and runs to its end.
-TEST(Interrupt, IgnoredSignalStaysIgnored)
-{
+TEST(Interrupt, IgnoredSignalStaysIgnored) {
     temp_folder work;
     fake_device device;
     device.reads.assign(20, nothing_ready());
     fake::server server(device_script(device));
-    child_process play("/bin/sh", concat({"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a",
-                                          server.address()}, plain_args), work.path);
+    child_process play(
+        "/bin/sh",
+        concat({"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a", server.address()},
+               plain_args),
+        work.path);
     ASSERT_TRUE(play.wait_for_output("In progress.\n", 10s));
     play.send(SIGINT);
     EXPECT_EQ(exit_status(play.finish(30s)), 0);

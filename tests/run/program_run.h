@@ -22,8 +22,7 @@ struct program_result {
 // to end, at most limit.
 inline program_result run_program(const std::string &program, const std::vector<std::string> &args,
                                   const std::filesystem::path &work = {},
-                                  std::chrono::milliseconds limit = std::chrono::seconds(60))
-{
+                                  std::chrono::milliseconds limit = std::chrono::seconds(60)) {
     child_process child(program, args, work);
     int wait_status = child.finish(limit);
     return {exit_status(wait_status), child.output()};
@@ -33,40 +32,33 @@ inline program_result run_program(const std::string &program, const std::vector<
 inline const std::vector<std::string> shutdown_lines = {"Shutting down.", "Done."};
 
 // The first count lines of a transcript (all of them when there are fewer).
-inline std::vector<std::string> first_lines(const std::vector<std::string> &lines, std::size_t count)
-{
+inline std::vector<std::string> first_lines(const std::vector<std::string> &lines, std::size_t count) {
     return {lines.begin(), lines.begin() + std::ptrdiff_t(std::min(count, lines.size()))};
 }
 
 // The last count lines of a transcript (all of them when there are fewer).
-inline std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count)
-{
+inline std::vector<std::string> last_lines(const std::vector<std::string> &lines, std::size_t count) {
     return {lines.end() - std::ptrdiff_t(std::min(count, lines.size())), lines.end()};
 }
 
-inline std::vector<uint8_t> read_file(const std::filesystem::path &file)
-{
+inline std::vector<uint8_t> read_file(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes)
-{
+inline void write_file(const std::filesystem::path &file, const std::vector<uint8_t> &bytes) {
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // 32-bit samples in host order, as playback and capture files hold them.
-inline std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples)
-{
+inline std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples) {
     std::vector<uint8_t> bytes(samples.size() * sizeof(int32_t));
-    if (!bytes.empty())
-        std::memcpy(bytes.data(), samples.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
 }
 
-inline std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string> &second)
-{
+inline std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string> &second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
 }

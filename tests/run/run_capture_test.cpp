@@ -15,8 +15,7 @@ constexpr int n = 48;  // 192 bytes a block: a 512-byte file limit falls inside 
 std::vector<int32_t> captured(int first, int count, int channels) { return ::captured(first, count, channels, n); }
 
 // One channel's samples out of captured().
-std::vector<int32_t> channel_of(const std::vector<int32_t> &samples, int channels, int ch)
-{
+std::vector<int32_t> channel_of(const std::vector<int32_t> &samples, int channels, int ch) {
     std::vector<int32_t> chosen;
     for (std::size_t start = std::size_t(ch) * n; start < samples.size(); start += std::size_t(channels) * n)
         chosen.insert(chosen.end(), samples.begin() + std::ptrdiff_t(start),
@@ -24,15 +23,13 @@ std::vector<int32_t> channel_of(const std::vector<int32_t> &samples, int channel
     return chosen;
 }
 
-lines quick_run(const lines &more)
-{
+lines quick_run(const lines &more) {
     return concat({"-s", std::to_string(n), "-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-z"}, more);
 }
 
 // A quick run's transcript up to "In progress.", with the capture file lines
 // given; ADDRESS stands for the fake server's address.
-lines started(const lines &capture_files)
-{
+lines started(const lines &capture_files) {
     return concat(concat({"Rev C3+ features not supported; assuming Rev B hardware."}, capture_files),
                   {"Channel 0 stimulus data is silence", "Server at ADDRESS.", "No loopback.",
                    "Data sequence (all blocks have 48 samples):", "  1 data block (*)",
@@ -40,8 +37,7 @@ lines started(const lines &capture_files)
 }
 
 // The lines for a read of count blocks from first on, each written for every channel.
-lines delivered(int first, int count, int channels)
-{
+lines delivered(int first, int count, int channels) {
     lines text = {"got " + std::to_string(count) + " blocks from vesk_read_input (tag 0x00000001, sequence " +
                   std::to_string(first) + ".." + std::to_string(first + count - 1) + ")"};
     for (int b = first + 1; b <= first + count; ++b)
@@ -56,34 +52,28 @@ const std::string stop_output = "OUTPUT 0x220000 0 0 0 len=0";
 const std::string playback_query = "QUERY 0x2 0 0 0 len=0";
 
 // Longer than a path may be, though every piece of it is short.
-std::string too_long_prefix()
-{
+std::string too_long_prefix() {
     std::string name;
-    while (name.size() < 4094)
-        name += "./";
+    while (name.size() < 4094) name += "./";
     return name + "b";
 }
 
 // A square wave that crosses zero upwards every 8 samples: 6000 Hz at 48000 Hz.
-std::vector<int32_t> square_wave()
-{
+std::vector<int32_t> square_wave() {
     std::vector<int32_t> block;
-    for (int i = 0; i < n; ++i)
-        block.push_back(i % 8 < 4 ? -1000000 : 1000000);
+    for (int i = 0; i < n; ++i) block.push_back(i % 8 < 4 ? -1000000 : 1000000);
     return block;
 }
 
 using file_on_disk = std::pair<std::string, std::optional<std::vector<int32_t>>>;  // none: must not exist
 
-fake_device with_reads(uint32_t inputs, std::vector<fake::reply> reads)
-{
+fake_device with_reads(uint32_t inputs, std::vector<fake::reply> reads) {
     return {.inputs = inputs, .reads = std::move(reads)};
 }
 
 const lines waiting = {"Waiting for codec to stop playing"};
 
-TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus)
-{
+TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
     const struct {
         const char *name;
         fake_device device;
@@ -95,89 +85,133 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus)
         std::string shell_setup = {};
     } cases[] = {
         {"channel_and_block_files",
-                 with_reads(3, {captured_blocks(captured(0, 2, 3), 1, 0), nothing_ready(),
-                                captured_blocks(captured(2, 1, 3), 1, 2)}),
-                 {"-c0", "whole.raw", "-u2", "blk", "-c1", "ignored.raw", "-u1", "one"},
-                 concat(started({"Capturing channel 0 to whole.raw."}),
-                        concat(concat(delivered(0, 2, 3), delivered(2, 1, 3)), concat({end_of_stream_line}, halted))),
-                 0,
-                 {{"whole.raw", channel_of(captured(0, 3, 3), 3, 0)}, {"ignored.raw", std::nullopt},
-                  {"one.1", channel_of(captured(0, 1, 3), 3, 1)}, {"one.3", channel_of(captured(2, 1, 3), 3, 1)},
-                  {"blk.1", channel_of(captured(0, 1, 3), 3, 2)}, {"blk.3", channel_of(captured(2, 1, 3), 3, 2)},
-                  {"blk.4", std::nullopt}},
-                 {"READ 0x7 0xa 0 0 len=0", playback_query}},
+         with_reads(
+             3, {captured_blocks(captured(0, 2, 3), 1, 0), nothing_ready(), captured_blocks(captured(2, 1, 3), 1, 2)}),
+         {"-c0", "whole.raw", "-u2", "blk", "-c1", "ignored.raw", "-u1", "one"},
+         concat(started({"Capturing channel 0 to whole.raw."}),
+                concat(concat(delivered(0, 2, 3), delivered(2, 1, 3)), concat({end_of_stream_line}, halted))),
+         0,
+         {{"whole.raw", channel_of(captured(0, 3, 3), 3, 0)},
+          {"ignored.raw", std::nullopt},
+          {"one.1", channel_of(captured(0, 1, 3), 3, 1)},
+          {"one.3", channel_of(captured(2, 1, 3), 3, 1)},
+          {"blk.1", channel_of(captured(0, 1, 3), 3, 2)},
+          {"blk.3", channel_of(captured(2, 1, 3), 3, 2)},
+          {"blk.4", std::nullopt}},
+         {"READ 0x7 0xa 0 0 len=0", playback_query}},
         {"channel_file_that_cannot_be_opened_ends_the_run_before_output",
-                 with_reads(3, {}), {"-c0", "zero.raw", "-c1", "nowhere/one.raw", "-c2", "two.raw"},
-                 {"Rev C3+ features not supported; assuming Rev B hardware.", "Capturing channel 0 to zero.raw.",
-                  "Could not open nowhere/one.raw for writing: No such file or directory", "Shutting down.", "Done."},
-                 2, {{"zero.raw", std::vector<int32_t>{}}, {"two.raw", std::nullopt}}, {"QUERY 0x1 0 0 0 len=0"}},
+         with_reads(3, {}),
+         {"-c0", "zero.raw", "-c1", "nowhere/one.raw", "-c2", "two.raw"},
+         {"Rev C3+ features not supported; assuming Rev B hardware.", "Capturing channel 0 to zero.raw.",
+          "Could not open nowhere/one.raw for writing: No such file or directory", "Shutting down.", "Done."},
+         2,
+         {{"zero.raw", std::vector<int32_t>{}}, {"two.raw", std::nullopt}},
+         {"QUERY 0x1 0 0 0 len=0"}},
         {"block_file_that_cannot_be_opened_misses_only_its_channel",
-                 with_reads(3, {captured_blocks(joined({repeated(n, 5), square_wave(), repeated(n, 5)}), 1, 0)}),
-                 {"-u0", "nowhere/blk", "-c1", "one.raw", "-n1"},
-                 concat(started({"Capturing channel 1 to one.raw."}), concat({
-                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
-                     "Could not open nowhere/blk for writing: No such file or directory",
-                     "Wrote block 1 for channel 1", "Analyzing block for channel 1",
+         with_reads(3, {captured_blocks(joined({repeated(n, 5), square_wave(), repeated(n, 5)}), 1, 0)}),
+         {"-u0", "nowhere/blk", "-c1", "one.raw", "-n1"},
+         concat(
+             started({"Capturing channel 1 to one.raw."}),
+             concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                     "Could not open nowhere/blk for writing: No such file or directory", "Wrote block 1 for channel 1",
+                     "Analyzing block for channel 1",
                      "input unlocked (1 intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
                      "input unlocked (2 intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
                      "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
                      "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
-                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
-                     end_of_stream_line}, halted)),
-                 2, {{"one.raw", square_wave()}}, {playback_query}},
-        {"block_file_name_too_long", with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0)}),
-                 {"-u0", too_long_prefix()},
-                 concat(started({}), concat({
-                     "got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
-                     "Could not open " + too_long_prefix() + " for writing: File name too long",
-                     end_of_stream_line}, halted)),
-                 2, {}, {playback_query}},
+                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)", end_of_stream_line},
+                    halted)),
+         2,
+         {{"one.raw", square_wave()}},
+         {playback_query}},
+        {"block_file_name_too_long",
+         with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0)}),
+         {"-u0", too_long_prefix()},
+         concat(started({}),
+                concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                        "Could not open " + too_long_prefix() + " for writing: File name too long", end_of_stream_line},
+                       halted)),
+         2,
+         {},
+         {playback_query}},
         {"full_disk_cuts_the_channel_file_back_to_whole_blocks",
-                 with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
-                 {"-c0", "cap.raw"},
-                 concat(started({"Capturing channel 0 to cap.raw."}), concat(delivered(0, 2, 1), concat({
-                     delivered(2, 2, 0)[0], "Error writing capture data from channel 0 to file: File too large"},
-                     halted))),
-                 2, {{"cap.raw", captured(0, 2, 1)}}, {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query},
-                 "ulimit -f 1; trap '' XFSZ"},
+         with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
+         {"-c0", "cap.raw"},
+         concat(started({"Capturing channel 0 to cap.raw."}),
+                concat(delivered(0, 2, 1), concat({delivered(2, 2, 0)[0],
+                                                   "Error writing capture data from channel 0 to file: File too large"},
+                                                  halted))),
+         2,
+         {{"cap.raw", captured(0, 2, 1)}},
+         {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query},
+         "ulimit -f 1; trap '' XFSZ"},
         {"full_disk_removes_the_block_file",
-                 with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0)}), {"-u0", "full"},
-                 concat(started({}), concat({
-                     "got 3 blocks from vesk_read_input (tag 0x00000001, sequence 0..2)",
-                     "Wrote block 1 for channel 0",
-                     "Error writing capture data from channel 0 to file: No space left on device"}, halted)),
-                 2, {{"full.1", captured(0, 1, 1)}, {"full.2", std::nullopt}, {"full.3", std::nullopt}},
-                 {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
+         with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0)}),
+         {"-u0", "full"},
+         concat(started({}), concat({"got 3 blocks from vesk_read_input (tag 0x00000001, sequence 0..2)",
+                                     "Wrote block 1 for channel 0",
+                                     "Error writing capture data from channel 0 to file: No space left on device"},
+                                    halted)),
+         2,
+         {{"full.1", captured(0, 1, 1)}, {"full.2", std::nullopt}, {"full.3", std::nullopt}},
+         {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
         {"server_leaving_keeps_every_block_handled",
-                 with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0), captured_blocks(captured(3, 1, 1), 1, 3),
-                                fake::hang_up()}),
-                 {"-c0", "cap.raw"},
-                 concat(concat(started({"Capturing channel 0 to cap.raw."}), delivered(0, 3, 1)),
-                        concat(delivered(3, 1, 1), {
-                     "vesk_read_input: Network error: Connection to audio device was closed",
-                     "vesk_query (playback): Not connected: Must be connected to server to issue queries",
-                     "Shutting down.", "Done."})),
-                 2, {{"cap.raw", captured(0, 4, 1)}}, {"READ 0x1 0xa 0 0 len=0"}},
+         with_reads(
+             1, {captured_blocks(captured(0, 3, 1), 1, 0), captured_blocks(captured(3, 1, 1), 1, 3), fake::hang_up()}),
+         {"-c0", "cap.raw"},
+         concat(concat(started({"Capturing channel 0 to cap.raw."}), delivered(0, 3, 1)),
+                concat(delivered(3, 1, 1),
+                       {"vesk_read_input: Network error: Connection to audio device was closed",
+                        "vesk_query (playback): Not connected: Must be connected to server to issue queries",
+                        "Shutting down.", "Done."})),
+         2,
+         {{"cap.raw", captured(0, 4, 1)}},
+         {"READ 0x1 0xa 0 0 len=0"}},
         {"refused_read_stops_output",
-                 with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), fake::error(VESK_SERVER_ERROR, "Refused")}),
-                 {"-u0", "blk"},
-                 concat(concat(started({}), delivered(0, 1, 1)),
-                        concat({"vesk_read_input: Error from server: Refused"}, halted)),
-                 2, {{"blk.1", captured(0, 1, 1)}}, {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
-        {"capture_file_that_is_a_playback_file", with_reads(1, {}), {"-c0", "link.raw", "-r0", "f.raw"},
-                 {"-r0 f.raw and -c0 link.raw name the same file."}, 1,
-                 {{"f.raw", playback_pattern(n, 1)}}, {}},
+         with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), fake::error(VESK_SERVER_ERROR, "Refused")}),
+         {"-u0", "blk"},
+         concat(concat(started({}), delivered(0, 1, 1)),
+                concat({"vesk_read_input: Error from server: Refused"}, halted)),
+         2,
+         {{"blk.1", captured(0, 1, 1)}},
+         {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
+        {"capture_file_that_is_a_playback_file",
+         with_reads(1, {}),
+         {"-c0", "link.raw", "-r0", "f.raw"},
+         {"-r0 f.raw and -c0 link.raw name the same file."},
+         1,
+         {{"f.raw", playback_pattern(n, 1)}},
+         {}},
         // The halt wait gives up after eleven queries.
-        {"halt_wait_given_up", {.playback_states = {1}}, {}, concat(concat(started({}), {end_of_stream_line}),
-                 concat(waiting, {"Waited too long for codec to stop playing", "Shutting down.", "Done."})), 2, {},
-                 concat({"READ 0x1 0xa 0 0 len=0"}, lines(11, playback_query))},
-        {"halted_at_the_third_query", {.playback_states = {1, 3, 4}}, {},
-                 concat(concat(started({}), {end_of_stream_line}), concat(waiting, halted)), 0, {},
-                 {"READ 0x1 0xa 0 0 len=0", playback_query, playback_query, playback_query}},
-        {"two_channels_one_file", with_reads(2, {}), {"-c0", "new.raw", "-c1", "./new.raw"},
-                 {"-c0 new.raw and -c1 ./new.raw name the same file."}, 1, {{"new.raw", std::nullopt}}, {}},
-        {"two_channels_one_prefix", with_reads(2, {}), {"-u1", "blk", "-u0", "blk"},
-                 {"-u0 blk and -u1 blk name the same file prefix."}, 1, {}, {}},
+        {"halt_wait_given_up",
+         {.playback_states = {1}},
+         {},
+         concat(concat(started({}), {end_of_stream_line}),
+                concat(waiting, {"Waited too long for codec to stop playing", "Shutting down.", "Done."})),
+         2,
+         {},
+         concat({"READ 0x1 0xa 0 0 len=0"}, lines(11, playback_query))},
+        {"halted_at_the_third_query",
+         {.playback_states = {1, 3, 4}},
+         {},
+         concat(concat(started({}), {end_of_stream_line}), concat(waiting, halted)),
+         0,
+         {},
+         {"READ 0x1 0xa 0 0 len=0", playback_query, playback_query, playback_query}},
+        {"two_channels_one_file",
+         with_reads(2, {}),
+         {"-c0", "new.raw", "-c1", "./new.raw"},
+         {"-c0 new.raw and -c1 ./new.raw name the same file."},
+         1,
+         {{"new.raw", std::nullopt}},
+         {}},
+        {"two_channels_one_prefix",
+         with_reads(2, {}),
+         {"-u1", "blk", "-u0", "blk"},
+         {"-u0 blk and -u1 blk name the same file prefix."},
+         1,
+         {},
+         {}},
     };
     // Whole blocks only reach the files, and the run ends with its status.
     for (const auto &c : cases) {
@@ -205,21 +239,17 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus)
 }
 
 // A device that never ends its stream: one block per read, every other read.
-fake_device endless_device(std::optional<fake::reply> answer_to_stop = std::nullopt)
-{
+fake_device endless_device(std::optional<fake::reply> answer_to_stop = std::nullopt) {
     auto reads = std::make_shared<int>(0);
     return {.fault = [reads, answer_to_stop](const fake::request &r) -> std::optional<fake::reply> {
-        if (r.command == VESK_CMD_CONTROL_OUTPUT && r.arg0 == VESK_OUTPUT_STOP)
-            return answer_to_stop;
-        if (r.command != VESK_CMD_READ_INPUT)
-            return std::nullopt;
+        if (r.command == VESK_CMD_CONTROL_OUTPUT && r.arg0 == VESK_OUTPUT_STOP) return answer_to_stop;
+        if (r.command != VESK_CMD_READ_INPUT) return std::nullopt;
         int at = (*reads)++;
         return at % 2 == 0 ? captured_blocks(captured(at / 2, 1, 1), 1, uint32_t(at / 2)) : nothing_ready();
     }};
 }
 
-TEST(WholeRun, EarlyStopEndsTheTransferOnceTheTimeHasPassed)
-{
+TEST(WholeRun, EarlyStopEndsTheTransferOnceTheTimeHasPassed) {
     whole_run run = run_veskplay(endless_device(), quick_run({"-ts", "200"}));
     lines got = run.lines();
     unsigned after_ms = 0;

@@ -12,22 +12,19 @@ using lines = std::vector<std::string>;
 const std::string rev_b = "Rev C3+ features not supported; assuming Rev B hardware.";
 
 // The transcript from the line after the set-up up to "In progress.".
-lines planning_lines(const whole_run &run)
-{
+lines planning_lines(const whole_run &run) {
     lines all = run.lines();
     auto start = std::find(all.begin(), all.end(), rev_b), end = std::find(all.begin(), all.end(), "In progress.");
     return start < end && end != all.end() ? lines(start + 1, end + 1) : lines{};
 }
 
-lines summary(const whole_run &run, const lines &segments, int block_size)
-{
+lines summary(const whole_run &run, const lines &segments, int block_size) {
     lines text = {"Server at " + run.address + ".", "No loopback.",
                   "Data sequence (all blocks have " + std::to_string(block_size) + " samples):"};
     return concat(concat(text, segments), {"Response will be captured during portions of sequence marked with (*)"});
 }
 
-TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
-{
+TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt) {
     const std::string sine_0 = "Channel 0 stimulus data is a 750.00 Hz sine wave.";
     const std::string reset = "STAGE 0x800 0 0 0 len=0";
     const struct {
@@ -39,26 +36,32 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
         lines after_summary = {"In progress."};
         int block_size = 64;
     } cases[] = {
-        {{"-p", "-b", "5"}, 1, {"Adding 53 quiet blocks to meet synchronization requirements", sine_0},
+        {{"-p", "-b", "5"},
+         1,
+         {"Adding 53 quiet blocks to meet synchronization requirements", sine_0},
          {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)",
           "  1 following quiet block (*)"},
          {reset, "STAGE 0x100 0 63 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 5 3 len=256",
           "STAGE 0x100 0 1 4 len=0"}},
         // Ramps count toward synchronisation.
-        {{"-w", "-f", "750", "-e", "2"}, 1, {"Adding 52 quiet blocks to meet synchronization requirements", sine_0},
+        {{"-w", "-f", "750", "-e", "2"},
+         1,
+         {"Adding 52 quiet blocks to meet synchronization requirements", sine_0},
          {"  62 preceding quiet blocks", "  1 ramp-up block", "  1 junk block", "  100 data blocks (*)",
           "  1 ramp-down block", "  2 following quiet blocks"},
          {reset, "STAGE 0x1100 0 62 1 len=0", "STAGE 0x1100 0x1 1 2 len=256", "STAGE 0x1100 0x1 1 3 len=256",
           "STAGE 0x100 0x1 100 4 len=256", "STAGE 0x1100 0x1 1 5 len=256", "STAGE 0x1100 0 2 6 len=0"}},
         // Extended mode drops the ramps.
-        {{"-x", "-w", "-r0", "one.raw", "-q", "70"}, 1,
+        {{"-x", "-w", "-r0", "one.raw", "-q", "70"},
+         1,
          {"Warning: ramp-up and ramp-down not supported in extended mode; ignoring", "one.raw contains 2 full blocks",
           "The length of the output sequence will be set to 2 blocks", "Channel 0 stimulus data is external input."},
          {"  70 preceding quiet blocks", "  2 blocks of an extended audio sequence (*)", "  1 following quiet block"},
          {reset, "STAGE 0x1100 0 70 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 1 2 len=256",
           "STAGE 0x1100 0 1 3 len=0"}},
         // A looped sequence flags its first block.
-        {{"-xl", "-r1", "two.raw", "-z", "-q", "40"}, 2,
+        {{"-xl", "-r1", "two.raw", "-z", "-q", "40"},
+         2,
          {"two.raw contains 2 full blocks", "The length of the output sequence will be set to 2 blocks",
           "Channel 0 stimulus data is silence", "Channel 1 stimulus data is external input."},
          {"  40 preceding quiet blocks", "  2 blocks of a looped extended audio sequence (*)",
@@ -66,28 +69,37 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
          {reset, "STAGE 0x1100 0 40 1 len=0", "STAGE 0x8100 0x2 1 2 len=256", "STAGE 0x100 0x2 1 2 len=256",
           "STAGE 0x1100 0 1 3 len=0"}},
         // A silent extended sequence still takes a tag.
-        {{"-x", "-z", "-q", "70", "-p"}, 1, {"Channel 0 stimulus data is silence"},
+        {{"-x", "-z", "-q", "70", "-p"},
+         1,
+         {"Channel 0 stimulus data is silence"},
          {"  70 preceding quiet blocks (*)", "  0 blocks of an extended audio sequence (*)",
           "  1 following quiet block (*)"},
          {reset, "STAGE 0x100 0 70 1 len=0", "STAGE 0x100 0 1 3 len=0"}},
-        {{"-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-tu"}, 1, {sine_0}, {"  1 data block (*)"},
+        {{"-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-tu"},
+         1,
+         {sine_0},
+         {"  1 data block (*)"},
          {reset, "STAGE 0x100 0x1 1 1 len=256"},
          {"WARNING: Synchronization suppressed; capture blocks will be unaligned with playback blocks",
           "In progress."}},
         // An exact shortfall gets one block more.
-        {{"-q", "0", "-s", "1000", "-j", "-3"}, 2,
+        {{"-q", "0", "-s", "1000", "-j", "-3"},
+         2,
          {"Adding 3 quiet blocks to meet synchronization requirements",
           "Channel 0 stimulus data is a 432.00 Hz sine wave.", "Channel 1 stimulus data is a 432.00 Hz sine wave."},
          {"  3 preceding quiet blocks", "  100 data blocks (*)", "  1 following quiet block"},
          {reset, "STAGE 0x1100 0 3 1 len=0", "STAGE 0x100 0x3 100 2 len=8000", "STAGE 0x1100 0 1 3 len=0"},
-         {"In progress."}, 1000},
+         {"In progress."},
+         1000},
         // No output channels, no padding.
-        {{"-q", "0"}, 0, {}, {"  1 junk block", "  100 data blocks (*)", "  1 following quiet block"},
+        {{"-q", "0"},
+         0,
+         {},
+         {"  1 junk block", "  100 data blocks (*)", "  1 following quiet block"},
          {reset, "STAGE 0x1100 0 1 1 len=0", "STAGE 0x100 0 100 2 len=0", "STAGE 0x1100 0 1 3 len=0"}},
     };
     temp_folder work;
-    for (const char *name : {"one.raw", "two.raw"})
-        write_file(work / name, std::vector<uint8_t>(2 * 64 * 4, 7));
+    for (const char *name : {"one.raw", "two.raw"}) write_file(work / name, std::vector<uint8_t>(2 * 64 * 4, 7));
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         whole_run run = run_veskplay({.outputs = c.outputs}, concat({"-s", "64"}, c.args), work.path);
@@ -99,40 +111,35 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt)
     }
 }
 
-TEST(WholeRun, ServesOnlyTheFirst32ChannelsOfALargerServer)
-{
+TEST(WholeRun, ServesOnlyTheFirst32ChannelsOfALargerServer) {
     whole_run run = run_veskplay({.outputs = 40, .inputs = 33}, {"-s", "16", "-z", "-qq", "0", "-j", "0", "-e", "0"});
 
     lines got = run.lines();
     ASSERT_GE(got.size(), 36u);
-    EXPECT_EQ(lines(got.begin() + 1, got.begin() + 4), (lines{
-        "Server reports 40 output channels; only channels 0..31 are used.",
-        "Server reports 33 input channels; only channels 0..31 are used.", "Channel 0 stimulus data is silence"}));
+    EXPECT_EQ(lines(got.begin() + 1, got.begin() + 4),
+              (lines{"Server reports 40 output channels; only channels 0..31 are used.",
+                     "Server reports 33 input channels; only channels 0..31 are used.",
+                     "Channel 0 stimulus data is silence"}));
     EXPECT_EQ(lines(got.begin() + 34, got.begin() + 36),
               (lines{"Channel 31 stimulus data is silence", "Server at " + run.address + "."}));
     EXPECT_EQ(describe(with_command(run.requests, VESK_CMD_READ_INPUT)), lines{"READ 0xffffffff 0xa 0 0 len=0"});
 }
 
 // The samples of the data segment.
-std::vector<int32_t> data_samples(const whole_run &run, uint32_t tag)
-{
+std::vector<int32_t> data_samples(const whole_run &run, uint32_t tag) {
     for (const fake::request &r : run.staged())
-        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET)
-            return payload_samples(r);
+        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET) return payload_samples(r);
     return {};
 }
 
-std::vector<int32_t> framing_pattern(int n)
-{
+std::vector<int32_t> framing_pattern(int n) {
     std::vector<int32_t> samples;
-    for (int i = 0; i < n; ++i)
-        samples.push_back(int32_t(0x7FFF0000u | uint32_t(i)));
+    for (int i = 0; i < n; ++i) samples.push_back(int32_t(0x7FFF0000u | uint32_t(i)));
     return samples;
 }
 
 // What each channel plays: its stimulus line and the data segment's samples.
-TEST(WholeRun, StimulusIsNamedAndSent)
-{
+TEST(WholeRun, StimulusIsNamedAndSent) {
     const struct {
         std::vector<std::string> args;
         lines stimulus;             // each channel's, after "Channel N stimulus data is "
@@ -154,7 +161,8 @@ TEST(WholeRun, StimulusIsNamedAndSent)
         // Normal mode plays the first block of each file.
         {{"-f", "3000", "-r0", "exact.raw", "-r2", "longer.raw"},
          {"external input.", "a 3000.00 Hz sine wave.", "external input."},
-         joined({playback_pattern(64, 1), sine(64, 4, 1.0), playback_pattern(64, 2)}), 3},
+         joined({playback_pattern(64, 1), sine(64, 4, 1.0), playback_pattern(64, 2)}),
+         3},
     };
     temp_folder work;
     write_file(work / "exact.raw", host_order_bytes(playback_pattern(64, 1)));
@@ -173,8 +181,7 @@ TEST(WholeRun, StimulusIsNamedAndSent)
     }
 }
 
-TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
-{
+TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength) {
     temp_folder work;
     // 2 full blocks and a remnant of 32 samples.
     write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));
@@ -185,11 +192,13 @@ TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
 
     EXPECT_EQ(run.result.status, 0);
     lines want = {"first.raw contains 2 full blocks and a remnant of 128 bytes",
-                  "The length of the output sequence will be set to 3 blocks", "long.raw contains 5 full blocks",
+                  "The length of the output sequence will be set to 3 blocks",
+                  "long.raw contains 5 full blocks",
                   "long.raw is longer than first playback file; truncating to 3 blocks",
                   "short.raw contains 1 full blocks",
                   "short.raw is shorter than first playback file; will be silence-padded to 3 blocks",
-                  "Channel 0 stimulus data is external input.", "Channel 1 stimulus data is external input.",
+                  "Channel 0 stimulus data is external input.",
+                  "Channel 1 stimulus data is external input.",
                   "Channel 2 stimulus data is external input."};
     EXPECT_EQ(first_lines(planning_lines(run), want.size()), want);
 
@@ -203,15 +212,13 @@ TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength)
             sequence.insert(sequence.end(), file->begin() + b, file->begin() + b + 64);
     std::vector<fake::request> blocks;
     for (const fake::request &r : run.staged())
-        if (r.arg3 == 2)
-            blocks.push_back(r);
+        if (r.arg3 == 2) blocks.push_back(r);
     EXPECT_EQ(describe(blocks), lines(3, "STAGE 0x100 0x7 1 2 len=768"));
     EXPECT_EQ(joined({payload_samples(blocks.at(0)), payload_samples(blocks.at(1)), payload_samples(blocks.at(2))}),
               sequence);
 }
 
-TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne)
-{
+TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     const struct {
         std::vector<std::string> args;
         lines last;  // the transcript's last lines

@@ -8,19 +8,20 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-TEST(WholeRun, PlainRunPrintsTheExactTranscriptAndSendsTheExactRequests)
-{
+TEST(WholeRun, PlainRunPrintsTheExactTranscriptAndSendsTheExactRequests) {
     temp_folder work;
     fake_device device{.reads = {captured_blocks(captured(0, 2, 1, 64), 3, 0), nothing_ready(),
                                  captured_blocks(captured(2, 1, 1, 64), 3, 2)}};
     whole_run run = run_veskplay(device, plain_args, work.path);
 
     EXPECT_EQ(run.result.status, 0);
-    EXPECT_EQ(run.lines(), concat(plain_opening(run.address), {
-        "got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)", "Wrote block 1 for channel 0",
-        "Wrote block 2 for channel 0", "got 1 blocks from vesk_read_input (tag 0x00000003, sequence 2..2)",
-        "Wrote block 3 for channel 0", "vesk_read_input: End of stream: End-of-stream indication from server",
-        "Codec has halted", "Shutting down.", "Done."}));
+    EXPECT_EQ(
+        run.lines(),
+        concat(plain_opening(run.address),
+               {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)", "Wrote block 1 for channel 0",
+                "Wrote block 2 for channel 0", "got 1 blocks from vesk_read_input (tag 0x00000003, sequence 2..2)",
+                "Wrote block 3 for channel 0", "vesk_read_input: End of stream: End-of-stream indication from server",
+                "Codec has halted", "Shutting down.", "Done."}));
     const std::string read = "READ 0x1 0xa 0 0 len=0";
     EXPECT_EQ(describe(run.requests), concat(plain_requests, {read, read, read, read, "QUERY 0x2 0 0 0 len=0"}));
     EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(0, 3, 1, 64)));
@@ -32,8 +33,7 @@ const std::string full_fields = "ppon,mbon,mpoff,mhi,auxe,aoff,bhi";
 const std::string rev_b = "Rev C3+ features not supported; assuming Rev B hardware.";
 
 // The set-up lines of a run on the full_c3 device, then more.
-lines c3(const lines &more)
-{
+lines c3(const lines &more) {
     return concat({"Rev C3+ hardware detected.", "Current hardware settings: running at 48KHz; " + full_fields}, more);
 }
 
@@ -41,8 +41,7 @@ std::string setup_word(const std::string &word) { return "CONTROL 0x100 " + word
 std::string rate(const std::string &hz) { return "CONTROL 0x4 " + hz + " 0 0 len=0"; }
 const std::string loopback_none = "CONTROL 0x8 0 0 0 len=0";
 
-TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked)
-{
+TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked) {
     const struct {
         std::optional<hardware_setup> setup;
         std::vector<std::string> args;
@@ -51,21 +50,34 @@ TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked)
         bool run_goes_on;        // else the set-up lines are followed by the shutdown
         int status = 0;
     } cases[] = {
-        {full_c3, {}, c3({"New hardware settings:     running at 48KHz; " + full_fields}),
-         {setup_word("0x6210205"), rate("0xbb80"), loopback_none}, true},
-        {full_c3, {"-k", "16000", "-y", "mlo,boff"},
+        {full_c3,
+         {},
+         c3({"New hardware settings:     running at 48KHz; " + full_fields}),
+         {setup_word("0x6210205"), rate("0xbb80"), loopback_none},
+         true},
+        {full_c3,
+         {"-k", "16000", "-y", "mlo,boff"},
          c3({"New hardware settings:     running at 16KHz; ppon,mbon,mpoff,mlo,auxe,aoff,boff"}),
-         {setup_word("0x6110002"), rate("0x3e80"), loopback_none}, true},
+         {setup_word("0x6110002"), rate("0x3e80"), loopback_none},
+         true},
         // Fields the device does not report are dropped.
-        {hardware_setup{0x00000003, 0x0400000F}, {"-y", "mbon,ppon"},
+        {hardware_setup{0x00000003, 0x0400000F},
+         {"-y", "mbon,ppon"},
          {"Rev C3+ hardware detected.", "Current hardware settings: running at 24KHz; ppoff",
           "New hardware settings:     running at 48KHz; ppon"},
-         {setup_word("0x4000005"), rate("0xbb80"), loopback_none}, true},
+         {setup_word("0x4000005"), rate("0xbb80"), loopback_none},
+         true},
         {full_c3, {"-o", "query"}, c3({}), {}, false},
-        {full_c3, {"-o", "standby"}, c3({"New hardware settings:     standby; " + full_fields}),
-         {setup_word("0x6210201")}, false},
-        {full_c3, {"-o", "Run", "-k", "24000"}, c3({"New hardware settings:     running at 24KHz; " + full_fields}),
-         {setup_word("0x6210203")}, false},
+        {full_c3,
+         {"-o", "standby"},
+         c3({"New hardware settings:     standby; " + full_fields}),
+         {setup_word("0x6210201")},
+         false},
+        {full_c3,
+         {"-o", "Run", "-k", "24000"},
+         c3({"New hardware settings:     running at 24KHz; " + full_fields}),
+         {setup_word("0x6210203")},
+         false},
         {full_c3, {"-o", "off", "-k", "44100"}, c3({"Sample rate must be 16000, 24000, 32000, or 48000."}), {}, 0, 2},
         {full_c3, {"-o", "stop"}, c3({"Invalid -o option specified; choices are off, standby, run, query"}), {}, 0, 2},
         {std::nullopt, {"-y", "ppon", "-o", "off"}, {rev_b, "-y option requires Rev C3 hardware."}, {}, false, 2},
@@ -92,8 +104,7 @@ TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked)
 
 // Each refused step (or a channel the device does not serve) ends the run
 // through the shutdown with status 2, and nothing is sent after it.
-TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo)
-{
+TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo) {
     const fake::reply refused = fake::error(VESK_SERVER_ERROR, "Refused");
     auto stage = [](std::string step) { return lines{"vesk_stage_output (" + step + "): Error from server: Refused"}; };
     const struct {
@@ -103,16 +114,26 @@ TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo)
         lines report;  // the lines between the failure and the shutdown
         int nth = 1;
     } cases[] = {
-        {{}, "CONNECT 0x10000 0x40 0 0 len=0", fake::error(VESK_VERSION_MISMATCH, "Protocol 1.0 only"),
+        {{},
+         "CONNECT 0x10000 0x40 0 0 len=0",
+         fake::error(VESK_VERSION_MISMATCH, "Protocol 1.0 only"),
          {"vesk_connect: Version mismatch: Protocol 1.0 only."}},
-        {{}, "QUERY 0x4 0 0 0 len=0", fake::hang_up(),
+        {{},
+         "QUERY 0x4 0 0 0 len=0",
+         fake::hang_up(),
          {"vesk_query (setup): Network error: Connection to audio device was closed."}},
-        {{}, "CONTROL 0x100 0x6210205 0 0 len=0", fake::error(VESK_POWERED_DOWN, "Codec off"),
+        {{},
+         "CONTROL 0x100 0x6210205 0 0 len=0",
+         fake::error(VESK_POWERED_DOWN, "Codec off"),
          {"vesk_control (setup): Audio subsystem powered down: Codec off"}},
         {{}, "CONTROL 0x4 0xbb80 0 0 len=0", refused, {"vesk_control (rate): Error from server: Refused"}},
-        {{}, "QUERY 0x1 0 0 0 len=0", fake::error(VESK_SERVER_STATE, "Busy"),
+        {{},
+         "QUERY 0x1 0 0 0 len=0",
+         fake::error(VESK_SERVER_STATE, "Busy"),
          {"vesk_query (channels): Audio server state: Busy"}},
-        {{"-l", "server"}, "CONTROL 0x8 0x2 0 0 len=0", refused,
+        {{"-l", "server"},
+         "CONTROL 0x8 0x2 0 0 len=0",
+         refused,
          {"vesk_control (loopback): Error from server: Refused."}},
         {{}, "STAGE 0x800 0 0 0 len=0", refused, stage("reset")},
         {{}, "STAGE 0x1100 0 63 1 len=0", refused, stage("start-quiet")},
@@ -123,14 +144,20 @@ TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo)
         {{}, "STAGE 0x1100 0 1 4 len=0", refused, stage("end-quiet")},
         {{"-x", "-r0", "three.raw"}, "STAGE 0x100 0x1 1 2 len=256", refused, stage("data block 2/3"), 2},
         {{}, "OUTPUT 0x10000 0 0 0 len=0", refused, {"vesk_control_output (start): Error from server: Refused"}},
-        {{}, "QUERY 0x2 0 0 0 len=0", refused,
+        {{},
+         "QUERY 0x2 0 0 0 len=0",
+         refused,
          {"vesk_read_input: End of stream: End-of-stream indication from server",
           "vesk_query (playback): Error from server: Refused"}},
-        {{"-c5", "x5.raw", "-n7", "-u3", "blk"}, "QUERY 0x1 0 0 0 len=0", std::nullopt,
+        {{"-c5", "x5.raw", "-n7", "-u3", "blk"},
+         "QUERY 0x1 0 0 0 len=0",
+         std::nullopt,
          {"Input channel 3 is not served: the device reports 1 input channel.",
           "Input channel 5 is not served: the device reports 1 input channel.",
           "Input channel 7 is not served: the device reports 1 input channel."}},
-        {{"-r2", "three.raw", "-r1", "three.raw"}, "QUERY 0x1 0 0 0 len=0", std::nullopt,
+        {{"-r2", "three.raw", "-r1", "three.raw"},
+         "QUERY 0x1 0 0 0 len=0",
+         std::nullopt,
          {"Output channel 1 is not served: the device reports 1 output channel.",
           "Output channel 2 is not served: the device reports 1 output channel."}},
     };
@@ -140,10 +167,9 @@ TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo)
         write_file(work / "three.raw", std::vector<uint8_t>(3 * 64 * 4, 1));
         auto seen = std::make_shared<int>(0);
         fake_device device{.setup = full_c3, .fault = [&c, seen](const fake::request &r) -> std::optional<fake::reply> {
-            if (!c.reply || describe(r) != c.request || ++*seen != c.nth)
-                return std::nullopt;
-            return c.reply;
-        }};
+                               if (!c.reply || describe(r) != c.request || ++*seen != c.nth) return std::nullopt;
+                               return c.reply;
+                           }};
         whole_run run = run_veskplay(device, concat({"-s", "64"}, c.args), work.path);
 
         EXPECT_EQ(run.result.status, 2);
@@ -155,8 +181,7 @@ TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo)
     }
 }
 
-TEST(WholeRun, RefusedConnectionEndsWithoutDisconnecting)
-{
+TEST(WholeRun, RefusedConnectionEndsWithoutDisconnecting) {
     std::string address = fake::server().address();  // gone once this line ends
     program_result result = run_program(built_program("VESKPLAY"), {"-a", address});
     EXPECT_EQ(result.status, 2);

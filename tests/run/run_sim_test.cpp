@@ -10,13 +10,12 @@ namespace {
 
 constexpr int n = 64;
 
-TEST(SimulatedRun, PromiscuousCaptureHoldsTheWholeSequenceInPlayingOrder)
-{
+TEST(SimulatedRun, PromiscuousCaptureHoldsTheWholeSequenceInPlayingOrder) {
     temp_folder work;
     vesksim_child sim({"--speed", "0", "--outputs", "1", "--inputs", "1"});
     program_result result = run_program(built_program("VESKPLAY"),
-                                        {"-a", sim.address(), "-s", "64", "-l", "server", "-p", "-q", "70", "-j", "1",
-                                         "-b", "2", "-e", "1", "-td", "0.5", "-w", "-c0", "c0.raw"},
+                                        {"-a", sim.address(), "-s", "64", "-l", "server", "-p",  "-q", "70",  "-j",
+                                         "1",  "-b",          "2",  "-e", "1",  "-td",    "0.5", "-w", "-c0", "c0.raw"},
                                         work.path);
 
     EXPECT_EQ(result.status, 0);

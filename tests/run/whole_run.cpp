@@ -4,14 +4,12 @@
 #include <cstdio>
 #include <map>
 
-fake::script device_script(fake_device device)
-{
+fake::script device_script(fake_device device) {
     auto reads = std::make_shared<std::atomic<std::size_t>>(0);
     auto playback_queries = std::make_shared<std::atomic<std::size_t>>(0);
     return [device = std::move(device), reads, playback_queries](const fake::request &r) {
         if (device.fault)
-            if (std::optional<fake::reply> faulty = device.fault(r))
-                return *faulty;
+            if (std::optional<fake::reply> faulty = device.fault(r)) return *faulty;
         if (r.command == VESK_CMD_QUERY && r.arg0 == VESK_QUERY_SETUP)
             return device.setup ? fake::ordinary(device.setup->word, device.setup->supported_mask)
                                 : fake::error(VESK_SERVER_ERROR, "Unsupported query");
@@ -28,47 +26,41 @@ fake::script device_script(fake_device device)
     };
 }
 
-std::string describe(const fake::request &request)
-{
+std::string describe(const fake::request &request) {
     static const std::map<uint32_t, const char *> names = {
-        {VESK_CMD_CONNECT, "CONNECT"}, {VESK_CMD_CONTROL, "CONTROL"}, {VESK_CMD_STAGE_OUTPUT, "STAGE"},
-        {VESK_CMD_CONTROL_OUTPUT, "OUTPUT"}, {VESK_CMD_READ_INPUT, "READ"}, {VESK_CMD_QUERY, "QUERY"},
+        {VESK_CMD_CONNECT, "CONNECT"},    {VESK_CMD_CONTROL, "CONTROL"},
+        {VESK_CMD_STAGE_OUTPUT, "STAGE"}, {VESK_CMD_CONTROL_OUTPUT, "OUTPUT"},
+        {VESK_CMD_READ_INPUT, "READ"},    {VESK_CMD_QUERY, "QUERY"},
         {VESK_CMD_LINK, "LINK"}};
     auto name = names.find(request.command);
     char line[128];
-    std::snprintf(line, sizeof line, "%s %#x %#x %u %u len=%u", name == names.end() ? "?" : name->second,
-                  request.arg0, request.arg1, request.arg2, request.arg3, request.length);
+    std::snprintf(line, sizeof line, "%s %#x %#x %u %u len=%u", name == names.end() ? "?" : name->second, request.arg0,
+                  request.arg1, request.arg2, request.arg3, request.length);
     return line;
 }
 
-std::vector<std::string> describe(const std::vector<fake::request> &requests)
-{
+std::vector<std::string> describe(const std::vector<fake::request> &requests) {
     std::vector<std::string> lines;
-    for (const fake::request &request : requests)
-        lines.push_back(describe(request));
+    for (const fake::request &request : requests) lines.push_back(describe(request));
     return lines;
 }
 
-std::vector<int32_t> payload_samples(const fake::request &request)
-{
+std::vector<int32_t> payload_samples(const fake::request &request) {
     std::vector<int32_t> samples;
     for (std::size_t i = 0; i < request.payload.size() / 4; ++i)
         samples.push_back(static_cast<int32_t>(fake::payload_word(request, i)));
     return samples;
 }
 
-std::vector<fake::request> with_command(const std::vector<fake::request> &requests, uint32_t command)
-{
+std::vector<fake::request> with_command(const std::vector<fake::request> &requests, uint32_t command) {
     std::vector<fake::request> chosen;
     for (const fake::request &request : requests)
-        if (request.command == command)
-            chosen.push_back(request);
+        if (request.command == command) chosen.push_back(request);
     return chosen;
 }
 
-whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
-                       const std::filesystem::path &work, const std::string &shell_setup)
-{
+whole_run run_veskplay(fake_device device, const std::vector<std::string> &args, const std::filesystem::path &work,
+                       const std::string &shell_setup) {
     fake::server server(device_script(std::move(device)));
     whole_run run;
     run.address = server.address();
@@ -80,12 +72,18 @@ whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
     return run;
 }
 
-std::vector<std::string> plain_opening(const std::string &address)
-{
+std::vector<std::string> plain_opening(const std::string &address) {
     return {"Rev C3+ features not supported; assuming Rev B hardware.",
-            "Adding 53 quiet blocks to meet synchronization requirements", "Capturing channel 0 to cap.raw.",
-            "Channel 0 stimulus data is a 3000.00 Hz sine wave.", "Server at " + address + ".", "No loopback.",
-            "Data sequence (all blocks have 64 samples):", "  63 preceding quiet blocks", "  1 junk block",
-            "  3 data blocks (*)", "  1 following quiet block",
-            "Response will be captured during portions of sequence marked with (*)", "In progress."};
+            "Adding 53 quiet blocks to meet synchronization requirements",
+            "Capturing channel 0 to cap.raw.",
+            "Channel 0 stimulus data is a 3000.00 Hz sine wave.",
+            "Server at " + address + ".",
+            "No loopback.",
+            "Data sequence (all blocks have 64 samples):",
+            "  63 preceding quiet blocks",
+            "  1 junk block",
+            "  3 data blocks (*)",
+            "  1 following quiet block",
+            "Response will be captured during portions of sequence marked with (*)",
+            "In progress."};
 }

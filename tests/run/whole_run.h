@@ -29,8 +29,7 @@ struct fake_device {
 
 fake::script device_script(fake_device device);
 
-inline fake::reply captured_blocks(const std::vector<int32_t> &samples, uint32_t tag, uint32_t sequence)
-{
+inline fake::reply captured_blocks(const std::vector<int32_t> &samples, uint32_t tag, uint32_t sequence) {
     return fake::data(fake::big_endian_words({samples.begin(), samples.end()}), 0, tag, sequence);
 }
 inline fake::reply nothing_ready() { return fake::ordinary(0); }
@@ -38,8 +37,7 @@ inline fake::reply nothing_ready() { return fake::ordinary(0); }
 // Blocks first..first+count-1 of channels 0..channels-1, n samples each, as a
 // read delivers them: block by block, the channels in order within a block.
 // Every byte tells block, channel and sample apart; the top bit is set.
-inline std::vector<int32_t> captured(int first, int count, int channels, int n)
-{
+inline std::vector<int32_t> captured(int first, int count, int channels, int n) {
     std::vector<int32_t> samples;
     for (uint32_t b = uint32_t(first); b < uint32_t(first + count); ++b)
         for (uint32_t ch = 0; ch < uint32_t(channels); ++ch)
@@ -67,8 +65,8 @@ struct whole_run {
 
 // Runs veskplay -a ADDRESS args... in folder work (when given), through
 // /bin/sh after shell_setup (such as a ulimit) when that is given.
-whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
-                       const std::filesystem::path &work = {}, const std::string &shell_setup = {});
+whole_run run_veskplay(fake_device device, const std::vector<std::string> &args, const std::filesystem::path &work = {},
+                       const std::string &shell_setup = {});
 
 // A plain run: three 64-sample blocks of a 3000 Hz sine, channel 0 captured.
 inline const std::vector<std::string> plain_args = {"-s", "64", "-f", "3000", "-b", "3", "-c0", "cap.raw"};
@@ -76,7 +74,7 @@ inline const std::vector<std::string> plain_args = {"-s", "64", "-f", "3000", "-
 std::vector<std::string> plain_opening(const std::string &address);
 // Its requests up to the start of output.
 inline const std::vector<std::string> plain_requests = {
-    "CONNECT 0x10000 0x40 0 0 len=0", "QUERY 0x4 0 0 0 len=0", "CONTROL 0x4 0xbb80 0 0 len=0",
-    "QUERY 0x1 0 0 0 len=0", "CONTROL 0x8 0 0 0 len=0", "STAGE 0x800 0 0 0 len=0", "STAGE 0x1100 0 63 1 len=0",
-    "STAGE 0x1100 0x1 1 2 len=256", "STAGE 0x100 0x1 3 3 len=256", "STAGE 0x1100 0 1 4 len=0",
-    "OUTPUT 0x10000 0 0 0 len=0"};
+    "CONNECT 0x10000 0x40 0 0 len=0", "QUERY 0x4 0 0 0 len=0",        "CONTROL 0x4 0xbb80 0 0 len=0",
+    "QUERY 0x1 0 0 0 len=0",          "CONTROL 0x8 0 0 0 len=0",      "STAGE 0x800 0 0 0 len=0",
+    "STAGE 0x1100 0 63 1 len=0",      "STAGE 0x1100 0x1 1 2 len=256", "STAGE 0x100 0x1 3 3 len=256",
+    "STAGE 0x1100 0 1 4 len=0",       "OUTPUT 0x10000 0 0 0 len=0"};

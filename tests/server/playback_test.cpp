@@ -63,8 +63,8 @@ struct played_sequence : ::testing::Test {
     }
     // Plays `blocks` blocks of one segment; the samples each input of
     // `inputs` captured, in order.
-    std::vector<std::vector<int32_t>> capture(std::vector<const int32_t *> outputs, uint32_t blocks,
-                                              uint32_t inputs, uint32_t start = VESK_OUTPUT_START) {
+    std::vector<std::vector<int32_t>> capture(std::vector<const int32_t *> outputs, uint32_t blocks, uint32_t inputs,
+                                              uint32_t start = VESK_OUTPUT_START) {
         EXPECT_EQ(stage(VESK_STAGE_DATA, outputs, blocks, 1), 0);
         EXPECT_EQ(vesk_control_output(client.get(), start), 0);
         std::vector<std::vector<int32_t>> heard(inputs);
@@ -92,10 +92,19 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
     EXPECT_EQ(playback_state(client.get()), 1u);
 
     const std::vector<int32_t> silence(N, 0);
-    struct expected { uint32_t count, tag, sequence; const std::vector<int32_t> &out0, &out1; };
-    const expected wanted[] = {{2, 3, 4, a0, a1}, {2, 3, 6, a0, a1}, {1, 3, 8, a0, a1}, {2, 4, 9, silence, b1},
-                               {1, 5, 11, silence, silence}, {1, 6, 12, b1, a0}, {1, 6, 13, a1, b1},
-                               {1, 6, 14, b1, a0}, {1, 6, 15, a1, b1}};
+    struct expected {
+        uint32_t count, tag, sequence;
+        const std::vector<int32_t> &out0, &out1;
+    };
+    const expected wanted[] = {{2, 3, 4, a0, a1},
+                               {2, 3, 6, a0, a1},
+                               {1, 3, 8, a0, a1},
+                               {2, 4, 9, silence, b1},
+                               {1, 5, 11, silence, silence},
+                               {1, 6, 12, b1, a0},
+                               {1, 6, 13, a1, b1},
+                               {1, 6, 14, b1, a0},
+                               {1, 6, 15, a1, b1}};
     for (size_t i = 0; i < std::size(wanted); ++i) {
         const expected &w = wanted[i];
         const batch b = read_input(client.get(), 0x7, i < 5 ? 2 : 1);
@@ -167,7 +176,12 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
     EXPECT_EQ(hash, 8707859945292463397u);
 
     // Without noise, input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])).
-    struct dut_case { const char *dut; double gain; uint32_t delay; double thd_db, crosstalk; };
+    struct dut_case {
+        const char *dut;
+        double gain;
+        uint32_t delay;
+        double thd_db, crosstalk;
+    };
     const dut_case cases[] = {
         {"delay=37,noise=off", 0.5, 37, -INFINITY, 0},
         {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, -INFINITY, 0},  // saturates

@@ -1,11 +1,11 @@
 // Malformed input, vanishing or stalled clients, running out of
 // descriptors, the command line and signals.
-#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <thread>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 #include "built_program.h"
@@ -25,7 +25,11 @@ void expect_good_session(const vesksim_child &sim) {
 
 TEST(Malformed, InputNeverCostsTheNextSession) {
     vesksim_child sim({"--speed", "0"});
-    struct malformed { const char *what; std::vector<uint8_t> bytes; bool closes; };
+    struct malformed {
+        const char *what;
+        std::vector<uint8_t> bytes;
+        bool closes;
+    };
     const std::vector<malformed> cases = {
         {"wrong magic", frame(0x39FB443E, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64, 0, 0, 0), true},
         {"payload too long", frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 32 * 65536 * 4 + 1), true},

@@ -34,8 +34,8 @@ constexpr uint32_t hello = VESK_CMD_CONNECT, control = VESK_CMD_CONTROL, query =
 // Refusals leave the connection open; the largest block size is taken by
 // the other tests.
 TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
-    vesksim_child sim({"--speed", "0", "--outputs", "3", "--inputs", "5", "--supported",
-                       "0x0700000F", "--setup", "0x04000105"});
+    vesksim_child sim(
+        {"--speed", "0", "--outputs", "3", "--inputs", "5", "--supported", "0x0700000F", "--setup", "0x04000105"});
     const int fd = raw_connect(sim.port);
     const std::vector<uint8_t> one_block(64, 0x11), two_blocks(128, 0x22);
     const exchange cases[] = {

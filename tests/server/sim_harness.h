@@ -15,8 +15,7 @@ struct instance_closer {
 using instance_ptr = std::unique_ptr<vesk_instance, instance_closer>;
 
 // A connected client instance; result, when given, receives vesk_connect's code.
-instance_ptr connect_client(const vesksim_child &sim, int32_t block_size,
-                            int32_t *result = nullptr);
+instance_ptr connect_client(const vesksim_child &sim, int32_t block_size, int32_t *result = nullptr);
 
 // A raw connection holding a session of block_size samples.
 int raw_session(const vesksim_child &sim, uint32_t block_size);

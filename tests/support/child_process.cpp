@@ -55,12 +55,13 @@ bool child_process::read_some(steady_clock::time_point deadline) {
 
 bool child_process::wait_for_output(const std::string &wanted, std::chrono::milliseconds limit) {
     const auto deadline = steady_clock::now() + limit;
-    while (text.find(wanted) == std::string::npos && read_some(deadline)) {
-    }
+    while (text.find(wanted) == std::string::npos && read_some(deadline)) {}
     return text.find(wanted) != std::string::npos;
 }
 
-void child_process::send(int signal_number) const { if (!ended) kill(pid, signal_number); }
+void child_process::send(int signal_number) const {
+    if (!ended) kill(pid, signal_number);
+}
 
 bool child_process::running() {
     if (!ended && waitpid(pid, &wait_status, WNOHANG) == pid) ended = true;
@@ -69,8 +70,7 @@ bool child_process::running() {
 
 int child_process::finish(std::chrono::milliseconds limit) {
     const auto deadline = steady_clock::now() + limit;
-    while (read_some(deadline)) {
-    }
+    while (read_some(deadline)) {}
     // The output ends a moment before the child does.
     while (running() && steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (ended) return wait_status;
@@ -82,6 +82,4 @@ int child_process::finish(std::chrono::milliseconds limit) {
 
 std::vector<std::string> child_process::lines() const { return lines_of(text); }
 
-int exit_status(int wait_status) {
-    return wait_status != -1 && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-}
+int exit_status(int wait_status) { return wait_status != -1 && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }

@@ -184,9 +184,18 @@ uint16_t server::port() const { return state->port; }
 std::string server::address() const { return "127.0.0.1:" + std::to_string(state->port); }
 
 // What the worker shares with the test's thread, under the lock.
-void server::set_script(script s) { std::lock_guard guard(state->lock); state->current_script = std::move(s); }
-std::vector<request> server::requests() const { std::lock_guard guard(state->lock); return state->recorded; }
-int server::connections() const { std::lock_guard guard(state->lock); return state->accepted; }
+void server::set_script(script s) {
+    std::lock_guard guard(state->lock);
+    state->current_script = std::move(s);
+}
+std::vector<request> server::requests() const {
+    std::lock_guard guard(state->lock);
+    return state->recorded;
+}
+int server::connections() const {
+    std::lock_guard guard(state->lock);
+    return state->accepted;
+}
 
 bool server::wait_for_requests(std::size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock guard(state->lock);

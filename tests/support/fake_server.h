@@ -70,22 +70,49 @@ inline reply ordinary(uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0, u
 reply message(std::string_view text);
 reply error(int32_t code, std::string_view text);
 reply data(std::vector<uint8_t> bytes, uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0);
-inline reply hang_up() { reply r; r.kind = reply_kind::hang_up; return r; }
-inline reply silence() { reply r; r.kind = reply_kind::silence; return r; }
+inline reply hang_up() {
+    reply r;
+    r.kind = reply_kind::hang_up;
+    return r;
+}
+inline reply silence() {
+    reply r;
+    r.kind = reply_kind::silence;
+    return r;
+}
 // Closes the connection with a reset instead of answering.
-inline reply reset() { reply r; r.kind = reply_kind::reset; return r; }
+inline reply reset() {
+    reply r;
+    r.kind = reply_kind::reset;
+    return r;
+}
 
 // Misbehaviour, applied to a copy of a reply.
-inline reply then_close(reply r) { r.close_after = true; return r; }
-inline reply late(reply r, std::chrono::milliseconds delay) { r.delay = delay; return r; }
+inline reply then_close(reply r) {
+    r.close_after = true;
+    return r;
+}
+inline reply late(reply r, std::chrono::milliseconds delay) {
+    r.delay = delay;
+    return r;
+}
 inline reply trickled(reply r, std::size_t piece, std::chrono::milliseconds pause) {
     r.piece = piece;
     r.pause = pause;
     return r;
 }
-inline reply with_magic(reply r, uint32_t magic) { r.head.magic = magic; return r; }
-inline reply with_length(reply r, uint32_t claimed_length) { r.length = claimed_length; return r; }
-inline reply urgent(reply r) { r.urgent = true; return r; }
+inline reply with_magic(reply r, uint32_t magic) {
+    r.head.magic = magic;
+    return r;
+}
+inline reply with_length(reply r, uint32_t claimed_length) {
+    r.length = claimed_length;
+    return r;
+}
+inline reply urgent(reply r) {
+    r.urgent = true;
+    return r;
+}
 
 // Scripts.
 // The n-th request gets the n-th reply; requests beyond the list get ordinary().

@@ -35,21 +35,19 @@ bool raw_send_bytes(int fd, const std::vector<uint8_t> &bytes) {
     return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
 }
 
-std::vector<uint8_t> frame(uint32_t magic, uint32_t command, uint32_t arg0, uint32_t arg1,
-                           uint32_t arg2, uint32_t arg3, uint32_t length,
-                           const std::vector<uint8_t> &payload) {
+std::vector<uint8_t> frame(uint32_t magic, uint32_t command, uint32_t arg0, uint32_t arg1, uint32_t arg2, uint32_t arg3,
+                           uint32_t length, const std::vector<uint8_t> &payload) {
     std::vector<uint8_t> bytes(wire::header_bytes);
     wire::encode_header({magic, command, arg0, arg1, arg2, arg3, length}, bytes.data());
     bytes.insert(bytes.end(), payload.begin(), payload.end());
     return bytes;
 }
 
-std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0, uint32_t arg1,
-                                      uint32_t arg2, uint32_t arg3,
-                                      const std::vector<uint8_t> &payload) {
+std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0, uint32_t arg1, uint32_t arg2,
+                                      uint32_t arg3, const std::vector<uint8_t> &payload) {
     uint8_t bytes[wire::header_bytes];
-    if (!raw_send_bytes(fd, frame(VESK_MAGIC, command, arg0, arg1, arg2, arg3,
-                                  static_cast<uint32_t>(payload.size()), payload)) ||
+    if (!raw_send_bytes(
+            fd, frame(VESK_MAGIC, command, arg0, arg1, arg2, arg3, static_cast<uint32_t>(payload.size()), payload)) ||
         !receive_all(fd, bytes, sizeof bytes))
         return std::nullopt;
     const wire::header head = wire::decode_header(bytes);

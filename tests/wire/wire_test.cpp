@@ -11,8 +11,7 @@
 #include "frame.h"
 
 TEST(Frame, HeaderIsSevenBigEndianWordsInOrder) {
-    const wire::header head{0x39FB443D, 0x01020304, 0x05060708, 0x090A0B0C,
-                            0x0D0E0F10, 0x11121314, 0x15161718};
+    const wire::header head{0x39FB443D, 0x01020304, 0x05060708, 0x090A0B0C, 0x0D0E0F10, 0x11121314, 0x15161718};
     std::vector<uint8_t> bytes(wire::header_bytes);
     wire::encode_header(head, bytes.data());
     std::vector<uint8_t> want = {0x39, 0xFB, 0x44, 0x3D};
