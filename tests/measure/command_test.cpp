@@ -5,8 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "known_signals.h"
-#include "measure_run.h"
+#include "measure_support.h"
 #include "program_run.h"
 #include "temp_folder.h"
 #include "text_lines.h"

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 
 #include "expected_samples.h"
-#include "known_signals.h"
-#include "measure_run.h"
+#include "measure_support.h"
 #include "program_run.h"
 #include "text_lines.h"
 #include "vesksim_child.h"
@@ -45,12 +43,10 @@ measure_result measured_run(const whole_run &w, const temp_folder &work, bool fl
                                             w.play),
                                      work.path);
     EXPECT_EQ(run.status, 0) << run.output;
-    if (flip_one) {
-        std::fstream file(work / "capture.raw", std::ios::in | std::ios::out | std::ios::binary);
-        int32_t sample = 0;
-        file.seekg(4 * 12345).read(reinterpret_cast<char *>(&sample), 4);
-        sample ^= 1 << 28;
-        file.seekp(4 * 12345).write(reinterpret_cast<const char *>(&sample), 4);
+    if (flip_one) {  // bit 28 of sample 12345, in host (little-endian) order
+        std::vector<uint8_t> bytes = read_file(work / "capture.raw");
+        bytes[4 * 12345 + 3] ^= 0x10;
+        write_file(work / "capture.raw", bytes);
     }
     return run_veskmeasure(w.measure, work.path);
 }
@@ -58,28 +54,22 @@ measure_result measured_run(const whole_run &w, const temp_folder &work, bool fl
 TEST(WholeRun, BitExactVerdictsOfTheLoopbacks) {
     stimulus_folder work;
     const std::vector<std::string> bitexact = {"--reference", "reference.raw", "--limit", "bitexact", "capture.raw"};
-    struct path {
-        std::string loopback;
-        bool bits24, flip_one;
-        int status;
-        std::string latency, verdict;
-    };
-    const path cases[] = {
+    const std::tuple<std::string, bool, bool, int, std::string, std::string> cases[] = {
         {"server", false, false, 0, "0 samples (0.000 ms)", "yes (49152 samples)"},
         {"server", false, true, 1, "0 samples (0.000 ms)", "no (1 of 49152 samples differ, difference -61.97 dBFS)"},
         {"i2s", true, false, 0, "3 samples (0.062 ms)", "yes (49149 samples)"},
         {"i2s", true, true, 1, "3 samples (0.062 ms)", "no (1 of 49149 samples differ, difference -61.97 dBFS)"},
         {"i2s", false, false, 1, "3 samples (0.062 ms)", "no (48957 of 49149 samples differ, difference -140.26 dBFS)"},
     };
-    for (const path &p : cases) {
-        SCOPED_TRACE(p.loopback + (p.flip_one ? ", one sample flipped" : "") + (p.bits24 ? ", 24-bit" : ""));
+    for (const auto &[loopback, bits24, flip_one, status, latency, verdict] : cases) {
+        SCOPED_TRACE(loopback + (flip_one ? ", one sample flipped" : "") + (bits24 ? ", 24-bit" : ""));
         measure_result r = measured_run(
-            {p.loopback, {"-r0", "play.raw"}, p.bits24 ? concat({"--24bit"}, bitexact) : bitexact}, work, p.flip_one);
-        EXPECT_EQ(r.status, p.status) << r.error;
+            {loopback, {"-r0", "play.raw"}, bits24 ? concat({"--24bit"}, bitexact) : bitexact}, work, flip_one);
+        EXPECT_EQ(r.status, status) << r.error;
         std::vector<std::string> lines = lines_of(r.output);
         ASSERT_GE(lines.size(), 11u) << r.output;
         EXPECT_EQ(std::vector<std::string>(lines.begin() + 9, lines.begin() + 11),
-                  (std::vector<std::string>{"  latency    " + p.latency, "  bitexact   " + p.verdict}));
+                  (std::vector<std::string>{"  latency    " + latency, "  bitexact   " + verdict}));
     }
 }
 
@@ -123,19 +113,11 @@ whole_run crosstalk(int db) {
 
 TEST(WholeRun, FindsWhatTheDeviceUnderTestDid) {
     stimulus_folder work;
-    const whole_run cases[] = {
-        impaired_sine(-6, -110, -80),
-        impaired_sine(-3, -130, -40),
-        impaired_sine(-6, -140, -100),
-        impaired_sine(-1, -109.2, NAN),
-        impaired_sine(-20, -150, -60),
-        delayed(0),
-        delayed(37),
-        delayed(480),
-        crosstalk(-60),
-        crosstalk(-90),
-        crosstalk(-100),
-    };
+    std::vector<whole_run> cases = {impaired_sine(-6, -110, -80), impaired_sine(-3, -130, -40),
+                                    impaired_sine(-6, -140, -100), impaired_sine(-1, -109.2, NAN),
+                                    impaired_sine(-20, -150, -60)};
+    for (int delay : {0, 37, 480}) cases.push_back(delayed(delay));
+    for (int db : {-60, -90, -100}) cases.push_back(crosstalk(db));
     for (const whole_run &w : cases) {
         measure_result r = measured_run(w, work);
         EXPECT_EQ(r.status, 0) << w.dut << "\n" << r.output << r.error;

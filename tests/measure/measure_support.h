@@ -1,8 +1,10 @@
-// Signals whose figures are known, written as capture files.
+// Signals whose figures are known, written as capture files, and veskmeasure
+// run on them as a child process.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 struct known_signal {
@@ -15,3 +17,13 @@ struct known_signal {
 
 std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed = 1);
 void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples);
+
+struct measure_result {
+    int status = -1;
+    std::string output, error;
+};
+
+// Runs veskmeasure with args in folder work; with a search path, with PATH
+// set to it.
+measure_result run_veskmeasure(const std::vector<std::string> &args, const std::filesystem::path &work,
+                               const std::string &search_path = {});

@@ -1,8 +1,11 @@
-#include "known_signals.h"
+#include "measure_support.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 
+#include "child_process.h"
 #include "program_run.h"
 
 std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed) {
@@ -21,4 +24,17 @@ std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed) {
 
 void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples) {
     write_file(file, host_order_bytes(samples));
+}
+measure_result run_veskmeasure(const std::vector<std::string> &args, const std::filesystem::path &work,
+                               const std::string &search_path) {
+    std::string path = search_path.empty() && std::getenv("PATH") ? std::getenv("PATH") : search_path;
+    std::filesystem::path error_file = work / "veskmeasure.err";
+    measure_result result;
+    child_process child("/usr/bin/env", concat({"PATH=" + path, VESK_BUILT_VESKMEASURE}, args), work, error_file);
+    result.status = exit_status(child.finish(std::chrono::seconds(60)));
+    result.output = child.output();
+    std::vector<uint8_t> error = read_file(error_file);
+    result.error.assign(error.begin(), error.end());
+    std::filesystem::remove(error_file);
+    return result;
 }
