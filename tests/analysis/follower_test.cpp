@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -47,12 +48,7 @@ std::string printed_by(const std::vector<block> &blocks, uint32_t sample_rate) {
 TEST(Follower, PrintsALineForEveryCrossingFromTheSecond) {
     const std::string small = ", 0% of full scale (0xFFFFFC18 to 0x000003E8)";
     const block tone = pulses(200, {24, 72, 120, 168}, 24);  // 1000 Hz at 48000 Hz
-    const struct {
-        std::vector<block> blocks;
-        uint32_t rate;
-        size_t lines;
-        std::string last_line;
-    } cases[] = {
+    std::vector<std::tuple<std::vector<block>, uint32_t, size_t, std::string>> cases = {
         {{tone}, 48000, 3, "input locked at 1000.000000 Hz" + small},
         {{tone}, 24000, 3, "input locked at 500.000000 Hz" + small},
         {{pulses(700, {10, 110, 210, 314})}, 48000, 3, "input locked at 473.684211 Hz" + small},
@@ -60,18 +56,6 @@ TEST(Follower, PrintsALineForEveryCrossingFromTheSecond) {
         {{pulses(700, {10, 114, 214, 314})}, 48000, 3, "input locked at 473.684211 Hz" + small},
         // Only the last four crossings count: a long first interval drops out of the ring.
         {{pulses(700, {10, 300, 400, 500, 600})}, 48000, 4, "input locked at 480.000000 Hz" + small},
-        {{pulses(100, {10, 60}, 10, INT32_MIN, INT32_MAX)},
-         48000,
-         1,
-         "input unlocked (1 intervals, 50..50), 100% of full scale (0x80000000 to 0x7FFFFFFF)"},
-        {{pulses(100, {10, 60}, 10, -0x3FFFFF00, 0x3FFFFF00)},
-         48000,
-         1,
-         "input unlocked (1 intervals, 50..50), 49% of full scale (0xC0000100 to 0x3FFFFF00)"},
-        {{pulses(100, {10, 60}, 10, -0x7FFFFF, 0x7FFFFF)},
-         48000,
-         1,
-         "input unlocked (1 intervals, 50..50), 0% of full scale (0xFF800001 to 0x007FFFFF)"},
         {{pulses(64, {10}), pulses(64, {0})}, 48000, 1, "input unlocked (1 intervals, 51..51)" + small},
         // A tail never examined stays out of the extremes too.
         {{full_scale_tail(3), pulses(64, {0, 20})}, 48000, 1, "input unlocked (1 intervals, 71..71)" + small},
@@ -79,12 +63,23 @@ TEST(Follower, PrintsALineForEveryCrossingFromTheSecond) {
         {{block(1024, 0), block(1024, 0)}, 48000, 0, ""},
         {{block(1024, 5), block(1024, INT32_MAX)}, 48000, 0, ""},
     };
-    for (const auto &test : cases) {
-        std::string printed = printed_by(test.blocks, test.rate);
+    // The share of full scale is truncated to a whole percent.
+    const std::tuple<int32_t, const char *> extremes[] = {
+        {INT32_MAX, "100% of full scale (0x80000000 to 0x7FFFFFFF)"},
+        {0x3FFFFF00, "49% of full scale (0xC0000100 to 0x3FFFFF00)"},
+        {0x7FFFFF, "0% of full scale (0xFF800001 to 0x007FFFFF)"},
+    };
+    for (const auto &[peak, share] : extremes)
+        cases.push_back({{pulses(100, {10, 60}, 10, peak == INT32_MAX ? INT32_MIN : -peak, peak)},
+                         48000,
+                         1,
+                         std::string("input unlocked (1 intervals, 50..50), ") + share});
+    for (const auto &[blocks, rate, expected_lines, expected_last_line] : cases) {
+        std::string printed = printed_by(blocks, rate);
         size_t lines = static_cast<size_t>(std::count(printed.begin(), printed.end(), '\n'));
-        EXPECT_EQ(lines, test.lines) << printed;
+        EXPECT_EQ(lines, expected_lines) << printed;
         std::string last_line = lines == 0 ? "" : printed.substr(printed.rfind('\n', printed.size() - 2) + 1);
-        EXPECT_EQ(last_line, lines == 0 ? "" : test.last_line + "\n") << printed;
+        EXPECT_EQ(last_line, lines == 0 ? "" : expected_last_line + "\n") << printed;
     }
     // The history before the first block reads 0, which is not negative; a
     // set-up forgets the history of an earlier block.
@@ -94,18 +89,14 @@ TEST(Follower, PrintsALineForEveryCrossingFromTheSecond) {
 }
 
 TEST(MillisecondClock, CountsWholeMillisecondsBetweenTimes) {
-    const struct {
-        timeval from;
-        timeval to;
-        uint32_t milliseconds;
-    } cases[] = {
+    const std::tuple<timeval, timeval, uint32_t> cases[] = {
         {{10, 900000}, {12, 400000}, 1500}, {{10, 400000}, {11, 900000}, 1500}, {{10, 999}, {10, 1998}, 0},
         {{10, 500}, {11, 0}, 1000},   // a negative microsecond part truncates toward zero
         {{0, 0}, {4294968, 0}, 704},  // wraps after 2^32 ms
     };
-    for (const auto &test : cases)
-        EXPECT_EQ(milliseconds_between(test.from, test.to), test.milliseconds)
-            << test.from.tv_sec << "." << test.from.tv_usec << " to " << test.to.tv_sec << "." << test.to.tv_usec;
+    for (const auto &[from, to, milliseconds] : cases)
+        EXPECT_EQ(milliseconds_between(from, to), milliseconds)
+            << from.tv_sec << "." << from.tv_usec << " to " << to.tv_sec << "." << to.tv_usec;
 }
 
 TEST(MillisecondClock, StartsAtZeroOnTheFirstCall) {

@@ -1,5 +1,6 @@
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,12 +13,7 @@ constexpr uint32_t untouched = 0xDEADBEEF;
 // The longest keyword matches first, a later keyword of a field replaces the
 // earlier one, and anything but keywords and separators fails and stores nothing.
 TEST(HardwareSettingsParse, KeywordsMakeWordAndMask) {
-    const struct {
-        const char *text;
-        int status;
-        uint32_t word;
-        uint32_t mask;
-    } cases[] = {
+    std::vector<std::tuple<const char *, int, uint32_t, uint32_t>> cases = {
         {"PPON, MLo", 0, 0x04100000, 0x04F00000},
         {"mlo,,  auxb", 0, 0x00130000, 0x00FF0000},
         {" , ,", 0, 0, 0},
@@ -33,29 +29,23 @@ TEST(HardwareSettingsParse, KeywordsMakeWordAndMask) {
         {"auxe,auxa", 0, 0x00020000, 0x000F0000},
         {"ppon,ppoff", 0, 0, 0x04000000},
         {"mfmabmfm", 0, 0x00400000, 0x00F00000},
-        {"ahix", 1, untouched, untouched},
-        {"mlo;mhi", 1, untouched, untouched},
-        {"pponx", 1, untouched, untouched},
-        {"\tppon", 1, untouched, untouched},
-        {"auxc", 1, untouched, untouched},
     };
-    for (const auto &test : cases) {
-        SCOPED_TRACE(std::string("[") + test.text + "]");
+    for (const char *bad : {"ahix", "mlo;mhi", "pponx", "\tppon", "auxc"})
+        cases.push_back({bad, 1, untouched, untouched});
+    for (const auto &[text, status, expected_word, expected_mask] : cases) {
+        SCOPED_TRACE(std::string("[") + text + "]");
         uint32_t word = untouched, mask = untouched, only_word = untouched, only_mask = untouched;
-        EXPECT_EQ(parse_hardware_settings(test.text, &word, &mask), test.status);
+        EXPECT_EQ(parse_hardware_settings(text, &word, &mask), status);
         // Either result alone is stored the same way.
-        parse_hardware_settings(test.text, &only_word, nullptr);
-        parse_hardware_settings(test.text, nullptr, &only_mask);
-        EXPECT_EQ(std::tie(word, mask, only_word, only_mask), std::tie(test.word, test.mask, test.word, test.mask));
+        parse_hardware_settings(text, &only_word, nullptr);
+        parse_hardware_settings(text, nullptr, &only_mask);
+        EXPECT_EQ(std::tie(word, mask, only_word, only_mask),
+                  std::tie(expected_word, expected_mask, expected_word, expected_mask));
     }
 }
 
 TEST(HardwareSettingsFormat, PrintsMarkedFieldsInOrder) {
-    const struct {
-        uint32_t word;
-        uint32_t mask;
-        const char *text;
-    } cases[] = {
+    const std::tuple<uint32_t, uint32_t, const char *> cases[] = {
         {0x06210205, 0x07FFFF0F, "running at 48KHz; ppon,mbon,mpoff,mhi,auxe,aoff,bhi"},
         {0x00030000, 0x00FFFF00, "moff,auxb,aoff,boff"},
         {0x00400000, 0x00100000, "mfm"},
@@ -77,10 +67,8 @@ TEST(HardwareSettingsFormat, PrintsMarkedFieldsInOrder) {
         {0x02000200, 0x02000100, "mbon,bhi"},
         {0xF80000F0, 0xF80000F0, ""},
     };
-    for (const auto &test : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << test.word << "/" << test.mask);
-        EXPECT_EQ(format_hardware_settings(test.word, test.mask), test.text);
-    }
+    for (const auto &[word, mask, text] : cases)
+        EXPECT_EQ(format_hardware_settings(word, mask), text) << std::hex << word << "/" << mask;
 }
 
 TEST(HardwareSettingsFormat, InterpretPrintsWithoutALineEnd) {
