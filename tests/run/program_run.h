@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "built_program.h"
 #include "child_process.h"
@@ -56,6 +57,14 @@ inline std::vector<uint8_t> host_order_bytes(const std::vector<int32_t> &samples
     std::vector<uint8_t> bytes(samples.size() * sizeof(int32_t));
     if (!bytes.empty()) std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
+}
+
+// "-s 64 -z" as {"-s", "64", "-z"}.
+inline std::vector<std::string> words(const std::string &text) {
+    std::vector<std::string> split;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) split.push_back(word);
+    return split;
 }
 
 inline std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string> &second) {

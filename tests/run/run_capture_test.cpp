@@ -27,29 +27,35 @@ lines quick_run(const lines &more) {
     return concat({"-s", std::to_string(n), "-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-z"}, more);
 }
 
-// A quick run's transcript up to "In progress.", with the capture file lines
-// given; ADDRESS stands for the fake server's address.
-lines started(const lines &capture_files) {
-    return concat(concat({"Rev C3+ features not supported; assuming Rev B hardware."}, capture_files),
-                  {"Channel 0 stimulus data is silence", "Server at ADDRESS.", "No loopback.",
-                   "Data sequence (all blocks have 48 samples):", "  1 data block (*)",
-                   "Response will be captured during portions of sequence marked with (*)", "In progress."});
+// A quick run's transcript: up to "In progress.", with the capture file
+// lines given (ADDRESS stands for the fake server's address), then the rest.
+lines started(const lines &capture_files, const lines &rest) {
+    return concat(concat(concat({"Rev C3+ features not supported; assuming Rev B hardware."}, capture_files),
+                         {"Channel 0 stimulus data is silence", "Server at ADDRESS.", "No loopback.",
+                          "Data sequence (all blocks have 48 samples):", "  1 data block (*)",
+                          "Response will be captured during portions of sequence marked with (*)", "In progress."}),
+                  rest);
 }
 
-// The lines for a read of count blocks from first on, each written for every channel.
-lines delivered(int first, int count, int channels) {
-    lines text = {"got " + std::to_string(count) + " blocks from vesk_read_input (tag 0x00000001, sequence " +
-                  std::to_string(first) + ".." + std::to_string(first + count - 1) + ")"};
-    for (int b = first + 1; b <= first + count; ++b)
-        for (int ch = 0; ch < channels; ++ch)
-            text.push_back("Wrote block " + std::to_string(b) + " for channel " + std::to_string(ch));
-    return text;
+// The lines for reads of count blocks from first on, each written for every channel.
+lines delivered(const std::vector<std::pair<int, int>> &reads, int channels, const lines &rest) {
+    lines text;
+    for (auto [first, count] : reads) {
+        text.push_back("got " + std::to_string(count) + " blocks from vesk_read_input (tag 0x00000001, sequence " +
+                       std::to_string(first) + ".." + std::to_string(first + count - 1) + ")");
+        for (int b = first + 1; b <= first + count; ++b)
+            for (int ch = 0; ch < channels; ++ch)
+                text.push_back("Wrote block " + std::to_string(b) + " for channel " + std::to_string(ch));
+    }
+    return concat(text, rest);
 }
 
 const std::string end_of_stream_line = "vesk_read_input: End of stream: End-of-stream indication from server";
 const lines halted = {"Codec has halted", "Shutting down.", "Done."};
+const lines stream_ended = concat({end_of_stream_line}, halted);
 const std::string stop_output = "OUTPUT 0x220000 0 0 0 len=0";
 const std::string playback_query = "QUERY 0x2 0 0 0 len=0";
+const std::string read_one = "READ 0x1 0xa 0 0 len=0";
 
 // Longer than a path may be, though every piece of it is short.
 std::string too_long_prefix() {
@@ -71,156 +77,135 @@ fake_device with_reads(uint32_t inputs, std::vector<fake::reply> reads) {
     return {.inputs = inputs, .reads = std::move(reads)};
 }
 
-const lines waiting = {"Waiting for codec to stop playing"};
-
 TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
+    const std::string locked = "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)";
+    const std::string unlocked = " intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)";
     const struct {
-        const char *name;
         fake_device device;
-        std::vector<std::string> args;  // after quick_run's
-        lines transcript;               // ADDRESS stands for the server's address
+        std::string args;  // after quick_run's
+        lines transcript;  // ADDRESS stands for the server's address
         int status;
-        std::vector<file_on_disk> files;  // checked after the run
-        lines last_requests;              // empty: the server saw no request at all
+        lines last_requests;                   // empty: the server saw no request at all
+        std::vector<file_on_disk> files = {};  // checked after the run
         std::string shell_setup = {};
     } cases[] = {
-        {"channel_and_block_files",
-         with_reads(
+        // Channel and block files.
+        {with_reads(
              3, {captured_blocks(captured(0, 2, 3), 1, 0), nothing_ready(), captured_blocks(captured(2, 1, 3), 1, 2)}),
-         {"-c0", "whole.raw", "-u2", "blk", "-c1", "ignored.raw", "-u1", "one"},
-         concat(started({"Capturing channel 0 to whole.raw."}),
-                concat(concat(delivered(0, 2, 3), delivered(2, 1, 3)), concat({end_of_stream_line}, halted))),
+         "-c0 whole.raw -u2 blk -c1 ignored.raw -u1 one",
+         started({"Capturing channel 0 to whole.raw."}, delivered({{0, 2}, {2, 1}}, 3, stream_ended)),
          0,
+         {"READ 0x7 0xa 0 0 len=0", playback_query},
          {{"whole.raw", channel_of(captured(0, 3, 3), 3, 0)},
           {"ignored.raw", std::nullopt},
           {"one.1", channel_of(captured(0, 1, 3), 3, 1)},
           {"one.3", channel_of(captured(2, 1, 3), 3, 1)},
           {"blk.1", channel_of(captured(0, 1, 3), 3, 2)},
           {"blk.3", channel_of(captured(2, 1, 3), 3, 2)},
-          {"blk.4", std::nullopt}},
-         {"READ 0x7 0xa 0 0 len=0", playback_query}},
-        {"channel_file_that_cannot_be_opened_ends_the_run_before_output",
-         with_reads(3, {}),
-         {"-c0", "zero.raw", "-c1", "nowhere/one.raw", "-c2", "two.raw"},
+          {"blk.4", std::nullopt}}},
+        // A channel file that cannot be opened ends the run before output.
+        {with_reads(3, {}),
+         "-c0 zero.raw -c1 nowhere/one.raw -c2 two.raw",
          {"Rev C3+ features not supported; assuming Rev B hardware.", "Capturing channel 0 to zero.raw.",
           "Could not open nowhere/one.raw for writing: No such file or directory", "Shutting down.", "Done."},
          2,
-         {{"zero.raw", std::vector<int32_t>{}}, {"two.raw", std::nullopt}},
-         {"QUERY 0x1 0 0 0 len=0"}},
-        {"block_file_that_cannot_be_opened_misses_only_its_channel",
-         with_reads(3, {captured_blocks(joined({repeated(n, 5), square_wave(), repeated(n, 5)}), 1, 0)}),
-         {"-u0", "nowhere/blk", "-c1", "one.raw", "-n1"},
-         concat(
-             started({"Capturing channel 1 to one.raw."}),
-             concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
-                     "Could not open nowhere/blk for writing: No such file or directory", "Wrote block 1 for channel 1",
-                     "Analyzing block for channel 1",
-                     "input unlocked (1 intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
-                     "input unlocked (2 intervals, 8..8), 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
-                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
-                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)",
-                     "input locked at 6000.000000 Hz, 0% of full scale (0xFFF0BDC0 to 0x000F4240)", end_of_stream_line},
-                    halted)),
+         {"QUERY 0x1 0 0 0 len=0"},
+         {{"zero.raw", std::vector<int32_t>{}}, {"two.raw", std::nullopt}}},
+        // A block file that cannot be opened misses only its channel.
+        {with_reads(3, {captured_blocks(joined({repeated(n, 5), square_wave(), repeated(n, 5)}), 1, 0)}),
+         "-u0 nowhere/blk -c1 one.raw -n1",
+         started({"Capturing channel 1 to one.raw."},
+                 concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                         "Could not open nowhere/blk for writing: No such file or directory",
+                         "Wrote block 1 for channel 1", "Analyzing block for channel 1", "input unlocked (1" + unlocked,
+                         "input unlocked (2" + unlocked, locked, locked, locked},
+                        stream_ended)),
          2,
-         {{"one.raw", square_wave()}},
+         {playback_query},
+         {{"one.raw", square_wave()}}},
+        {with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0)}),
+         "-u0 " + too_long_prefix(),
+         started({}, concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
+                             "Could not open " + too_long_prefix() + " for writing: File name too long"},
+                            stream_ended)),
+         2,
          {playback_query}},
-        {"block_file_name_too_long",
-         with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0)}),
-         {"-u0", too_long_prefix()},
-         concat(started({}),
-                concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
-                        "Could not open " + too_long_prefix() + " for writing: File name too long", end_of_stream_line},
-                       halted)),
+        // A full disk cuts the channel file back to whole blocks.
+        {with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
+         "-c0 cap.raw",
+         started({"Capturing channel 0 to cap.raw."},
+                 delivered(
+                     {{0, 2}}, 1,
+                     delivered({{2, 2}}, 0,
+                               concat({"Error writing capture data from channel 0 to file: File too large"}, halted)))),
          2,
-         {},
-         {playback_query}},
-        {"full_disk_cuts_the_channel_file_back_to_whole_blocks",
-         with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
-         {"-c0", "cap.raw"},
-         concat(started({"Capturing channel 0 to cap.raw."}),
-                concat(delivered(0, 2, 1), concat({delivered(2, 2, 0)[0],
-                                                   "Error writing capture data from channel 0 to file: File too large"},
-                                                  halted))),
-         2,
+         {read_one, stop_output, playback_query},
          {{"cap.raw", captured(0, 2, 1)}},
-         {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query},
          "ulimit -f 1; trap '' XFSZ"},
-        {"full_disk_removes_the_block_file",
-         with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0)}),
-         {"-u0", "full"},
-         concat(started({}), concat({"got 3 blocks from vesk_read_input (tag 0x00000001, sequence 0..2)",
-                                     "Wrote block 1 for channel 0",
-                                     "Error writing capture data from channel 0 to file: No space left on device"},
-                                    halted)),
+        // A full disk removes the block file.
+        {with_reads(1, {captured_blocks(captured(0, 3, 1), 1, 0)}),
+         "-u0 full",
+         started({}, concat({"got 3 blocks from vesk_read_input (tag 0x00000001, sequence 0..2)",
+                             "Wrote block 1 for channel 0",
+                             "Error writing capture data from channel 0 to file: No space left on device"},
+                            halted)),
          2,
-         {{"full.1", captured(0, 1, 1)}, {"full.2", std::nullopt}, {"full.3", std::nullopt}},
-         {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
-        {"server_leaving_keeps_every_block_handled",
-         with_reads(
+         {read_one, stop_output, playback_query},
+         {{"full.1", captured(0, 1, 1)}, {"full.2", std::nullopt}, {"full.3", std::nullopt}}},
+        // A server leaving keeps every block handled.
+        {with_reads(
              1, {captured_blocks(captured(0, 3, 1), 1, 0), captured_blocks(captured(3, 1, 1), 1, 3), fake::hang_up()}),
-         {"-c0", "cap.raw"},
-         concat(concat(started({"Capturing channel 0 to cap.raw."}), delivered(0, 3, 1)),
-                concat(delivered(3, 1, 1),
-                       {"vesk_read_input: Network error: Connection to audio device was closed",
-                        "vesk_query (playback): Not connected: Must be connected to server to issue queries",
-                        "Shutting down.", "Done."})),
+         "-c0 cap.raw",
+         started({"Capturing channel 0 to cap.raw."},
+                 delivered({{0, 3}, {3, 1}}, 1,
+                           {"vesk_read_input: Network error: Connection to audio device was closed",
+                            "vesk_query (playback): Not connected: Must be connected to server to issue queries",
+                            "Shutting down.", "Done."})),
          2,
-         {{"cap.raw", captured(0, 4, 1)}},
-         {"READ 0x1 0xa 0 0 len=0"}},
-        {"refused_read_stops_output",
-         with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), fake::error(VESK_SERVER_ERROR, "Refused")}),
-         {"-u0", "blk"},
-         concat(concat(started({}), delivered(0, 1, 1)),
-                concat({"vesk_read_input: Error from server: Refused"}, halted)),
+         {read_one},
+         {{"cap.raw", captured(0, 4, 1)}}},
+        // A refused read stops output.
+        {with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), fake::error(VESK_SERVER_ERROR, "Refused")}),
+         "-u0 blk",
+         started({}, delivered({{0, 1}}, 1, concat({"vesk_read_input: Error from server: Refused"}, halted))),
          2,
-         {{"blk.1", captured(0, 1, 1)}},
-         {"READ 0x1 0xa 0 0 len=0", stop_output, playback_query}},
-        {"capture_file_that_is_a_playback_file",
-         with_reads(1, {}),
-         {"-c0", "link.raw", "-r0", "f.raw"},
+         {read_one, stop_output, playback_query},
+         {{"blk.1", captured(0, 1, 1)}}},
+        // The halt wait gives up after eleven queries.
+        {{.playback_states = {1}},
+         "",
+         started({}, {end_of_stream_line, "Waiting for codec to stop playing",
+                      "Waited too long for codec to stop playing", "Shutting down.", "Done."}),
+         2,
+         concat({read_one}, lines(11, playback_query))},
+        {{.playback_states = {1, 3, 4}},
+         "",
+         started({}, concat({end_of_stream_line, "Waiting for codec to stop playing"}, halted)),
+         0,
+         {read_one, playback_query, playback_query, playback_query}},
+        // Files that are one file.
+        {with_reads(1, {}),
+         "-c0 link.raw -r0 f.raw",
          {"-r0 f.raw and -c0 link.raw name the same file."},
          1,
-         {{"f.raw", playback_pattern(n, 1)}},
-         {}},
-        // The halt wait gives up after eleven queries.
-        {"halt_wait_given_up",
-         {.playback_states = {1}},
          {},
-         concat(concat(started({}), {end_of_stream_line}),
-                concat(waiting, {"Waited too long for codec to stop playing", "Shutting down.", "Done."})),
-         2,
-         {},
-         concat({"READ 0x1 0xa 0 0 len=0"}, lines(11, playback_query))},
-        {"halted_at_the_third_query",
-         {.playback_states = {1, 3, 4}},
-         {},
-         concat(concat(started({}), {end_of_stream_line}), concat(waiting, halted)),
-         0,
-         {},
-         {"READ 0x1 0xa 0 0 len=0", playback_query, playback_query, playback_query}},
-        {"two_channels_one_file",
-         with_reads(2, {}),
-         {"-c0", "new.raw", "-c1", "./new.raw"},
+         {{"f.raw", playback_pattern(n, 1)}}},
+        {with_reads(2, {}),
+         "-c0 new.raw -c1 ./new.raw",
          {"-c0 new.raw and -c1 ./new.raw name the same file."},
          1,
-         {{"new.raw", std::nullopt}},
-         {}},
-        {"two_channels_one_prefix",
-         with_reads(2, {}),
-         {"-u1", "blk", "-u0", "blk"},
-         {"-u0 blk and -u1 blk name the same file prefix."},
-         1,
          {},
-         {}},
+         {{"new.raw", std::nullopt}}},
+        {with_reads(2, {}), "-u1 blk -u0 blk", {"-u0 blk and -u1 blk name the same file prefix."}, 1, {}},
     };
     // Whole blocks only reach the files, and the run ends with its status.
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.args);
         temp_folder work;
         write_file(work / "f.raw", host_order_bytes(playback_pattern(n, 1)));
         std::filesystem::create_symlink("f.raw", work / "link.raw");
         std::filesystem::create_symlink("/dev/full", work / "full.2");
-        whole_run run = run_veskplay(c.device, quick_run(c.args), work.path, c.shell_setup);
+        whole_run run = run_veskplay(c.device, quick_run(words(c.args)), work.path, c.shell_setup);
 
         lines want = c.transcript;
         std::replace(want.begin(), want.end(), std::string("Server at ADDRESS."), "Server at " + run.address + ".");

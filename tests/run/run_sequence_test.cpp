@@ -26,88 +26,87 @@ lines summary(const whole_run &run, const lines &segments, int block_size) {
 
 TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt) {
     const std::string sine_0 = "Channel 0 stimulus data is a 750.00 Hz sine wave.";
-    const std::string reset = "STAGE 0x800 0 0 0 len=0";
     const struct {
-        std::vector<std::string> args;
+        std::string args;
         uint32_t outputs;
         lines before_summary;  // from the first line after the set-up
         lines segments;        // the summary's segment lines
-        lines staged;          // every STAGE request
+        lines staged;          // every STAGE request after the reset
         lines after_summary = {"In progress."};
         int block_size = 64;
     } cases[] = {
-        {{"-p", "-b", "5"},
+        {"-p -b 5",
          1,
          {"Adding 53 quiet blocks to meet synchronization requirements", sine_0},
          {"  63 preceding quiet blocks (*)", "  1 junk block (*)", "  5 data blocks (*)",
           "  1 following quiet block (*)"},
-         {reset, "STAGE 0x100 0 63 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 5 3 len=256",
+         {"STAGE 0x100 0 63 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 5 3 len=256",
           "STAGE 0x100 0 1 4 len=0"}},
         // Ramps count toward synchronisation.
-        {{"-w", "-f", "750", "-e", "2"},
+        {"-w -f 750 -e 2",
          1,
          {"Adding 52 quiet blocks to meet synchronization requirements", sine_0},
          {"  62 preceding quiet blocks", "  1 ramp-up block", "  1 junk block", "  100 data blocks (*)",
           "  1 ramp-down block", "  2 following quiet blocks"},
-         {reset, "STAGE 0x1100 0 62 1 len=0", "STAGE 0x1100 0x1 1 2 len=256", "STAGE 0x1100 0x1 1 3 len=256",
+         {"STAGE 0x1100 0 62 1 len=0", "STAGE 0x1100 0x1 1 2 len=256", "STAGE 0x1100 0x1 1 3 len=256",
           "STAGE 0x100 0x1 100 4 len=256", "STAGE 0x1100 0x1 1 5 len=256", "STAGE 0x1100 0 2 6 len=0"}},
         // Extended mode drops the ramps.
-        {{"-x", "-w", "-r0", "one.raw", "-q", "70"},
+        {"-x -w -r0 one.raw -q 70",
          1,
          {"Warning: ramp-up and ramp-down not supported in extended mode; ignoring", "one.raw contains 2 full blocks",
           "The length of the output sequence will be set to 2 blocks", "Channel 0 stimulus data is external input."},
          {"  70 preceding quiet blocks", "  2 blocks of an extended audio sequence (*)", "  1 following quiet block"},
-         {reset, "STAGE 0x1100 0 70 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 1 2 len=256",
+         {"STAGE 0x1100 0 70 1 len=0", "STAGE 0x100 0x1 1 2 len=256", "STAGE 0x100 0x1 1 2 len=256",
           "STAGE 0x1100 0 1 3 len=0"}},
         // A looped sequence flags its first block.
-        {{"-xl", "-r1", "two.raw", "-z", "-q", "40"},
+        {"-xl -r1 two.raw -z -q 40",
          2,
          {"two.raw contains 2 full blocks", "The length of the output sequence will be set to 2 blocks",
           "Channel 0 stimulus data is silence", "Channel 1 stimulus data is external input."},
          {"  40 preceding quiet blocks", "  2 blocks of a looped extended audio sequence (*)",
           "  1 following quiet block"},
-         {reset, "STAGE 0x1100 0 40 1 len=0", "STAGE 0x8100 0x2 1 2 len=256", "STAGE 0x100 0x2 1 2 len=256",
+         {"STAGE 0x1100 0 40 1 len=0", "STAGE 0x8100 0x2 1 2 len=256", "STAGE 0x100 0x2 1 2 len=256",
           "STAGE 0x1100 0 1 3 len=0"}},
         // A silent extended sequence still takes a tag.
-        {{"-x", "-z", "-q", "70", "-p"},
+        {"-x -z -q 70 -p",
          1,
          {"Channel 0 stimulus data is silence"},
          {"  70 preceding quiet blocks (*)", "  0 blocks of an extended audio sequence (*)",
           "  1 following quiet block (*)"},
-         {reset, "STAGE 0x100 0 70 1 len=0", "STAGE 0x100 0 1 3 len=0"}},
-        {{"-qq", "0", "-j", "0", "-e", "0", "-b", "1", "-tu"},
+         {"STAGE 0x100 0 70 1 len=0", "STAGE 0x100 0 1 3 len=0"}},
+        {"-qq 0 -j 0 -e 0 -b 1 -tu",
          1,
          {sine_0},
          {"  1 data block (*)"},
-         {reset, "STAGE 0x100 0x1 1 1 len=256"},
+         {"STAGE 0x100 0x1 1 1 len=256"},
          {"WARNING: Synchronization suppressed; capture blocks will be unaligned with playback blocks",
           "In progress."}},
         // An exact shortfall gets one block more.
-        {{"-q", "0", "-s", "1000", "-j", "-3"},
+        {"-q 0 -s 1000 -j -3",
          2,
          {"Adding 3 quiet blocks to meet synchronization requirements",
           "Channel 0 stimulus data is a 432.00 Hz sine wave.", "Channel 1 stimulus data is a 432.00 Hz sine wave."},
          {"  3 preceding quiet blocks", "  100 data blocks (*)", "  1 following quiet block"},
-         {reset, "STAGE 0x1100 0 3 1 len=0", "STAGE 0x100 0x3 100 2 len=8000", "STAGE 0x1100 0 1 3 len=0"},
+         {"STAGE 0x1100 0 3 1 len=0", "STAGE 0x100 0x3 100 2 len=8000", "STAGE 0x1100 0 1 3 len=0"},
          {"In progress."},
          1000},
         // No output channels, no padding.
-        {{"-q", "0"},
+        {"-q 0",
          0,
          {},
          {"  1 junk block", "  100 data blocks (*)", "  1 following quiet block"},
-         {reset, "STAGE 0x1100 0 1 1 len=0", "STAGE 0x100 0 100 2 len=0", "STAGE 0x1100 0 1 3 len=0"}},
+         {"STAGE 0x1100 0 1 1 len=0", "STAGE 0x100 0 100 2 len=0", "STAGE 0x1100 0 1 3 len=0"}},
     };
     temp_folder work;
     for (const char *name : {"one.raw", "two.raw"}) write_file(work / name, std::vector<uint8_t>(2 * 64 * 4, 7));
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
-        whole_run run = run_veskplay({.outputs = c.outputs}, concat({"-s", "64"}, c.args), work.path);
+        SCOPED_TRACE(c.args);
+        whole_run run = run_veskplay({.outputs = c.outputs}, concat({"-s", "64"}, words(c.args)), work.path);
 
         EXPECT_EQ(run.result.status, 0);
         EXPECT_EQ(planning_lines(run),
                   concat(concat(c.before_summary, summary(run, c.segments, c.block_size)), c.after_summary));
-        EXPECT_EQ(describe(run.staged()), c.staged);
+        EXPECT_EQ(describe(run.staged()), concat({"STAGE 0x800 0 0 0 len=0"}, c.staged));
     }
 }
 
@@ -220,15 +219,14 @@ TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength) {
 
 TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     const struct {
-        std::vector<std::string> args;
+        std::string args;
         lines last;  // the transcript's last lines
     } cases[] = {
-        {{"-r0", "missing.raw", "-r1", "one.raw"},
-         {"Could not open missing.raw for reading: No such file or directory"}},
-        {{"-r1", "short.raw"}, {"short.raw is the wrong length (expected 64 samples, got 63)"}},
-        {{"-x", "-r0", "empty.raw"}, {"empty.raw contains 0 full blocks", "empty.raw is empty"}},
-        {{"-x", "-r0", "huge.raw"}, {"huge.raw is too large to play (4 GiB or more)"}},
-        {{"-x", "-r0", "one.raw"},
+        {"-r0 missing.raw -r1 one.raw", {"Could not open missing.raw for reading: No such file or directory"}},
+        {"-r1 short.raw", {"short.raw is the wrong length (expected 64 samples, got 63)"}},
+        {"-x -r0 empty.raw", {"empty.raw contains 0 full blocks", "empty.raw is empty"}},
+        {"-x -r0 huge.raw", {"huge.raw is too large to play (4 GiB or more)"}},
+        {"-x -r0 one.raw",
          {"Channel 0 stimulus data is external input.",
           "In extended mode, channel stimulus must be external data or silence; channel 1 is not"}},
     };
@@ -239,8 +237,8 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     write_file(work / "huge.raw", {});
     std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
-        whole_run run = run_veskplay({.outputs = 2}, concat({"-s", "64", "-c0", "cap.raw"}, c.args), work.path);
+        SCOPED_TRACE(c.args);
+        whole_run run = run_veskplay({.outputs = 2}, concat({"-s", "64", "-c0", "cap.raw"}, words(c.args)), work.path);
 
         EXPECT_EQ(run.result.status, 1);
         EXPECT_EQ(last_lines(run.lines(), c.last.size()), c.last);

@@ -39,54 +39,43 @@ lines c3(const lines &more) {
 
 std::string setup_word(const std::string &word) { return "CONTROL 0x100 " + word + " 0 0 len=0"; }
 std::string rate(const std::string &hz) { return "CONTROL 0x4 " + hz + " 0 0 len=0"; }
-const std::string loopback_none = "CONTROL 0x8 0 0 0 len=0";
+std::string set_to(const std::string &settings) { return "New hardware settings:     " + settings; }
+// The controls of a run that goes on: set-up word, rate and no loopback.
+lines running(const std::string &word, const std::string &hz) {
+    return {setup_word(word), rate(hz), "CONTROL 0x8 0 0 0 len=0"};
+}
 
 TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked) {
     const struct {
         std::optional<hardware_setup> setup;
-        std::vector<std::string> args;
-        lines transcript_start;  // the lines of the set-up
-        lines controls;          // every CONTROL request, in order
-        bool run_goes_on;        // else the set-up lines are followed by the shutdown
+        std::string args;
+        lines transcript_start;    // the lines of the set-up
+        lines controls;            // every CONTROL request, in order
+        bool run_goes_on = false;  // else the set-up lines are followed by the shutdown
         int status = 0;
     } cases[] = {
-        {full_c3,
-         {},
-         c3({"New hardware settings:     running at 48KHz; " + full_fields}),
-         {setup_word("0x6210205"), rate("0xbb80"), loopback_none},
-         true},
-        {full_c3,
-         {"-k", "16000", "-y", "mlo,boff"},
-         c3({"New hardware settings:     running at 16KHz; ppon,mbon,mpoff,mlo,auxe,aoff,boff"}),
-         {setup_word("0x6110002"), rate("0x3e80"), loopback_none},
-         true},
+        {full_c3, "", c3({set_to("running at 48KHz; " + full_fields)}), running("0x6210205", "0xbb80"), true},
+        {full_c3, "-k 16000 -y mlo,boff", c3({set_to("running at 16KHz; ppon,mbon,mpoff,mlo,auxe,aoff,boff")}),
+         running("0x6110002", "0x3e80"), true},
         // Fields the device does not report are dropped.
         {hardware_setup{0x00000003, 0x0400000F},
-         {"-y", "mbon,ppon"},
+         "-y mbon,ppon",
          {"Rev C3+ hardware detected.", "Current hardware settings: running at 24KHz; ppoff",
-          "New hardware settings:     running at 48KHz; ppon"},
-         {setup_word("0x4000005"), rate("0xbb80"), loopback_none},
+          set_to("running at 48KHz; ppon")},
+         running("0x4000005", "0xbb80"),
          true},
-        {full_c3, {"-o", "query"}, c3({}), {}, false},
-        {full_c3,
-         {"-o", "standby"},
-         c3({"New hardware settings:     standby; " + full_fields}),
-         {setup_word("0x6210201")},
-         false},
-        {full_c3,
-         {"-o", "Run", "-k", "24000"},
-         c3({"New hardware settings:     running at 24KHz; " + full_fields}),
-         {setup_word("0x6210203")},
-         false},
-        {full_c3, {"-o", "off", "-k", "44100"}, c3({"Sample rate must be 16000, 24000, 32000, or 48000."}), {}, 0, 2},
-        {full_c3, {"-o", "stop"}, c3({"Invalid -o option specified; choices are off, standby, run, query"}), {}, 0, 2},
-        {std::nullopt, {"-y", "ppon", "-o", "off"}, {rev_b, "-y option requires Rev C3 hardware."}, {}, false, 2},
-        {std::nullopt, {"-o", "query"}, {rev_b, "-o option requires Rev C3 hardware."}, {}, false, 2},
-        {std::nullopt, {"-k", "44100", "-y", ","}, {rev_b}, {rate("0xac44"), loopback_none}, true},
+        {full_c3, "-o query", c3({}), {}, false},
+        {full_c3, "-o standby", c3({set_to("standby; " + full_fields)}), {setup_word("0x6210201")}, false},
+        {full_c3, "-o Run -k 24000", c3({set_to("running at 24KHz; " + full_fields)}), {setup_word("0x6210203")}},
+        {full_c3, "-o off -k 44100", c3({"Sample rate must be 16000, 24000, 32000, or 48000."}), {}, 0, 2},
+        {full_c3, "-o stop", c3({"Invalid -o option specified; choices are off, standby, run, query"}), {}, 0, 2},
+        {std::nullopt, "-y ppon -o off", {rev_b, "-y option requires Rev C3 hardware."}, {}, false, 2},
+        {std::nullopt, "-o query", {rev_b, "-o option requires Rev C3 hardware."}, {}, false, 2},
+        {std::nullopt, "-k 44100 -y ,", {rev_b}, {rate("0xac44"), "CONTROL 0x8 0 0 0 len=0"}, true},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
-        whole_run run = run_veskplay({.setup = c.setup}, c.args);
+        SCOPED_TRACE(c.args);
+        whole_run run = run_veskplay({.setup = c.setup}, words(c.args));
 
         EXPECT_EQ(run.result.status, c.status);
         lines got = run.lines();
@@ -102,64 +91,58 @@ TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked) {
     }
 }
 
+const fake::reply refused = fake::error(VESK_SERVER_ERROR, "Refused");
+lines stage_refused(const std::string &step) {
+    return {"vesk_stage_output (" + step + "): Error from server: Refused"};
+}
+
 // Each refused step (or a channel the device does not serve) ends the run
 // through the shutdown with status 2, and nothing is sent after it.
 TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo) {
-    const fake::reply refused = fake::error(VESK_SERVER_ERROR, "Refused");
-    auto stage = [](std::string step) { return lines{"vesk_stage_output (" + step + "): Error from server: Refused"}; };
     const struct {
-        std::vector<std::string> args;
         std::string request;  // refused (the nth of its kind) when there is a reply; the last one sent
-        std::optional<fake::reply> reply;
-        lines report;  // the lines between the failure and the shutdown
+        lines report;         // the lines between the failure and the shutdown
+        std::optional<fake::reply> reply = refused;
+        std::string args = "";
         int nth = 1;
     } cases[] = {
-        {{},
-         "CONNECT 0x10000 0x40 0 0 len=0",
-         fake::error(VESK_VERSION_MISMATCH, "Protocol 1.0 only"),
-         {"vesk_connect: Version mismatch: Protocol 1.0 only."}},
-        {{},
-         "QUERY 0x4 0 0 0 len=0",
-         fake::hang_up(),
-         {"vesk_query (setup): Network error: Connection to audio device was closed."}},
-        {{},
-         "CONTROL 0x100 0x6210205 0 0 len=0",
-         fake::error(VESK_POWERED_DOWN, "Codec off"),
-         {"vesk_control (setup): Audio subsystem powered down: Codec off"}},
-        {{}, "CONTROL 0x4 0xbb80 0 0 len=0", refused, {"vesk_control (rate): Error from server: Refused"}},
-        {{},
-         "QUERY 0x1 0 0 0 len=0",
-         fake::error(VESK_SERVER_STATE, "Busy"),
-         {"vesk_query (channels): Audio server state: Busy"}},
-        {{"-l", "server"},
-         "CONTROL 0x8 0x2 0 0 len=0",
-         refused,
-         {"vesk_control (loopback): Error from server: Refused."}},
-        {{}, "STAGE 0x800 0 0 0 len=0", refused, stage("reset")},
-        {{}, "STAGE 0x1100 0 63 1 len=0", refused, stage("start-quiet")},
-        {{"-w"}, "STAGE 0x1100 0x1 1 2 len=256", refused, stage("ramp-up")},
-        {{}, "STAGE 0x1100 0x1 1 2 len=256", refused, stage("junk")},
-        {{}, "STAGE 0x100 0x1 100 3 len=256", refused, stage("data")},
-        {{"-w"}, "STAGE 0x1100 0x1 1 5 len=256", refused, stage("ramp-down")},
-        {{}, "STAGE 0x1100 0 1 4 len=0", refused, stage("end-quiet")},
-        {{"-x", "-r0", "three.raw"}, "STAGE 0x100 0x1 1 2 len=256", refused, stage("data block 2/3"), 2},
-        {{}, "OUTPUT 0x10000 0 0 0 len=0", refused, {"vesk_control_output (start): Error from server: Refused"}},
-        {{},
-         "QUERY 0x2 0 0 0 len=0",
-         refused,
+        {"CONNECT 0x10000 0x40 0 0 len=0",
+         {"vesk_connect: Version mismatch: Protocol 1.0 only."},
+         fake::error(VESK_VERSION_MISMATCH, "Protocol 1.0 only")},
+        {"QUERY 0x4 0 0 0 len=0",
+         {"vesk_query (setup): Network error: Connection to audio device was closed."},
+         fake::hang_up()},
+        {"CONTROL 0x100 0x6210205 0 0 len=0",
+         {"vesk_control (setup): Audio subsystem powered down: Codec off"},
+         fake::error(VESK_POWERED_DOWN, "Codec off")},
+        {"CONTROL 0x4 0xbb80 0 0 len=0", {"vesk_control (rate): Error from server: Refused"}},
+        {"QUERY 0x1 0 0 0 len=0",
+         {"vesk_query (channels): Audio server state: Busy"},
+         fake::error(VESK_SERVER_STATE, "Busy")},
+        {"CONTROL 0x8 0x2 0 0 len=0", {"vesk_control (loopback): Error from server: Refused."}, refused, "-l server"},
+        {"STAGE 0x800 0 0 0 len=0", stage_refused("reset")},
+        {"STAGE 0x1100 0 63 1 len=0", stage_refused("start-quiet")},
+        {"STAGE 0x1100 0x1 1 2 len=256", stage_refused("ramp-up"), refused, "-w"},
+        {"STAGE 0x1100 0x1 1 2 len=256", stage_refused("junk")},
+        {"STAGE 0x100 0x1 100 3 len=256", stage_refused("data")},
+        {"STAGE 0x1100 0x1 1 5 len=256", stage_refused("ramp-down"), refused, "-w"},
+        {"STAGE 0x1100 0 1 4 len=0", stage_refused("end-quiet")},
+        {"STAGE 0x100 0x1 1 2 len=256", stage_refused("data block 2/3"), refused, "-x -r0 three.raw", 2},
+        {"OUTPUT 0x10000 0 0 0 len=0", {"vesk_control_output (start): Error from server: Refused"}},
+        {"QUERY 0x2 0 0 0 len=0",
          {"vesk_read_input: End of stream: End-of-stream indication from server",
           "vesk_query (playback): Error from server: Refused"}},
-        {{"-c5", "x5.raw", "-n7", "-u3", "blk"},
-         "QUERY 0x1 0 0 0 len=0",
-         std::nullopt,
+        {"QUERY 0x1 0 0 0 len=0",
          {"Input channel 3 is not served: the device reports 1 input channel.",
           "Input channel 5 is not served: the device reports 1 input channel.",
-          "Input channel 7 is not served: the device reports 1 input channel."}},
-        {{"-r2", "three.raw", "-r1", "three.raw"},
-         "QUERY 0x1 0 0 0 len=0",
+          "Input channel 7 is not served: the device reports 1 input channel."},
          std::nullopt,
+         "-c5 x5.raw -n7 -u3 blk"},
+        {"QUERY 0x1 0 0 0 len=0",
          {"Output channel 1 is not served: the device reports 1 output channel.",
-          "Output channel 2 is not served: the device reports 1 output channel."}},
+          "Output channel 2 is not served: the device reports 1 output channel."},
+         std::nullopt,
+         "-r2 three.raw -r1 three.raw"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.report.back());
@@ -170,7 +153,7 @@ TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo) {
                                if (!c.reply || describe(r) != c.request || ++*seen != c.nth) return std::nullopt;
                                return c.reply;
                            }};
-        whole_run run = run_veskplay(device, concat({"-s", "64"}, c.args), work.path);
+        whole_run run = run_veskplay(device, concat({"-s", "64"}, words(c.args)), work.path);
 
         EXPECT_EQ(run.result.status, 2);
         EXPECT_EQ(last_lines(run.lines(), c.report.size() + 2), concat(c.report, shutdown_lines));
