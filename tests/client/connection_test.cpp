@@ -110,9 +110,7 @@ TEST(Connect, UnansweredConnections) {
     vesk_control(i, VESK_CONTROL_CONNECT_TIMEOUT, 200);
     // A listening socket whose one-place queue is taken at once completes no further connection.
     int busy = socket(AF_INET, SOCK_STREAM, 0), queued = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in where{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t size = sizeof where;
     EXPECT_EQ(bind(busy, reinterpret_cast<sockaddr *>(&where), size), 0);
     getsockname(busy, reinterpret_cast<sockaddr *>(&where), &size);

@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <numeric>
 #include <thread>
 
 #include "client_test_support.h"
@@ -54,8 +55,7 @@ TEST(Exchange, SlowRepliesWithinTheBudget) {
     EXPECT_EQ(unlimited.next_query_value(), 3u);
 
     // A signal that cuts the wait short does not end it.
-    struct sigaction action {
-    }, previous{};
+    struct sigaction action = {}, previous = {};
     action.sa_handler = [](int) {};
     sigaction(SIGUSR1, &action, &previous);
     connected_client client(16, 2000, {fake::late(fake::ordinary(4), 300ms)});
@@ -94,7 +94,7 @@ TEST(Exchange, ServerTextsAndRefusals) {
 
 TEST(Exchange, DataCapacityAndWhatIsDropped) {
     std::vector<uint8_t> hundred(100);
-    for (std::size_t i = 0; i < hundred.size(); ++i) hundred[i] = uint8_t(i);
+    std::iota(hundred.begin(), hundred.end(), 0);
     connected_client client(16, 2000,
                             {fake::data(hundred, 1, 2, 3), fake::ordinary(5), fake::data(hundred), fake::ordinary(6),
                              fake::data(hundred), fake::ordinary(7)});

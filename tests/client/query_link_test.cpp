@@ -1,12 +1,10 @@
-// vesk_query and vesk_link.
+// vesk_query and vesk_link, and what every call refuses before it sends anything.
+#include <functional>
+
 #include "client_test_support.h"
 
 TEST(Query, ValuesTextsAndFailures) {
     uint32_t value = 77;
-    instance_ptr idle = new_instance();
-    EXPECT_EQ(outcome_of(idle.get(), vesk_query(idle.get(), 1, &value, &value, &value, &value)),
-              (outcome{VESK_NOT_CONNECTED, "Must be connected to server to issue queries"}));
-
     connected_client client(16, 2000,
                             {fake::error(0, "nothing to say"), fake::ordinary(2, 8, 0xFFFFFFFF, 0x10),
                              fake::message("from server"), fake::ordinary(1, 2, 3, 4)});
@@ -28,18 +26,6 @@ TEST(Query, ValuesTextsAndFailures) {
                                                          {VESK_CMD_QUERY, 1, 0, 0, 0, 0},
                                                          {VESK_CMD_QUERY, 0xABCD, 0, 0, 0, 0},
                                                          {VESK_CMD_QUERY, VESK_QUERY_SETUP, 0, 0, 0, 0}}));
-}
-
-TEST(Link, ArgumentChecksInOrder) {
-    instance_ptr idle = new_instance();
-    const uint8_t zero_first[2] = {0, 1}, good[2] = {1, 0};
-    const std::pair<const uint8_t *, outcome> table[] = {
-        {nullptr, {-4, "Command buffer pointer cannot be NULL."}},
-        {zero_first, {-4, "First command byte must be non-zero."}},
-        {good, {-4, "Response buffer pointer cannot be NULL"}},
-    };
-    for (const auto &[command, want] : table)
-        EXPECT_EQ(outcome_of(idle.get(), vesk_link(idle.get(), command, 2, nullptr)), want);
 }
 
 TEST(Link, LengthRules) {
@@ -66,4 +52,36 @@ TEST(Link, LengthRules) {
         }
         EXPECT_EQ(client.next_query_value(), 8u) << want << ": the stream stays in step";
     }
+}
+
+// Checks in the order the calls make them; a refused read keeps the caller's count.
+TEST(ArgumentChecks, RefusedBeforeAnythingIsSent) {
+    instance_ptr unsized = new_instance(), sized = new_instance(65536);
+    EXPECT_EQ(outcome_of(unsized.get(), vesk_control_output(unsized.get(), VESK_OUTPUT_START)),
+              (outcome{VESK_SERVER_STATE, "Cannot set data before setting block size"}));
+    const uint8_t zero_first[2] = {0, 1}, good[2] = {1, 0};
+    int32_t buffer[4];
+    uint32_t v = 77, *none = nullptr;
+    auto read = [&](vesk_instance *i, uint32_t mask, int32_t *into, uint32_t count) {
+        uint32_t blocks = count;
+        const int32_t code = vesk_read_input(i, mask, into, &blocks, 0, nullptr, nullptr);
+        return blocks == (code == VESK_SERVER_STATE ? 0 : count) ? code : 999;
+    };
+    const outcome not_connected{VESK_SERVER_STATE, "No connection to server"};
+    const std::pair<std::function<int32_t(vesk_instance *)>, outcome> table[] = {
+        {[&](auto i) { return vesk_query(i, 1, &v, 0, 0, 0); }, {-8, "Must be connected to server to issue queries"}},
+        {[&](auto i) { return vesk_control_output(i, VESK_OUTPUT_START); }, not_connected},
+        {[&](auto i) { return vesk_link(i, nullptr, 2, nullptr); }, {-4, "Command buffer pointer cannot be NULL."}},
+        {[&](auto i) { return vesk_link(i, zero_first, 2, nullptr); }, {-4, "First command byte must be non-zero."}},
+        {[&](auto i) { return vesk_link(i, good, 2, nullptr); }, {-4, "Response buffer pointer cannot be NULL"}},
+        {[&](auto i) { return vesk_read_input(i, 1, buffer, none, 0, none, none); }, {-4, "Must specify block count"}},
+        {[&](auto i) { return read(i, 1, buffer, 0); }, {-4, "Must specify non-zero block count"}},
+        {[&](auto i) { return read(i, 1, nullptr, 10); }, {-4, "Result buffer pointer cannot be NULL"}},
+        {[&](auto i) { return read(i, 0, buffer, 10); }, {-4, "Channel mask must select at least one channel"}},
+        {[&](auto i) { return read(i, 0xFFFFFFFF, buffer, 512); },
+         {-4, "512 blocks of 32 channels of 65536 samples need 4294967296 bytes, more than one read can carry"}},
+        // The largest read of the program fits; only then is the count reset.
+        {[&](auto i) { return read(i, 0xFFFFFFFF, buffer, 10); }, not_connected},
+    };
+    for (const auto &[call, want] : table) EXPECT_EQ(outcome_of(sized.get(), call(sized.get())), want);
 }

@@ -141,44 +141,12 @@ TEST(Stage, BufferThatCannotBeAllocatedSendsNothing) {
 }
 
 TEST(ControlOutput, RequestAndTexts) {
-    instance_ptr idle = new_instance();
-    vesk_instance *i = idle.get();
-    EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)),
-              (outcome{VESK_SERVER_STATE, "Cannot set data before setting block size"}));
-    vesk_control(i, VESK_CONTROL_BLOCK_SIZE, 16);
-    EXPECT_EQ(outcome_of(i, vesk_control_output(i, VESK_OUTPUT_START)),
-              (outcome{VESK_SERVER_STATE, "No connection to server"}));
-
     connected_client client(16, 2000, {fake::ordinary(), fake::error(-7, "not staged")});
     EXPECT_EQ(client.result(vesk_control_output(client.get(), VESK_OUTPUT_STOP)),
               (outcome{0, "Operation with flags 0x00220000 succeeded"}));
     EXPECT_EQ(client.result(vesk_control_output(client.get(), VESK_OUTPUT_START)), (outcome{-7, "not staged"}));
     EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_CONTROL_OUTPUT, 0x220000, 0, 0, 0, 0},
                                                          {VESK_CMD_CONTROL_OUTPUT, 0x10000, 0, 0, 0, 0}}));
-}
-
-TEST(ReadInput, ArgumentChecksKeepTheCount) {
-    instance_ptr idle = new_instance(65536);
-    vesk_instance *i = idle.get();
-    int32_t buffer[4];
-    EXPECT_EQ(outcome_of(i, vesk_read_input(i, 1, buffer, nullptr, 0, nullptr, nullptr)),
-              (outcome{-4, "Must specify block count"}));
-    const std::tuple<uint32_t, int32_t *, uint32_t, outcome> table[] = {
-        {1, buffer, 0, {-4, "Must specify non-zero block count"}},
-        {1, nullptr, 10, {-4, "Result buffer pointer cannot be NULL"}},
-        {0, buffer, 10, {-4, "Channel mask must select at least one channel"}},
-        {0xFFFFFFFF,
-         buffer,
-         512,
-         {-4, "512 blocks of 32 channels of 65536 samples need 4294967296 bytes, more than one read can carry"}},
-        // The largest read of the program fits; only then is the count reset.
-        {0xFFFFFFFF, buffer, 10, {VESK_SERVER_STATE, "No connection to server"}},
-    };
-    for (const auto &[mask, into, count, want] : table) {
-        uint32_t blocks = count;
-        EXPECT_EQ(outcome_of(i, vesk_read_input(i, mask, into, &blocks, 0, nullptr, nullptr)), want);
-        EXPECT_EQ(blocks, want.code == VESK_SERVER_STATE ? 0 : count) << want;
-    }
 }
 
 TEST(ReadInput, WholeBlocksInHostOrderAndWhatIsDropped) {
