@@ -9,14 +9,9 @@
 
 #include "frame.h"
 
-namespace {
-
-// False when the peer closed or the five seconds passed first.
 bool receive_all(int fd, uint8_t *into, size_t size) {
     return size == 0 || recv(fd, into, size, MSG_WAITALL) == static_cast<ssize_t>(size);
 }
-
-}  // namespace
 
 int raw_connect(uint16_t port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
