@@ -143,9 +143,7 @@ uint32_t payload_word(const request &r, std::size_t index) {
 server::server(script s) : state(std::make_unique<server_state>()) {
     state->current_script = std::move(s);
     state->listen_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in where{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
     socklen_t size = sizeof where;
     if (state->listen_fd < 0 || bind(state->listen_fd, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 ||
         listen(state->listen_fd, 8) != 0 ||
