@@ -121,11 +121,10 @@ reply data(std::vector<uint8_t> bytes, uint32_t val0, uint32_t val1, uint32_t va
 }
 
 script in_order(std::vector<reply> replies) {
-    // Shared, as every copy of the script counts the same requests.
-    return [list = std::make_shared<std::vector<reply>>(std::move(replies)),
-            next = std::make_shared<std::size_t>(0)](const request &) {
+    // The count is shared, as every copy of the script counts the same requests.
+    return [replies, next = std::make_shared<std::size_t>(0)](const request &) {
         const std::size_t at = (*next)++;
-        return at < list->size() ? (*list)[at] : ordinary();
+        return at < replies.size() ? replies[at] : ordinary();
     };
 }
 
