@@ -91,27 +91,21 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
     EXPECT_EQ(playback_state(client.get()), 1u);
 
-    const std::vector<int32_t> silence(N, 0);
+    const std::vector<int32_t> zero(N, 0);
     struct expected {
         uint32_t count, tag, sequence;
         const std::vector<int32_t> &out0, &out1;
     };
-    const expected wanted[] = {{2, 3, 4, a0, a1},
-                               {2, 3, 6, a0, a1},
-                               {1, 3, 8, a0, a1},
-                               {2, 4, 9, silence, b1},
-                               {1, 5, 11, silence, silence},
-                               {1, 6, 12, b1, a0},
-                               {1, 6, 13, a1, b1},
-                               {1, 6, 14, b1, a0},
-                               {1, 6, 15, a1, b1}};
+    const expected wanted[] = {{2, 3, 4, a0, a1},   {2, 3, 6, a0, a1},      {1, 3, 8, a0, a1},
+                               {2, 4, 9, zero, b1}, {1, 5, 11, zero, zero}, {1, 6, 12, b1, a0},
+                               {1, 6, 13, a1, b1},  {1, 6, 14, b1, a0},     {1, 6, 15, a1, b1}};
     for (size_t i = 0; i < std::size(wanted); ++i) {
         const expected &w = wanted[i];
         const batch b = read_input(client.get(), 0x7, i < 5 ? 2 : 1);
         EXPECT_EQ(std::tie(b.result, b.count, b.tag, b.sequence), std::make_tuple(0, w.count, w.tag, w.sequence)) << i;
         std::vector<int32_t> inputs;  // input 2 hears no output
         for (uint32_t k = 0; k < w.count; ++k)
-            for (const auto *input : {&w.out0, &w.out1, &silence})
+            for (const auto *input : {&w.out0, &w.out1, &zero})
                 inputs.insert(inputs.end(), input->begin(), input->end());
         EXPECT_EQ(b.samples, inputs) << i;
     }
@@ -176,28 +170,23 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
     EXPECT_EQ(hash, 8707859945292463397u);
 
     // Without noise, input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])).
-    struct dut_case {
-        const char *dut;
-        double gain;
-        uint32_t delay;
-        double thd_db, crosstalk;
-    };
-    const dut_case cases[] = {
+    // --dut, then the gain, delay, THD (dB) and crosstalk it gives.
+    const std::tuple<const char *, double, uint32_t, double, double> cases[] = {
         {"delay=37,noise=off", 0.5, 37, -INFINITY, 0},
         {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, -INFINITY, 0},  // saturates
         {"crosstalk=-20,noise=off", 0.5, 24, -INFINITY, 0.1},
         {"gain=0,delay=0,noise=off,thd=-40,crosstalk=off", 1, 0, -40, 0},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.dut);
-        const auto heard = play(c.dut);
+    for (const auto &[dut, gain, delay, thd_db, crosstalk] : cases) {
+        SCOPED_TRACE(dut);
+        const auto heard = play(dut);
         // A full-scale sine comes back with its third harmonic at thd_db.
-        const double h = std::pow(10, c.thd_db / 20), cubic = 4 * h / (1 + 3 * h) / std::pow(2.0, 62);
+        const double h = std::pow(10, thd_db / 20), cubic = 4 * h / (1 + 3 * h) / std::pow(2.0, 62);
         for (int n = 0; n < 3; ++n)
             for (int64_t t = 0; t < samples; ++t) {
-                const double x = output(n, t, c.delay);
-                const double neighbours = output(n - 1, t, c.delay) + output(n + 1, t, c.delay);
-                const double y = c.gain * (x - cubic * x * x * x + c.crosstalk * neighbours);
+                const double x = output(n, t, delay);
+                const double neighbours = output(n - 1, t, delay) + output(n + 1, t, delay);
+                const double y = gain * (x - cubic * x * x * x + crosstalk * neighbours);
                 ASSERT_EQ(heard[n][t], floored_24(y)) << "input " << n << " sample " << t;
             }
     }

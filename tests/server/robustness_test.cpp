@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 #include "built_program.h"
@@ -25,23 +26,19 @@ void expect_good_session(const vesksim_child &sim) {
 
 TEST(Malformed, InputNeverCostsTheNextSession) {
     vesksim_child sim({"--speed", "0"});
-    struct malformed {
-        const char *what;
-        std::vector<uint8_t> bytes;
-        bool closes;
-    };
-    const std::vector<malformed> cases = {
+    // What is sent, and whether the server hangs up at once.
+    const std::tuple<const char *, std::vector<uint8_t>, bool> cases[] = {
         {"wrong magic", frame(0x39FB443E, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64, 0, 0, 0), true},
         {"payload too long", frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 32 * 65536 * 4 + 1), true},
         {"header cut short", {0x39, 0xFB, 0x44}, false},
         {"payload cut short", frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 1000, {1, 2, 3}), false},
     };
     for (bool in_session : {false, true}) {
-        for (const auto &c : cases) {
-            SCOPED_TRACE(std::string(c.what) + (in_session ? " in a session" : ""));
+        for (const auto &[what, bytes, closes] : cases) {
+            SCOPED_TRACE(std::string(what) + (in_session ? " in a session" : ""));
             const int fd = in_session ? raw_session(sim, 64) : raw_connect(sim.port);
-            ASSERT_TRUE(raw_send_bytes(fd, c.bytes));
-            EXPECT_TRUE(!c.closes || closed_by_peer(fd));
+            ASSERT_TRUE(raw_send_bytes(fd, bytes));
+            EXPECT_TRUE(!closes || closed_by_peer(fd));
             close(fd);  // the client vanishes mid-request
             expect_good_session(sim);
         }

@@ -10,7 +10,7 @@
 #include "vesksim_child.h"
 
 struct instance_closer {
-    void operator()(vesk_instance *instance) const;
+    void operator()(vesk_instance *instance) const { vesk_shutdown(instance); }  // which disconnects
 };
 using instance_ptr = std::unique_ptr<vesk_instance, instance_closer>;
 

@@ -38,15 +38,15 @@ child_process::child_process(const std::string &program, const std::vector<std::
 }
 
 child_process::~child_process() {
-    if (running()) finish(std::chrono::milliseconds(0));  // kills it
+    send(SIGTERM);  // a chance to end cleanly; SIGKILL when it does not
+    finish(std::chrono::seconds(5));
     close(output_pipe);
 }
 
 bool child_process::read_some(steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
     pollfd ready{output_pipe, POLLIN, 0};
-    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) < 0) return false;
-    if (ready.revents == 0) return true;
+    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
     char buffer[4096];
     const ssize_t got = read(output_pipe, buffer, sizeof buffer);
     if (got > 0) text.append(buffer, static_cast<size_t>(got));

@@ -1,6 +1,7 @@
 // A program run as a child process whose standard output the test reads
 // while it runs or once it has ended. The child is only ever signalled by
-// its own pid, and killed by it at the latest when the test is done with it.
+// its own pid; when the test is done with it, it gets SIGTERM and, when that
+// does not end it within a few seconds, SIGKILL.
 #pragma once
 
 #include <sys/types.h>

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "byte_order.h"
+#include "raw_frames.h"
 
 namespace fake {
 
@@ -43,43 +44,30 @@ bool stopped_during(server_state &s, std::chrono::milliseconds duration) {
     return s.changed.wait_for(guard, duration, [&] { return s.stopping; });
 }
 
-// False when the peer closed or the socket was shut down.
-bool transfer(int fd, bool sending, uint8_t *buffer, std::size_t length) {
-    while (length > 0) {
-        ssize_t n = sending ? send(fd, buffer, length, MSG_NOSIGNAL) : recv(fd, buffer, length, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        buffer += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // False when the connection is to end.
 bool answer(server_state &s, int fd, const reply &r) {
     const uint8_t mark = '!';
     if (stopped_during(s, r.delay) || (r.urgent && send(fd, &mark, 1, MSG_OOB | MSG_NOSIGNAL) != 1)) return false;
-    std::vector<uint8_t> bytes(wire::header_bytes);
-    wire::header head = r.head;
-    head.length = r.length.value_or(static_cast<uint32_t>(r.payload.size()));
-    wire::encode_header(head, bytes.data());
-    bytes.insert(bytes.end(), r.payload.begin(), r.payload.end());
+    const wire::header &h = r.head;
+    const std::vector<uint8_t> bytes = frame(h.magic, h.status, h.val0, h.val1, h.val2, h.val3,
+                                             r.length.value_or(static_cast<uint32_t>(r.payload.size())), r.payload);
     const std::size_t piece = r.piece == 0 ? bytes.size() : r.piece;
-    for (std::size_t at = 0; at < bytes.size(); at += piece)
-        if ((at != 0 && stopped_during(s, r.pause)) ||
-            !transfer(fd, true, bytes.data() + at, std::min(piece, bytes.size() - at)))
+    for (std::size_t at = 0; at < bytes.size(); at += piece) {
+        const std::size_t size = std::min(piece, bytes.size() - at);
+        if ((at != 0 && stopped_during(s, r.pause)) || send(fd, &bytes[at], size, MSG_NOSIGNAL) != ssize_t(size))
             return false;
+    }
     return !r.close_after;
 }
 
 void serve_connection(server_state &s, int fd) {
     for (;;) {
         uint8_t head[wire::header_bytes];
-        if (!transfer(fd, false, head, sizeof head)) return;
+        if (!receive_all(fd, head, sizeof head)) return;
         request r{wire::decode_header(head), {}};
         if (r.length > largest_request_payload) return;
         r.payload.resize(r.length);
-        if (!transfer(fd, false, r.payload.data(), r.length)) return;
+        if (!receive_all(fd, r.payload.data(), r.length)) return;
         script respond;
         {
             std::lock_guard guard(s.lock);
@@ -117,8 +105,7 @@ void run(server_state &s) {
 
 reply with_payload(reply r, uint32_t status, std::vector<uint8_t> payload) {
     r.head.status = status;
-    r.payload = std::move(payload);
-    return r;
+    return with(r, &reply::payload, std::move(payload));
 }
 
 }  // namespace
@@ -134,11 +121,10 @@ reply data(std::vector<uint8_t> bytes, uint32_t val0, uint32_t val1, uint32_t va
 }
 
 script in_order(std::vector<reply> replies) {
-    // Shared, as every copy of the script counts the same requests.
-    return [list = std::make_shared<std::vector<reply>>(std::move(replies)),
-            next = std::make_shared<std::size_t>(0)](const request &) {
+    // The count is shared, as every copy of the script counts the same requests.
+    return [replies, next = std::make_shared<std::size_t>(0)](const request &) {
         const std::size_t at = (*next)++;
-        return at < list->size() ? (*list)[at] : ordinary();
+        return at < replies.size() ? replies[at] : ordinary();
     };
 }
 
@@ -156,9 +142,7 @@ uint32_t payload_word(const request &r, std::size_t index) {
 server::server(script s) : state(std::make_unique<server_state>()) {
     state->current_script = std::move(s);
     state->listen_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in where{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
     socklen_t size = sizeof where;
     if (state->listen_fd < 0 || bind(state->listen_fd, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 ||
         listen(state->listen_fd, 8) != 0 ||

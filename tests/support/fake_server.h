@@ -61,58 +61,37 @@ struct reply {
 
 using script = std::function<reply(const request &)>;
 
+// A copy of r with one field set.
+template <class Field, class Value>
+reply with(reply r, Field reply::*field, Value value) {
+    r.*field = value;
+    return r;
+}
+
 // Replies.
 inline reply ordinary(uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0, uint32_t val3 = 0) {
-    reply r;
-    r.head = {VESK_MAGIC, 0, val0, val1, val2, val3, 0};
-    return r;
+    return with(reply{}, &reply::head, wire::header{VESK_MAGIC, 0, val0, val1, val2, val3, 0});
 }
 reply message(std::string_view text);
 reply error(int32_t code, std::string_view text);
 reply data(std::vector<uint8_t> bytes, uint32_t val0 = 0, uint32_t val1 = 0, uint32_t val2 = 0);
-inline reply hang_up() {
-    reply r;
-    r.kind = reply_kind::hang_up;
-    return r;
-}
-inline reply silence() {
-    reply r;
-    r.kind = reply_kind::silence;
-    return r;
-}
+inline reply hang_up() { return with(reply{}, &reply::kind, reply_kind::hang_up); }
+inline reply silence() { return with(reply{}, &reply::kind, reply_kind::silence); }
 // Closes the connection with a reset instead of answering.
-inline reply reset() {
-    reply r;
-    r.kind = reply_kind::reset;
-    return r;
-}
+inline reply reset() { return with(reply{}, &reply::kind, reply_kind::reset); }
 
 // Misbehaviour, applied to a copy of a reply.
-inline reply then_close(reply r) {
-    r.close_after = true;
-    return r;
-}
-inline reply late(reply r, std::chrono::milliseconds delay) {
-    r.delay = delay;
-    return r;
-}
+inline reply then_close(reply r) { return with(r, &reply::close_after, true); }
+inline reply late(reply r, std::chrono::milliseconds delay) { return with(r, &reply::delay, delay); }
 inline reply trickled(reply r, std::size_t piece, std::chrono::milliseconds pause) {
-    r.piece = piece;
-    r.pause = pause;
-    return r;
+    return with(with(r, &reply::piece, piece), &reply::pause, pause);
 }
 inline reply with_magic(reply r, uint32_t magic) {
     r.head.magic = magic;
     return r;
 }
-inline reply with_length(reply r, uint32_t claimed_length) {
-    r.length = claimed_length;
-    return r;
-}
-inline reply urgent(reply r) {
-    r.urgent = true;
-    return r;
-}
+inline reply with_length(reply r, uint32_t claimed_length) { return with(r, &reply::length, claimed_length); }
+inline reply urgent(reply r) { return with(r, &reply::urgent, true); }
 
 // Scripts.
 // The n-th request gets the n-th reply; requests beyond the list get ordinary().

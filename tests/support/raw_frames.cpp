@@ -9,21 +9,14 @@
 
 #include "frame.h"
 
-namespace {
-
-// False when the peer closed or the five seconds passed first.
 bool receive_all(int fd, uint8_t *into, size_t size) {
     return size == 0 || recv(fd, into, size, MSG_WAITALL) == static_cast<ssize_t>(size);
 }
 
-}  // namespace
-
 int raw_connect(uint16_t port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{
+        .sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
     timeval limit{5, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) return fd;

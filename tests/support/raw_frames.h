@@ -14,6 +14,8 @@ struct raw_reply {
 };
 
 int raw_connect(uint16_t port);  // the socket, or -1
+// False when the peer closed, or the socket's receive time-out passed first.
+bool receive_all(int fd, uint8_t *into, size_t size);
 bool raw_send_bytes(int fd, const std::vector<uint8_t> &bytes);
 std::vector<uint8_t> frame(uint32_t magic, uint32_t command, uint32_t arg0, uint32_t arg1, uint32_t arg2, uint32_t arg3,
                            uint32_t length, const std::vector<uint8_t> &payload = {});

@@ -1,7 +1,5 @@
 #include "vesksim_child.h"
 
-#include <signal.h>
-
 #include <fstream>
 #include <stdexcept>
 #include <thread>
@@ -22,10 +20,6 @@ vesksim_child::vesksim_child(const std::vector<std::string> &options)
         if (std::ifstream(port_file) >> value) port = static_cast<uint16_t>(value);
     }
     if (port == 0) throw std::runtime_error("vesksim did not report its port");
-}
-
-vesksim_child::~vesksim_child() {
-    if (process.running()) stop(SIGTERM);
 }
 
 std::string vesksim_child::address() const { return "127.0.0.1:" + std::to_string(port); }

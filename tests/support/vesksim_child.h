@@ -13,7 +13,6 @@
 struct vesksim_child {
     // Options follow --listen 127.0.0.1:0 --port-file FILE.
     explicit vesksim_child(const std::vector<std::string> &options = {});
-    ~vesksim_child();
 
     std::string address() const;  // "127.0.0.1:PORT"
     // Sends the signal (0: none, the server is to end by itself) and waits
