@@ -34,28 +34,22 @@ std::string with_build_time_marked(const std::string &text) {
 TEST(WholeRun, EarlyEndsPrintTheirTranscript) {
     const lines usage = lines_of(text_of(VESK_USAGE_TRANSCRIPT));
     const std::string ramp = "Requesting ramp-up and ramp-down blocks.";
-    const struct {
-        std::vector<std::string> words;
-        int status;
-        lines out;
-        bool then_usage = false;
-    } cases[] = {
+    const lines version = {"veskplay 2018.03.30 built <time>",
+                           "Supports Plenar-B and Plenar-C3 compatible hardware (including Rev E)"};
+    // The words after the address, the exit status, the output before the usage text, and whether it follows.
+    const std::tuple<lines, int, lines, bool> cases[] = {
         {{"/?"}, 0, {}, true},
         {{"-w", "-b"}, 1, {ramp}, true},
-        {{"-w", "-b", "0", "-h"}, 1, {ramp, "Block count must be at least 1."}},
-        {{"-v", "-b", "0"},
-         0,
-         {"veskplay 2018.03.30 built <time>", "Supports Plenar-B and Plenar-C3 compatible hardware (including Rev E)"}},
+        {{"-w", "-b", "0", "-h"}, 1, {ramp, "Block count must be at least 1."}, false},
+        {{"-v", "-b", "0"}, 0, version, false},
     };
-    for (const auto &test : cases) {
-        SCOPED_TRACE(test.words.back());
+    for (auto [words, status, out, then_usage] : cases) {
+        SCOPED_TRACE(words.back());
         temp_folder folder;
-        std::vector<std::string> words = {"-a", "127.0.0.1:9"};
-        words.insert(words.end(), test.words.begin(), test.words.end());
+        words.insert(words.begin(), {"-a", "127.0.0.1:9"});
         child_process child(built_program("VESKPLAY"), words, {}, folder / "stderr");
-        EXPECT_EQ(exit_status(child.finish(std::chrono::seconds(10))), test.status);
-        lines out = test.out;
-        if (test.then_usage) out.insert(out.end(), usage.begin(), usage.end());
+        EXPECT_EQ(exit_status(child.finish(std::chrono::seconds(10))), status);
+        if (then_usage) out.insert(out.end(), usage.begin(), usage.end());
         EXPECT_EQ(lines_of(with_build_time_marked(child.output())), out);
         EXPECT_EQ(text_of(folder / "stderr"), "");
     }
