@@ -22,10 +22,10 @@ TEST(Query, ValuesTextsAndFailures) {
               (outcome{0, "Query 0x0000ABCD returned (0x00000000, 0x00000000, 0x00000000, 0x00000000)"}));
     EXPECT_EQ(query(VESK_QUERY_SETUP, nullptr, &values[1], nullptr, nullptr).code, 0);
     EXPECT_EQ(values, (std::array<uint32_t, 4>{2, 2, 0xFFFFFFFF, 0x10})) << "null pointers are skipped";
-    EXPECT_EQ(client.sent(), (std::vector<request_words>{{VESK_CMD_QUERY, 4, 0, 0, 0, 0},
-                                                         {VESK_CMD_QUERY, 1, 0, 0, 0, 0},
-                                                         {VESK_CMD_QUERY, 0xABCD, 0, 0, 0, 0},
-                                                         {VESK_CMD_QUERY, VESK_QUERY_SETUP, 0, 0, 0, 0}}));
+    EXPECT_EQ(
+        client.sent(),
+        (std::vector<request_words>{
+            {VESK_CMD_QUERY, 4}, {VESK_CMD_QUERY, 1}, {VESK_CMD_QUERY, 0xABCD}, {VESK_CMD_QUERY, VESK_QUERY_SETUP}}));
 }
 
 TEST(Link, LengthRules) {
