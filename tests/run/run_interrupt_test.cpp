@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 #include "whole_run.h"
@@ -48,28 +47,24 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
         const std::string name = c.signal_number == SIGINT ? "SIGINT" : "SIGTERM";
         SCOPED_TRACE(c.requests_after.front() + " " + name);
         temp_folder work;
-        fake_device device{.reads = {nothing_ready(), captured_blocks(captured(0, 2, 1, 64), 3, 0)}};
-        device.reads.resize(200, nothing_ready());
-        auto program = std::make_shared<std::atomic<pid_t>>(0);
+        std::atomic<pid_t> program{0};
         auto seen = std::make_shared<int>(0);
-        auto fired_at = std::make_shared<std::size_t>(0);
-        fake::script normal = device_script(device);
-        fake::server server([&c, normal, program, seen, fired_at](const fake::request &r) {
-            if (describe(r) != c.requests_after.front() || ++*seen != c.nth) return normal(r);
-            if (pid_t pid = program->load(); pid > 0) kill(pid, c.signal_number);
-            return fake::late(normal(r), 500ms);
-        });
-        child_process play(built_program("VESKPLAY"), concat({"-a", server.address()}, plain_args), work.path);
-        program->store(play.pid);
-        int status = play.finish(30s);
-
-        EXPECT_TRUE(died_by(status, c.signal_number)) << "wait status " << status;
+        fake_device device{.reads = {nothing_ready(), captured_blocks(captured(0, 2, 1, 64), 3, 0)},
+                           .fault = [&c, &program, seen](const fake::request &r) -> std::optional<fake::reply> {
+                               if (describe(r) != c.requests_after.front() || ++*seen != c.nth) return std::nullopt;
+                               if (pid_t pid = program.load(); pid > 0) kill(pid, c.signal_number);
+                               return fake::late(r.command == VESK_CMD_QUERY ? fake::ordinary(1, 1) : fake::ordinary(),
+                                                 500ms);
+                           }};
+        device.reads.resize(200, nothing_ready());
+        whole_run run = run_veskplay(device, plain_args, work.path, {}, &program);
+        EXPECT_TRUE(died_by(run.wait_status, c.signal_number)) << "wait status " << run.wait_status;
         lines end = {"Interrupted by " + name};
         if (c.opening == plain_opening("").size())  // output had started: it is stopped
             end.push_back("Codec has halted");
-        EXPECT_EQ(play.lines(), concat(concat(first_lines(plain_opening(server.address()), c.opening), c.read_before),
-                                       concat(end, shutdown_lines)));
-        EXPECT_EQ(last_lines(describe(server.requests()), c.requests_after.size()), c.requests_after);
+        EXPECT_EQ(run.lines(), concat(concat(first_lines(plain_opening(run.address), c.opening), c.read_before),
+                                      concat(end, shutdown_lines)));
+        EXPECT_EQ(last_lines(describe(run.requests), c.requests_after.size()), c.requests_after);
         EXPECT_EQ(std::filesystem::exists(work / "cap.raw"), c.file_blocks >= 0);
         if (c.file_blocks >= 0) {
             EXPECT_EQ(read_file(work / "cap.raw"), host_order_bytes(captured(0, c.file_blocks, 1, 64)));
@@ -97,19 +92,16 @@ TEST(Interrupt, SecondSignalEndsTheProcessAtOnce) {
 // program keeps ignoring it there and runs to its end.
 TEST(Interrupt, IgnoredSignalStaysIgnored) {
     temp_folder work;
-    fake_device device;
+    std::atomic<pid_t> program{0};
+    fake_device device{.fault = [&program](const fake::request &r) -> std::optional<fake::reply> {
+        if (r.command == VESK_CMD_READ_INPUT && program.load() > 0) kill(program.load(), SIGINT);
+        return std::nullopt;
+    }};
     device.reads.assign(20, nothing_ready());
-    fake::server server(device_script(device));
-    child_process play(
-        "/bin/sh",
-        concat({"-c", "trap '' INT; exec \"$0\" \"$@\"", built_program("VESKPLAY"), "-a", server.address()},
-               plain_args),
-        work.path);
-    ASSERT_TRUE(play.wait_for_output("In progress.\n", 10s));
-    play.send(SIGINT);
-    EXPECT_EQ(exit_status(play.finish(30s)), 0);
-    EXPECT_EQ(play.output().find("Interrupted"), std::string::npos);
-    EXPECT_EQ(last_lines(play.lines(), 2), shutdown_lines);
+    whole_run run = run_veskplay(device, plain_args, work.path, "trap '' INT", &program);
+    EXPECT_EQ(run.result.status, 0);
+    EXPECT_EQ(run.result.output.find("Interrupted"), std::string::npos);
+    EXPECT_EQ(last_lines(run.lines(), 2), shutdown_lines);
 }
 
 }  // namespace

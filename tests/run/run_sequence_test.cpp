@@ -110,25 +110,12 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt) {
     }
 }
 
-TEST(WholeRun, ServesOnlyTheFirst32ChannelsOfALargerServer) {
-    whole_run run = run_veskplay({.outputs = 40, .inputs = 33}, {"-s", "16", "-z", "-qq", "0", "-j", "0", "-e", "0"});
-
-    lines got = run.lines();
-    ASSERT_GE(got.size(), 36u);
-    EXPECT_EQ(lines(got.begin() + 1, got.begin() + 4),
-              (lines{"Server reports 40 output channels; only channels 0..31 are used.",
-                     "Server reports 33 input channels; only channels 0..31 are used.",
-                     "Channel 0 stimulus data is silence"}));
-    EXPECT_EQ(lines(got.begin() + 34, got.begin() + 36),
-              (lines{"Channel 31 stimulus data is silence", "Server at " + run.address + "."}));
-    EXPECT_EQ(describe(with_command(run.requests, VESK_CMD_READ_INPUT)), lines{"READ 0xffffffff 0xa 0 0 len=0"});
-}
-
-// The samples of the data segment.
+// The samples staged under the tag, in order.
 std::vector<int32_t> data_samples(const whole_run &run, uint32_t tag) {
+    std::vector<int32_t> samples;
     for (const fake::request &r : run.staged())
-        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET) return payload_samples(r);
-    return {};
+        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET) samples = joined({samples, payload_samples(r)});
+    return samples;
 }
 
 std::vector<int32_t> framing_pattern(int n) {
@@ -139,11 +126,20 @@ std::vector<int32_t> framing_pattern(int n) {
 
 // What each channel plays: its stimulus line and the data segment's samples.
 TEST(WholeRun, StimulusIsNamedAndSent) {
+    // Block b of the extended sequence holds block b of each file, the short ones padded with silence.
+    std::vector<int32_t> first = playback_pattern(160, 1), shorter = playback_pattern(64, 1), extended;
+    first.resize(3 * 64, 0);
+    shorter.resize(3 * 64, 0);
+    for (std::ptrdiff_t b = 0; b < 3 * 64; b += 64)
+        for (const std::vector<int32_t> &file : {first, playback_pattern(64 * 3, 2), shorter})
+            extended.insert(extended.end(), file.begin() + b, file.begin() + b + 64);
     const struct {
         std::vector<std::string> args;
         lines stimulus;             // each channel's, after "Channel N stimulus data is "
         std::vector<int32_t> data;  // the data segment's samples; empty: no payload
-        uint32_t outputs = 1;
+        fake_device device = {};
+        lines notices = {};  // before the stimulus lines
+        std::string read = "READ 0x1 0xa 0 0 len=0";
     } cases[] = {
         // 4 whole cycles: a quarter cycle lands exactly on sample 4.
         {{"-f", "3000"}, {"a 3000.00 Hz sine wave."}, sine(64, 4, 1.0)},
@@ -161,60 +157,44 @@ TEST(WholeRun, StimulusIsNamedAndSent) {
         {{"-f", "3000", "-r0", "exact.raw", "-r2", "longer.raw"},
          {"external input.", "a 3000.00 Hz sine wave.", "external input."},
          joined({playback_pattern(64, 1), sine(64, 4, 1.0), playback_pattern(64, 2)}),
-         3},
+         {.outputs = 3}},
+        // Only the first 32 channels of a larger server are served.
+        {{"-z"},
+         lines(32, "silence"),
+         {},
+         {.outputs = 40, .inputs = 33},
+         {"Server reports 40 output channels; only channels 0..31 are used.",
+          "Server reports 33 input channels; only channels 0..31 are used."},
+         "READ 0xffffffff 0xa 0 0 len=0"},
+        // Extended mode cuts every file into blocks of the first one's length and plays them side by side.
+        {{"-x", "-r0", "first.raw", "-r1", "long.raw", "-r2", "exact.raw"},
+         lines(3, "external input."),
+         extended,
+         {.outputs = 3},
+         {"first.raw contains 2 full blocks and a remnant of 128 bytes",
+          "The length of the output sequence will be set to 3 blocks", "long.raw contains 5 full blocks",
+          "long.raw is longer than first playback file; truncating to 3 blocks", "exact.raw contains 1 full blocks",
+          "exact.raw is shorter than first playback file; will be silence-padded to 3 blocks"}},
     };
     temp_folder work;
     write_file(work / "exact.raw", host_order_bytes(playback_pattern(64, 1)));
     write_file(work / "longer.raw", host_order_bytes(playback_pattern(100, 2)));
+    write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));  // a remnant of 32 samples
+    write_file(work / "long.raw", host_order_bytes(playback_pattern(64 * 5, 2)));
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         lines args = concat({"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"}, c.args);
-        whole_run run = run_veskplay({.outputs = c.outputs}, args, work.path);
+        whole_run run = run_veskplay(c.device, args, work.path);
 
         EXPECT_EQ(run.result.status, 0);
-        lines want;
+        lines want = c.notices;
         for (std::size_t ch = 0; ch < c.stimulus.size(); ++ch)
             want.push_back("Channel " + std::to_string(ch) + " stimulus data is " + c.stimulus[ch]);
-        EXPECT_EQ(first_lines(run.lines(), want.size() + 1), concat({rev_b}, want));
+        EXPECT_EQ(first_lines(run.lines(), want.size() + 2),
+                  concat(concat({rev_b}, want), {"Server at " + run.address + "."}));
         EXPECT_EQ(data_samples(run, 1), c.data);
+        EXPECT_EQ(describe(with_command(run.requests, VESK_CMD_READ_INPUT)).at(0), c.read);
     }
-}
-
-TEST(WholeRun, ExtendedModeCutsFilesIntoBlocksOfTheFirstFilesLength) {
-    temp_folder work;
-    // 2 full blocks and a remnant of 32 samples.
-    write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));
-    write_file(work / "long.raw", host_order_bytes(playback_pattern(64 * 5, 2)));
-    write_file(work / "short.raw", host_order_bytes(playback_pattern(64, 3)));
-    lines args = {"-s", "64", "-q", "70", "-x", "-r0", "first.raw", "-r1", "long.raw", "-r2", "short.raw"};
-    whole_run run = run_veskplay({.outputs = 3}, args, work.path);
-
-    EXPECT_EQ(run.result.status, 0);
-    lines want = {"first.raw contains 2 full blocks and a remnant of 128 bytes",
-                  "The length of the output sequence will be set to 3 blocks",
-                  "long.raw contains 5 full blocks",
-                  "long.raw is longer than first playback file; truncating to 3 blocks",
-                  "short.raw contains 1 full blocks",
-                  "short.raw is shorter than first playback file; will be silence-padded to 3 blocks",
-                  "Channel 0 stimulus data is external input.",
-                  "Channel 1 stimulus data is external input.",
-                  "Channel 2 stimulus data is external input."};
-    EXPECT_EQ(first_lines(planning_lines(run), want.size()), want);
-
-    // Block b of the sequence holds block b of each file, side by side.
-    std::vector<int32_t> first = playback_pattern(160, 1), longer = playback_pattern(64 * 3, 2),
-                         shorter = playback_pattern(64, 3), sequence;
-    first.resize(3 * 64, 0);
-    shorter.resize(3 * 64, 0);
-    for (std::ptrdiff_t b = 0; b < 3 * 64; b += 64)
-        for (const std::vector<int32_t> *file : {&first, &longer, &shorter})
-            sequence.insert(sequence.end(), file->begin() + b, file->begin() + b + 64);
-    std::vector<fake::request> blocks;
-    for (const fake::request &r : run.staged())
-        if (r.arg3 == 2) blocks.push_back(r);
-    EXPECT_EQ(describe(blocks), lines(3, "STAGE 0x100 0x7 1 2 len=768"));
-    EXPECT_EQ(joined({payload_samples(blocks.at(0)), payload_samples(blocks.at(1)), payload_samples(blocks.at(2))}),
-              sequence);
 }
 
 TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {

@@ -60,14 +60,17 @@ std::vector<fake::request> with_command(const std::vector<fake::request> &reques
 }
 
 whole_run run_veskplay(fake_device device, const std::vector<std::string> &args, const std::filesystem::path &work,
-                       const std::string &shell_setup) {
+                       const std::string &shell_setup, std::atomic<pid_t> *pid) {
     fake::server server(device_script(std::move(device)));
     whole_run run;
     run.address = server.address();
     std::vector<std::string> words = concat({"-a", run.address}, args);
     if (!shell_setup.empty())
         words.insert(words.begin(), {"-c", shell_setup + "; exec \"$0\" \"$@\"", built_program("VESKPLAY")});
-    run.result = run_program(shell_setup.empty() ? built_program("VESKPLAY") : "/bin/sh", words, work);
+    child_process child(shell_setup.empty() ? built_program("VESKPLAY") : "/bin/sh", words, work);
+    if (pid) pid->store(child.pid);
+    run.wait_status = child.finish(std::chrono::seconds(60));
+    run.result = {exit_status(run.wait_status), child.output()};
     run.requests = server.requests();
     return run;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -58,15 +59,17 @@ struct whole_run {
     program_result result;
     std::vector<fake::request> requests;
     std::string address;  // "127.0.0.1:PORT" that the run was given
+    int wait_status = -1;
 
     std::vector<std::string> lines() const { return result.lines(); }
     std::vector<fake::request> staged() const { return with_command(requests, VESK_CMD_STAGE_OUTPUT); }
 };
 
 // Runs veskplay -a ADDRESS args... in folder work (when given), through
-// /bin/sh after shell_setup (such as a ulimit) when that is given.
+// /bin/sh after shell_setup (such as a ulimit) when that is given; its pid
+// goes to pid (when given) as soon as it starts.
 whole_run run_veskplay(fake_device device, const std::vector<std::string> &args, const std::filesystem::path &work = {},
-                       const std::string &shell_setup = {});
+                       const std::string &shell_setup = {}, std::atomic<pid_t> *pid = nullptr);
 
 // A plain run: three 64-sample blocks of a 3000 Hz sine, channel 0 captured.
 inline const std::vector<std::string> plain_args = {"-s", "64", "-f", "3000", "-b", "3", "-c0", "cap.raw"};
