@@ -34,6 +34,7 @@ TEST(Link, LengthRules) {
     const std::tuple<const uint8_t *, uint32_t, fake::reply, outcome> table[] = {
         {command, 4, fake::data({1, 2, 3, 4}), {0, "Received 4-byte response"}},
         {command, 4, fake::data({1, 2, 3, 4, 5, 6}), {0, "Received 4-byte response"}},  // the rest dropped
+        {command, 1, fake::data({1}), {0, "Received 1-byte response"}},
         // An empty command reads no command byte.
         {command, 0, fake::ordinary(), empty},
         {zero, 0, fake::ordinary(), empty},
