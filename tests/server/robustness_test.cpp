@@ -130,7 +130,14 @@ TEST(Signals, EndTheServerCleanly) {
     for (int signal_number : {SIGTERM, SIGINT, 0}) {  // 0: with --once, the session's end
         vesksim_child sim(signal_number ? std::vector<std::string>{} : std::vector<std::string>{"--once"});
         auto client = connect_client(sim, 64);
-        if (signal_number == 0) client.reset();
+        if (signal_number == 0) {
+            // A refused second client is no session: the first one goes on.
+            int32_t refused = VESK_SUCCESS;
+            connect_client(sim, 64, &refused);
+            EXPECT_NE(refused, VESK_SUCCESS);
+            EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, nullptr, nullptr, nullptr), 0);
+            client.reset();
+        }
         EXPECT_EQ(sim.stop(signal_number), 0);
         EXPECT_NE(access(sim.port_file.c_str(), F_OK), 0);  // the port file goes too
     }
