@@ -6,7 +6,7 @@
 #include <complex>
 #include <cstring>
 
-#include "spectrum.h"
+#include "fourier.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "spectrum.h"
+#include "fourier.h"
 
 void measure_crosstalk(std::vector<channel_figures> &channels, int driven) {
     const channel_figures &source = channels[static_cast<size_t>(driven)];

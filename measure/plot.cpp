@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fourier.h"
 #include "measure_error.h"
-#include "spectrum.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <complex>
 
-#include "spectrum.h"
+#include "fourier.h"
 
 namespace {
 
