@@ -1,9 +1,4 @@
 // vesk_stage_output, vesk_control_output and vesk_read_input.
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <fstream>
-
 #include "client_test_support.h"
 
 namespace {
@@ -12,12 +7,6 @@ std::vector<int32_t> block_of(int32_t first, int32_t step = 1) {
     std::vector<int32_t> block(16);
     for (std::size_t j = 0; j < block.size(); ++j) block[j] = first + static_cast<int32_t>(j) * step;
     return block;
-}
-
-std::vector<int32_t> payload_samples(const fake::request &r) {
-    std::vector<int32_t> samples(r.payload.size() / 4);
-    for (std::size_t j = 0; j < samples.size(); ++j) samples[j] = static_cast<int32_t>(fake::payload_word(r, j));
-    return samples;
 }
 
 fake::request staged(connected_client &client, uint32_t flags, uint32_t count, const int32_t *const *channels,
@@ -60,7 +49,7 @@ TEST(Stage, ChannelsInOrderAsBigEndianWords) {
     EXPECT_EQ(std::vector<uint8_t>(r.payload.begin(), r.payload.begin() + 4), (std::vector<uint8_t>{0, 0, 1, 0}));
     std::vector<int32_t> want = three;
     want.insert(want.end(), five.begin(), five.end());
-    EXPECT_EQ(payload_samples(r), want);
+    EXPECT_EQ(fake::payload_samples(r), want);
     EXPECT_EQ(three, block_of(256)) << "the caller's block is only read";
 }
 
@@ -89,7 +78,7 @@ TEST(Stage, RampsScaleACopyAndTruncateTowardZero) {
 
     fake::request up = staged(client, VESK_STAGE_RAMP_UP | VESK_STAGE_NO_CAPTURE, 3, channels);
     EXPECT_EQ(up.arg0, 0x1100u) << "ramps go out as data";
-    std::vector<int32_t> got = payload_samples(up);
+    std::vector<int32_t> got = fake::payload_samples(up);
     ASSERT_EQ(got.size(), 48u);
     // -5 x 0.5 truncates toward zero; -2^31 x 15/16.
     EXPECT_EQ((std::array{got[0], got[1], got[15], got[16 + 8], got[16 + 15], got[32 + 15]}),
@@ -97,11 +86,11 @@ TEST(Stage, RampsScaleACopyAndTruncateTowardZero) {
 
     fake::request down = staged(client, VESK_STAGE_RAMP_DOWN, 3, channels);
     EXPECT_EQ(down.arg0, 0x100u);
-    got = payload_samples(down);
+    got = fake::payload_samples(down);
     EXPECT_EQ((std::array{got[15], got[14], got[0], got[16]}), (std::array{0, 100, 1500, -4}));
 
     fake::request both = staged(client, VESK_STAGE_RAMP_UP | VESK_STAGE_RAMP_DOWN, 1, channels);
-    EXPECT_EQ(payload_samples(both)[0], 0) << "both ramps: the rising one";
+    EXPECT_EQ(fake::payload_samples(both)[0], 0) << "both ramps: the rising one";
     EXPECT_TRUE(flat == std::vector<int32_t>(16, 1600) && negative == std::vector<int32_t>(16, -5)) << "only read";
 }
 
@@ -113,31 +102,6 @@ TEST(Stage, RefusalsAndWhatIsKept) {
     set_errtext(client.get(), "kept");
     EXPECT_EQ(client.result(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0)), (outcome{0, "kept"}));
     EXPECT_EQ(client.requests().size(), 1u) << "the refusal sent nothing";
-}
-
-TEST(Stage, BufferThatCannotBeAllocatedSendsNothing) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator ignores the address space limit";
-#else
-    connected_client client(65536);
-    std::vector<int32_t> block(65536, 1);
-    std::vector<const int32_t *> channels(32, block.data());
-    // No room left for the 8 MiB buffer: writable private memory counts
-    // against RLIMIT_DATA even where malloc grows an arena it reserved earlier.
-    EXPECT_EXIT(
-        _exit([&] {
-            std::ifstream status("/proc/self/status");
-            unsigned long data_kib = 0;
-            for (std::string line; data_kib == 0 && std::getline(status, line);)
-                std::sscanf(line.c_str(), "VmData: %lu kB", &data_kib);
-            const rlimit limit{(data_kib + 1024) * 1024, (data_kib + 1024) * 1024};
-            if (data_kib == 0 || setrlimit(RLIMIT_DATA, &limit) != 0) return 4;
-            outcome got = client.result(vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 0));
-            return got == outcome{-4, "Could not allocate 8388608 bytes for 32 channels of output data"} ? 0 : 1;
-        }()),
-        testing::ExitedWithCode(0), "");
-    EXPECT_TRUE(client.requests().empty()) << "nothing was sent";
-#endif
 }
 
 TEST(ControlOutput, RequestAndTexts) {

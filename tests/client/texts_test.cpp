@@ -38,16 +38,13 @@ TEST(Texts, InstancesAndTheirTexts) {
     vesk_set_errtext(nullptr, "ignored");
     vesk_shutdown(nullptr);
 
-    // The mask is kept and the log path cut; the count of live instances follows.
-    int32_t before = active_instances;
+    // The mask is kept and the log path cut.
     std::string path(5000, 'p');
     vesk_instance *logging = vesk_init(0xA5, path.c_str());
     ASSERT_NE(logging, nullptr);
     EXPECT_EQ(std::string(logging->log_path), path.substr(0, 4096));
     EXPECT_EQ(logging->debug_mask, 0xA5u);
-    EXPECT_EQ(active_instances, before + 1);
     vesk_shutdown(logging);
-    EXPECT_EQ(active_instances, before);
 
     // Kept and passed-on texts show in the calls' own tests.
     vesk_instance *i = fresh.get();

@@ -15,6 +15,7 @@
 #include "child_process.h"
 #include "run_settings.h"
 #include "temp_folder.h"
+#include "text_lines.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-/* A C program built against an installed veskclient: it stages a few blocks
- * on a server with the server loopback and checks that every captured block
- * comes back unchanged. Usage: consumer ipaddr:port */
+/* A C program built as strict C11 against an installed veskclient (the
+ * header must need nothing from C++): it stages a few blocks on a server with
+ * the server loopback and checks that every captured block comes back
+ * unchanged. Usage: consumer ipaddr:port */
 #include <stdio.h>
 #include <string.h>
 
@@ -23,17 +24,11 @@ static int run(vesk_instance *client, const char *address) {
     int32_t block[BLOCK_SIZE], captured[DATA_BLOCKS * BLOCK_SIZE];
     for (int i = 0; i < BLOCK_SIZE; i++) block[i] = (int32_t)(0x01020304u * (uint32_t)(i + 1));
     const int32_t *channels[1] = {block};
-    uint32_t word = 0, mask = 0, received = 0;
+    uint32_t received = 0;
+    int32_t code;
 
     TRY(vesk_control(client, VESK_CONTROL_BLOCK_SIZE, BLOCK_SIZE));
     TRY(vesk_connect(client, address));
-    /* On Plenar-C3 hardware the codec must be running before output starts;
-     * older hardware refuses the query and needs nothing. */
-    int32_t code = vesk_query(client, VESK_QUERY_SETUP, &word, &mask, NULL, NULL);
-    if (code != VESK_SERVER_ERROR)
-        TRY(code != VESK_SUCCESS
-                ? code
-                : vesk_control(client, VESK_CONTROL_HARDWARE_SETUP, (int32_t)((word & mask & ~0xFu) | 5u)));
     TRY(vesk_control(client, VESK_CONTROL_SAMPLE_RATE, 48000));
     TRY(vesk_control(client, VESK_CONTROL_LOOPBACK, VESK_LOOPBACK_SERVER));
     TRY(vesk_stage_output(client, VESK_STAGE_RESET, 0, NULL, 0, 0));

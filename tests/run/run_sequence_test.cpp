@@ -114,7 +114,7 @@ TEST(WholeRun, StagesEverySegmentUnderItsTagAndSummarisesIt) {
 std::vector<int32_t> data_samples(const whole_run &run, uint32_t tag) {
     std::vector<int32_t> samples;
     for (const fake::request &r : run.staged())
-        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET) samples = joined({samples, payload_samples(r)});
+        if (r.arg3 == tag && r.arg0 != VESK_STAGE_RESET) samples = joined({samples, fake::payload_samples(r)});
     return samples;
 }
 

@@ -45,13 +45,6 @@ std::vector<std::string> describe(const std::vector<fake::request> &requests) {
     return lines;
 }
 
-std::vector<int32_t> payload_samples(const fake::request &request) {
-    std::vector<int32_t> samples;
-    for (std::size_t i = 0; i < request.payload.size() / 4; ++i)
-        samples.push_back(static_cast<int32_t>(fake::payload_word(request, i)));
-    return samples;
-}
-
 std::vector<fake::request> with_command(const std::vector<fake::request> &requests, uint32_t command) {
     std::vector<fake::request> chosen;
     for (const fake::request &request : requests)

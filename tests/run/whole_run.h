@@ -50,8 +50,6 @@ inline std::vector<int32_t> captured(int first, int count, int channels, int n) 
 // A request as one line: command name, the four arguments and the payload length.
 std::string describe(const fake::request &request);
 std::vector<std::string> describe(const std::vector<fake::request> &requests);
-// The payload read as big-endian 32-bit samples.
-std::vector<int32_t> payload_samples(const fake::request &request);
 // Requests with the given command, in order.
 std::vector<fake::request> with_command(const std::vector<fake::request> &requests, uint32_t command);
 

@@ -80,6 +80,4 @@ int child_process::finish(std::chrono::milliseconds limit) {
     return -1;
 }
 
-std::vector<std::string> child_process::lines() const { return lines_of(text); }
-
 int exit_status(int wait_status) { return wait_status != -1 && WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1; }

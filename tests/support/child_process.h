@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "text_lines.h"
-
 struct child_process {
     // Runs program with args in folder work (when not empty). Standard output
     // comes back through output(); standard error goes to error_file when one
@@ -30,7 +28,6 @@ struct child_process {
     // Reads the rest of the output and waits for the end, at most limit;
     // the raw wait status, or -1 when the child had to be killed.
     int finish(std::chrono::milliseconds limit);
-    std::vector<std::string> lines() const;
     const std::string &output() const { return text; }
 
     pid_t pid = -1;

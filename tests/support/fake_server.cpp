@@ -134,9 +134,10 @@ std::vector<uint8_t> big_endian_words(const std::vector<uint32_t> &words) {
     return bytes;
 }
 
-uint32_t payload_word(const request &r, std::size_t index) {
-    if (4 * index + 4 > r.payload.size()) throw std::out_of_range("payload_word");
-    return wire::load_be32(&r.payload[4 * index]);
+std::vector<int32_t> payload_samples(const request &r) {
+    std::vector<int32_t> samples(r.payload.size() / 4);
+    wire::copy_from_big_endian(reinterpret_cast<uint32_t *>(samples.data()), r.payload.data(), samples.size());
+    return samples;
 }
 
 server::server(script s) : state(std::make_unique<server_state>()) {

@@ -99,7 +99,8 @@ script in_order(std::vector<reply> replies);
 
 // Payload helpers: 32-bit words travel most significant byte first.
 std::vector<uint8_t> big_endian_words(const std::vector<uint32_t> &words);
-uint32_t payload_word(const request &r, std::size_t index);
+// The payload read as 32-bit samples.
+std::vector<int32_t> payload_samples(const request &r);
 
 struct server_state;
 

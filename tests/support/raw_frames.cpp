@@ -7,8 +7,6 @@
 
 #include <cerrno>
 
-#include "frame.h"
-
 bool receive_all(int fd, uint8_t *into, size_t size) {
     return size == 0 || recv(fd, into, size, MSG_WAITALL) == static_cast<ssize_t>(size);
 }
@@ -43,9 +41,8 @@ std::optional<raw_reply> raw_exchange(int fd, uint32_t command, uint32_t arg0, u
             fd, frame(VESK_MAGIC, command, arg0, arg1, arg2, arg3, static_cast<uint32_t>(payload.size()), payload)) ||
         !receive_all(fd, bytes, sizeof bytes))
         return std::nullopt;
-    const wire::header head = wire::decode_header(bytes);
-    raw_reply reply{head.magic, head.status, head.val0, head.val1, head.val2, head.val3, {}};
-    reply.payload.resize(head.length);
+    raw_reply reply{wire::decode_header(bytes), {}};
+    reply.payload.resize(reply.length);
     if (!receive_all(fd, reply.payload.data(), reply.payload.size())) return std::nullopt;
     return reply;
 }

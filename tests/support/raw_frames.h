@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-struct raw_reply {
-    uint32_t magic = 0, status = 0, val0 = 0, val1 = 0, val2 = 0, val3 = 0;
+#include "frame.h"
+
+struct raw_reply : wire::header {
     std::vector<uint8_t> payload;
     std::string text() const { return {payload.begin(), payload.end()}; }
 };
