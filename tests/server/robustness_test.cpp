@@ -112,6 +112,7 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
         {"--dut gain=loud", "--dut gain wants dB from -200 to 60, not 'loud'"},
         {"--dut=delay=-1", "--dut delay wants samples from 0 to 1000000, not '-1'"},
         {"--dut noise=-110,thd=-10", "--dut thd wants dB from -200 to -20, or off, not '-10'"},
+        {"--dut crosstalk=-200.5", "--dut crosstalk wants dB from -200 to 0, or off, not '-200.5'"},
         {"--dut crosstalk=nan", "--dut crosstalk wants dB from -200 to 0, or off, not 'nan'"},
         {"--dut volume=3", items + ", not 'volume=3'"},
     };
