@@ -3,8 +3,6 @@
 // on standard error, and the exit status. Every run names a loopback
 // address, though none connects.
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -20,11 +18,6 @@
 namespace {
 
 using lines = std::vector<std::string>;
-
-std::string text_of(const std::filesystem::path &file) {
-    std::ifstream in(file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The build date and time are the compiler's: "Mmm dd yyyy hh:mm:ss", the day
 // padded with a blank. The built-in server address is the program's own

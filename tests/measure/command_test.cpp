@@ -25,11 +25,6 @@ struct small_case {
 
 const std::filesystem::path golden = VESK_MEASURE_GOLDEN;
 
-std::string text_of(const std::filesystem::path &file) {
-    std::vector<uint8_t> bytes = read_file(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
     small_case c;
     struct bad {

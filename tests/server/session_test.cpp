@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "sim_harness.h"
+#include "text_lines.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
 }
 
 TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
-    vesksim_child sim({"--hardware", "b"});
+    vesksim_child sim({"--hardware", "b", "--verbose"});
     const int fd = raw_session(sim, 16);
     const exchange cases[] = {
         {control, rate, 0, -4, "Sample rate 0 Hz is not valid; it must be 1 Hz or more"},
@@ -103,6 +104,8 @@ TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
     };
     for (const auto &c : cases) expect_exchange(fd, c);
     close(fd);
+    EXPECT_NE(text_of(sim.folder / "log").find("] reply ERROR -7 \"This hardware has no audio set-up\"\n"),
+              std::string::npos);
 }
 
 TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {

@@ -1,8 +1,16 @@
-// Program output as lines, for line-by-line comparison.
+// Program output and files as text and as lines, for line-by-line comparison.
 #pragma once
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+inline std::string text_of(const std::filesystem::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 // Text split at its newlines; a last line without one counts too.
 inline std::vector<std::string> lines_of(const std::string &text) {

@@ -5,21 +5,24 @@
 #include <thread>
 
 #include "built_program.h"
+#include "text_lines.h"
 
 using namespace std::chrono_literals;
 
+// On an ephemeral port of 127.0.0.1, reported in port_file.
+static std::vector<std::string> listening(const std::filesystem::path &port_file, std::vector<std::string> options) {
+    options.insert(options.begin(), {"--listen", "127.0.0.1:0", "--port-file", port_file.string()});
+    return options;
+}
+
 vesksim_child::vesksim_child(const std::vector<std::string> &options)
-    : port_file(folder / "port"), process(built_program("VESKSIM"), [&] {
-          std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--port-file", port_file.string()};
-          args.insert(args.end(), options.begin(), options.end());
-          return args;
-      }()) {
+    : port_file(folder / "port"), process(built_program("VESKSIM"), listening(port_file, options), {}, folder / "log") {
     for (auto deadline = std::chrono::steady_clock::now() + 10s;
          port == 0 && std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(5ms)) {
         unsigned value = 0;
         if (std::ifstream(port_file) >> value) port = static_cast<uint16_t>(value);
     }
-    if (port == 0) throw std::runtime_error("vesksim did not report its port");
+    if (port == 0) throw std::runtime_error("vesksim did not report its port: " + text_of(folder / "log"));
 }
 
 std::string vesksim_child::address() const { return "127.0.0.1:" + std::to_string(port); }

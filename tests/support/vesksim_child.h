@@ -20,7 +20,7 @@ struct vesksim_child {
     // normally within a few seconds.
     int stop(int signal_number);
 
-    temp_folder folder;  // holds the port file
+    temp_folder folder;  // holds the port file and "log", its standard error
     std::filesystem::path port_file;
     child_process process;
     uint16_t port = 0;
