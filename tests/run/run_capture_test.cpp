@@ -57,10 +57,11 @@ const std::string stop_output = "OUTPUT 0x220000 0 0 0 len=0";
 const std::string playback_query = "QUERY 0x2 0 0 0 len=0";
 const std::string read_one = "READ 0x1 0xa 0 0 len=0";
 
-// Longer than a path may be, though every piece of it is short.
-std::string too_long_prefix() {
+// A per-block prefix of short pieces whose names are as long as a path may
+// be (4095 characters) up to block 9, and longer from block 10 on.
+std::string long_prefix() {
     std::string name;
-    while (name.size() < 4094) name += "./";
+    while (name.size() < 4092) name += "./";
     return name + "b";
 }
 
@@ -123,13 +124,15 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
          2,
          {playback_query},
          {{"one.raw", square_wave()}}},
-        {with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0)}),
-         "-u0 " + too_long_prefix(),
-         started({}, concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 0..0)",
-                             "Could not open " + too_long_prefix() + " for writing: File name too long"},
-                            stream_ended)),
+        {with_reads(1, {captured_blocks(captured(0, 9, 1), 1, 0), captured_blocks(captured(9, 1, 1), 1, 9)}),
+         "-u0 " + long_prefix(),
+         started({}, delivered({{0, 9}}, 1,
+                               concat({"got 1 blocks from vesk_read_input (tag 0x00000001, sequence 9..9)",
+                                       "Could not open " + long_prefix() + " for writing: File name too long"},
+                                      stream_ended))),
          2,
-         {playback_query}},
+         {playback_query},
+         {{"b.9", captured(8, 1, 1)}, {"b.10", std::nullopt}}},
         // A full disk cuts the channel file back to whole blocks.
         {with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0), captured_blocks(captured(2, 2, 1), 1, 2)}),
          "-c0 cap.raw",
