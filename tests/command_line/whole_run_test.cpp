@@ -47,7 +47,7 @@ TEST(WholeRun, EarlyEndsPrintTheirTranscript) {
         SCOPED_TRACE(words.back());
         temp_folder folder;
         words.insert(words.begin(), {"-a", "127.0.0.1:9"});
-        child_process child(built_program("VESKPLAY"), words, {}, folder / "stderr");
+        child_process child(built_program("veskplay"), words, {}, folder / "stderr");
         EXPECT_EQ(exit_status(child.finish(std::chrono::seconds(10))), status);
         if (then_usage) out.insert(out.end(), usage.begin(), usage.end());
         EXPECT_EQ(lines_of(with_marks(child.output())), out);

@@ -30,7 +30,7 @@ measure_result run_veskmeasure(const std::vector<std::string> &args, const std::
     std::string path = search_path.empty() && std::getenv("PATH") ? std::getenv("PATH") : search_path;
     std::filesystem::path error_file = work / "veskmeasure.err";
     measure_result result;
-    child_process child("/usr/bin/env", concat({"PATH=" + path, VESK_BUILT_VESKMEASURE}, args), work, error_file);
+    child_process child("/usr/bin/env", concat({"PATH=" + path, built_program("veskmeasure")}, args), work, error_file);
     result.status = exit_status(child.finish(std::chrono::seconds(60)));
     result.output = child.output();
     std::vector<uint8_t> error = read_file(error_file);

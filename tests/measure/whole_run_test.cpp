@@ -37,7 +37,7 @@ struct stimulus_folder : temp_folder {
 measure_result measured_run(const whole_run &w, const temp_folder &work, bool flip_one = false) {
     vesksim_child server(w.dut.empty() ? std::vector<std::string>{"--speed", "0"}
                                        : std::vector<std::string>{"--speed", "0", "--dut", w.dut});
-    program_result run = run_program(built_program("VESKPLAY"),
+    program_result run = run_program(built_program("veskplay"),
                                      concat({"-a", server.address(), "-l", w.loopback, "-b", std::to_string(blocks),
                                              "-c0", "capture.raw", "-c1", "capture1.raw"},
                                             w.play),

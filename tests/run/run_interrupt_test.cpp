@@ -78,7 +78,7 @@ TEST(Interrupt, SecondSignalEndsTheProcessAtOnce) {
     for (int second : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(second);
         fake::server server([](const fake::request &) { return fake::silence(); });
-        child_process play(built_program("VESKPLAY"), {"-a", server.address(), "-i"});
+        child_process play(built_program("veskplay"), {"-a", server.address(), "-i"});
         ASSERT_TRUE(server.wait_for_requests(1, 10s));
         play.send(SIGINT);
         std::this_thread::sleep_for(300ms);

@@ -166,7 +166,7 @@ TEST(WholeRun, RefusedStepEndsThroughTheShutdownWithStatusTwo) {
 
 TEST(WholeRun, RefusedConnectionEndsWithoutDisconnecting) {
     std::string address = fake::server().address();  // gone once this line ends
-    program_result result = run_program(built_program("VESKPLAY"), {"-a", address});
+    program_result result = run_program(built_program("veskplay"), {"-a", address});
     EXPECT_EQ(result.status, 2);
     lines got = result.lines();
     ASSERT_EQ(got.size(), 3u);

@@ -59,8 +59,8 @@ whole_run run_veskplay(fake_device device, const std::vector<std::string> &args,
     run.address = server.address();
     std::vector<std::string> words = concat({"-a", run.address}, args);
     if (!shell_setup.empty())
-        words.insert(words.begin(), {"-c", shell_setup + "; exec \"$0\" \"$@\"", built_program("VESKPLAY")});
-    child_process child(shell_setup.empty() ? built_program("VESKPLAY") : "/bin/sh", words, work);
+        words.insert(words.begin(), {"-c", shell_setup + "; exec \"$0\" \"$@\"", built_program("veskplay")});
+    child_process child(shell_setup.empty() ? built_program("veskplay") : "/bin/sh", words, work);
     if (pid) pid->store(child.pid);
     run.wait_status = child.finish(std::chrono::seconds(60));
     run.result = {exit_status(run.wait_status), child.output()};

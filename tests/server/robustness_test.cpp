@@ -117,7 +117,7 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
         {"--dut volume=3", items + ", not 'volume=3'"},
     };
     for (const auto &[arguments, message] : cases) {
-        child_process sim("/bin/sh", {"-c", "exec \"$0\" " + arguments + " 2>&1", built_program("VESKSIM")});
+        child_process sim("/bin/sh", {"-c", "exec \"$0\" " + arguments + " 2>&1", built_program("vesksim")});
         const int status = sim.finish(std::chrono::seconds(5));
         EXPECT_EQ(sim.output(), "vesksim: " + message + "\nTry 'vesksim --help'.\n");
         EXPECT_EQ(exit_status(status), 1) << arguments;

@@ -3,5 +3,5 @@
 
 #include <string>
 
-// Path of a program this build made: "VESKPLAY" or "VESKSIM".
+// Path of a program this build made: "veskplay", "vesksim" or "veskmeasure".
 std::string built_program(const char *program);

@@ -16,7 +16,7 @@ static std::vector<std::string> listening(const std::filesystem::path &port_file
 }
 
 vesksim_child::vesksim_child(const std::vector<std::string> &options)
-    : port_file(folder / "port"), process(built_program("VESKSIM"), listening(port_file, options), {}, folder / "log") {
+    : port_file(folder / "port"), process(built_program("vesksim"), listening(port_file, options), {}, folder / "log") {
     for (auto deadline = std::chrono::steady_clock::now() + 10s;
          port == 0 && std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(5ms)) {
         unsigned value = 0;
