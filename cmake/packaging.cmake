@@ -1,16 +1,23 @@
 # Debian packages, one per install component (cmake/install.cmake):
 #   veskplay             programs   the programs and their manual pages
-#   libveskclient        runtime    libveskclient.so.N
+#   libveskclient<N>     runtime    libveskclient.so.N (N: VESK_ABI_VERSION)
 #   libveskclient-dev    development  static library, header, .so symlink, CMake and pkg-config files
 #   python3-veskclient   python     the Python module
 # Build them from a build configured for prefix /usr (the package preset):
 # cmake --workflow --preset package, or scripts/package.sh.
+# Programs and library are stripped; their debug symbols are left out (the
+# Release build has none to ship). Copyright, changelog and compressed manual
+# pages are added to every package by debian/package_files.cmake, so that a
+# program or manual page added to a component needs nothing more here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veskplay)
 set(CPACK_PACKAGE_VENDOR "veskplay")
 set(CPACK_PACKAGE_CONTACT "veskplay maintainers <veskplay@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian/package_files.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian/ldconfig_trigger.cmake)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL programs development)
@@ -18,10 +25,15 @@ if(TARGET veskclient_shared)
   list(APPEND CPACK_COMPONENTS_ALL runtime python)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The release of the packaging: debian/changelog's latest entry must name
+# this version and release.
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SOURCE veskplay)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+# A program built against this release runs with any later one of the same
+# ABI version.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # Depends on the package of each component named in CPACK_COMPONENT_*_DEPENDS,
 # at this very version.
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
@@ -40,18 +52,24 @@ the device's output channels, captures its input channels to raw files and
 follows one channel's frequency and level. vesksim is a simulated audio
 server for trying runs on one machine.")
 
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libveskclient)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libveskclient${VESK_ABI_VERSION})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "client library for Plenar audio test hardware
-The shared library libveskclient.so, which talks to the audio server of
+The shared library libveskclient.so.${VESK_ABI_VERSION}, which talks to the audio server of
 Plenar audio test hardware over TCP. It exports only the vesk_* functions
 of its C interface.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libveskclient-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # A C program that links the static library needs the C++ runtime's
-# development files; the .so symlink needs the runtime package.
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libstdc++-dev")
+# development files (those of the compiler that built it first; any other
+# will do), and the .so symlink needs the runtime package.
+string(REGEX MATCH "^[0-9]+" vesk_gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND vesk_gcc_major)
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libstdc++-${vesk_gcc_major}-dev | libstdc++-dev")
+else()
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libstdc++-dev")
+endif()
 if(TARGET veskclient_shared)
   set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
 endif()

@@ -20,7 +20,7 @@ libdir=$(dirname "$(find "$prefix" -name libveskclient.a)")
 python=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
 lib=${libdir#"$prefix/"}
 for file in bin/{veskplay,vesksim,veskmeasure} include/veskclient.h share/man/man1/{veskplay,vesksim,veskmeasure}.1 \
-            "$lib"/{libveskclient.a,libveskclient.so,libveskclient.so.2018,pkgconfig/veskclient.pc} \
+            "$lib"/{libveskclient.a,libveskclient.so,libveskclient.so.1,pkgconfig/veskclient.pc} \
             "$lib/$python/dist-packages/veskclient/py.typed" "$lib"/cmake/veskclient/veskclientConfig{,Version}.cmake; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
@@ -36,7 +36,7 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 # prefix's library with no help from the environment.
 loaded=$(env -u VESKCLIENT_LIBRARY PYTHONPATH="$libdir/$python/dist-packages" /usr/bin/python3 -c \
          'import veskclient; veskclient.load_library(); print(veskclient.library_path())')
-[ "$loaded" = "$libdir/libveskclient.so.2018" ] || fail "the Python module loads $loaded"
+[ "$loaded" = "$libdir/libveskclient.so.1" ] || fail "the Python module loads $loaded"
 
 # The shared library exports only the vesk_* functions, and -lveskclient
 # links it. It then leaves the prefix, so that the other consumers link the

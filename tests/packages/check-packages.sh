@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages with apt-get, checks them as a user would
+# Checks the Debian packages with lintian (any error or warning fails),
+# installs them with apt-get, checks them as a user would
 # meet them (the programs and their manual pages, a C program built through
 # pkg-config and through find_package, the Python module, a short run
 # against the installed vesksim on 127.0.0.1), removes them again and checks
@@ -9,8 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/vesksim.sh
 source tests/install/consumers.sh
+scripts/install-test-deps.sh lintian
 folder=$(realpath "${1:-build-package/packages}")
-packages=(veskplay libveskclient libveskclient-dev python3-veskclient)
+packages=(veskplay libveskclient1 libveskclient-dev python3-veskclient)
 installed() { dpkg-query -W -f '${Status}' "$1" 2>/dev/null | grep -q ' installed$'; }
 
 debs=()
@@ -20,9 +22,14 @@ for package in "${packages[@]}"; do
   debs+=("$deb")
 done
 
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Overrides in the packages silence only the warnings judged wrong for them.
+lintian --tag-display-limit 0 --fail-on error,warning "${debs[@]}" >"$work/lintian.log" 2>&1 \
+  || fail "lintian finds faults in the packages: $(grep -v 'root privileges' "$work/lintian.log")"
+
 # Every file of the packages that is not there yet must be gone after the
 # removal (folders such as /usr/bin stay).
-work=$(mktemp -d)
 for deb in "${debs[@]}"; do
   dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's#^\./#/#; s#/$##' | grep -v '^/\?$'
 done | sort -u | while read -r path; do [ -e "$path" ] || echo "$path"; done >"$work/new-paths"
