@@ -1,0 +1,20 @@
+// Files are written whole: each goes to a temporary name in its own folder,
+// and all are renamed only once every one of them is complete. Whatever was
+// not committed is removed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct pending_outputs {
+    ~pending_outputs();
+    // Throws gen_error (status 2) when the file cannot be written whole.
+    void write(const std::string &path, const void *data, size_t bytes, int64_t repeats = 1);
+    void commit();
+
+    struct entry {
+        std::string temporary, final;
+    };
+    std::vector<entry> entries;
+};
