@@ -124,9 +124,9 @@ gen_settings parse_command_line(int argc, const char *const *argv) {
             value = option.substr(equals + 1);
             option.erase(equals);
         } else {
-            static const char *const takes_value[] = {"--rate",  "--block", "--blocks", "--level",      "--total",
-                                                      "--freq",  "--from",  "--to",     "--tones",      "--per-octave",
-                                                      "--channels", "--describe"};
+            static const char *const takes_value[] = {"--rate",  "--block",      "--blocks",   "--level",
+                                                      "--total", "--freq",       "--from",     "--to",
+                                                      "--tones", "--per-octave", "--channels", "--describe"};
             bool known = false;
             for (const char *name : takes_value) known = known || option == name;
             if (!known) throw refused("Unknown option " + option + " (see veskgen --help).");

@@ -72,8 +72,8 @@ std::string description_json(const gen_settings &s, const std::vector<channel_st
         append(text, "      \"total_level_dbfs\": %.4f,\n      \"crest_factor_db\": %.4f,\n", ch.total_level_dbfs,
                ch.crest_factor_db);
         text += "      \"bins\": " + json_array(ch.bins, [](int64_t b) { return std::to_string(b); }) + ",\n";
-        text += "      \"freq_hz\": " + json_array(ch.bins, [&](int64_t b) { return number("%.6f", hz_of(b, s)); }) +
-                ",\n";
+        text +=
+            "      \"freq_hz\": " + json_array(ch.bins, [&](int64_t b) { return number("%.6f", hz_of(b, s)); }) + ",\n";
         text += "      \"level_dbfs\": " +
                 json_array(ch.bins, [&](int64_t) { return number("%.4f", ch.tone_level_dbfs); }) + ",\n";
         text += "      \"phase_deg\": " +

@@ -17,9 +17,8 @@ std::vector<double> schroeder_phases(const std::vector<int64_t> &bins) {
     size_t m = bins.size();
     std::vector<double> phases(m);
     for (size_t i = 1; i < m; ++i)
-        phases[i] =
-            std::remainder(phases[i - 1] - 2 * M_PI * double(bins[i] - bins[i - 1]) * (double(i) - 0.5) / double(m),
-                           2 * M_PI);
+        phases[i] = std::remainder(
+            phases[i - 1] - 2 * M_PI * double(bins[i] - bins[i - 1]) * (double(i) - 0.5) / double(m), 2 * M_PI);
     return phases;
 }
 

@@ -44,8 +44,7 @@ channel_stimulus render(const std::vector<int64_t> &bins, const gen_settings &s)
         double fits = 20 * std::log10(largest_sample / full_scale / peak) + (a.of_all ? count_db : 0);
         char text[200];
         std::snprintf(text, sizeof text, "%s%s %g would clip: at most %.2f dBFS fits (crest factor %.2f dB).",
-                      a.given ? "" : "The default ", a.option, a.dbfs, std::floor(fits * 100) / 100,
-                      c.crest_factor_db);
+                      a.given ? "" : "The default ", a.option, a.dbfs, std::floor(fits * 100) / 100, c.crest_factor_db);
         throw gen_error(usage_status, text);
     }
     c.samples.resize(unit.size());

@@ -73,7 +73,8 @@ std::vector<int64_t> log_spaced_bins(const tone_grid &grid) {
         double below = i ? t - target[size_t(i - 1)] : t - lo, above = i + 1 < m ? target[size_t(i + 1)] - t : hi - t;
         double reach = std::min(below, above) / 4;
         int64_t first = std::max<int64_t>({i ? bins[size_t(i - 1)] + 1 : lo, std::llround(std::ceil(t - reach))});
-        int64_t last = std::min<int64_t>({i + 1 < m ? bins[size_t(i + 1)] - 1 : hi, std::llround(std::floor(t + reach))});
+        int64_t last =
+            std::min<int64_t>({i + 1 < m ? bins[size_t(i + 1)] - 1 : hi, std::llround(std::floor(t + reach))});
         std::vector<int64_t> candidates;
         for (int64_t c = first; c <= last; ++c) candidates.push_back(c);
         std::stable_sort(candidates.begin(), candidates.end(),

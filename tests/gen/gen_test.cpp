@@ -46,8 +46,8 @@ TEST(GenSignal, ToneBinsCarryTheAskedLevelAndPhaseAndNothingElseAboveQuantisatio
         {"multitone --level -30 x", -30, 30, 11},
         {"multitone --total -12 --tones 10 --from 1000 --to 2000 --block 1000 --rate 96000 x",
          -12 - 10 * std::log10(10.0), 10, 9},
-        {"multitone --total -15 --per-octave 2 --channels 4 --distinct --block 16384 x",
-         -15 - 10 * std::log10(20.0), 20, 12},
+        {"multitone --total -15 --per-octave 2 --channels 4 --distinct --block 16384 x", -15 - 10 * std::log10(20.0),
+         20, 12},
         {"multitone --level -40 --tones 5 --channels 3 --block 512 x", -40, 5, 12},
     };
     for (const row &r : rows) {
@@ -66,7 +66,9 @@ TEST(GenSignal, ToneBinsCarryTheAskedLevelAndPhaseAndNothingElseAboveQuantisatio
                 EXPECT_NEAR(dbfs(2 * std::norm(x) / (n * n)), r.tone_dbfs, 1e-3) << r.command << " bin " << c.bins[i];
                 EXPECT_NEAR(std::remainder(std::arg(x) - c.phases[i], 2 * M_PI), 0, 1e-4) << r.command;
                 for (size_t k = 0; k < rest.size(); ++k)
-                    rest[k] -= 2 / n * std::real(x * std::polar(1.0, 2 * M_PI * double(c.bins[i] * int64_t(k) % int64_t(n)) / n));
+                    rest[k] -=
+                        2 / n *
+                        std::real(x * std::polar(1.0, 2 * M_PI * double(c.bins[i] * int64_t(k) % int64_t(n)) / n));
             }
             double rest_square = 0;
             for (double v : rest) rest_square += v * v / n;
@@ -88,11 +90,8 @@ TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
         int64_t collisions;
     };
     const row rows[] = {
-        {{48000, 65536, 20, 20000, 31}, 0},
-        {{48000, 65536, 20, 20000, 100}, 0},
-        {{48000, 16384, 100, 20000, 31}, 0},
-        {{48000, 4096, 200, 20000, 31}, 0},
-        {{48000, 16, 1, 23999, 7}, -1},  // every bin but DC and Nyquist: no room
+        {{48000, 65536, 20, 20000, 31}, 0}, {{48000, 65536, 20, 20000, 100}, 0}, {{48000, 16384, 100, 20000, 31}, 0},
+        {{48000, 4096, 200, 20000, 31}, 0}, {{48000, 16, 1, 23999, 7}, -1},  // every bin but DC and Nyquist: no room
     };
     for (const row &r : rows) {
         std::vector<int64_t> bins = log_spaced_bins(r.grid);
@@ -180,14 +179,15 @@ TEST(GenCommand, WritesEveryChannelWholeWithItsLineAndDescription) {
     for (const char *name : {"ms.0", "ms.1"}) {
         std::vector<uint8_t> bytes = read_file(folder / name);
         ASSERT_EQ(bytes.size(), 3u * 64 * 4) << name;
-        for (size_t b = 1; b < 3; ++b) EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, bytes.begin() + b * 256));
+        for (size_t b = 1; b < 3; ++b)
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, bytes.begin() + b * 256));
     }
     std::vector<std::string> json = lines_of(text_of(folder / "d.json"));
     ASSERT_EQ(json.size(), 25u);
-    EXPECT_EQ(first_lines(json, 8), (std::vector<std::string>{"{", "  \"rate\": 48000,", "  \"block\": 64,",
-                                                               "  \"blocks\": 3,", "  \"channels\": [", "    {",
-                                                               "      \"file\": \"ms.0\",",
-                                                               "      \"total_level_dbfs\": -13.9794,"}));
+    EXPECT_EQ(first_lines(json, 8),
+              (std::vector<std::string>{"{", "  \"rate\": 48000,", "  \"block\": 64,", "  \"blocks\": 3,",
+                                        "  \"channels\": [", "    {", "      \"file\": \"ms.0\",",
+                                        "      \"total_level_dbfs\": -13.9794,"}));
     EXPECT_EQ(json[9], "      \"bins\": [1, 3, 5, 8],");
     EXPECT_EQ(json[10], "      \"freq_hz\": [750.000000, 2250.000000, 3750.000000, 6000.000000],");
     EXPECT_EQ(json[11], "      \"level_dbfs\": [-20.0000, -20.0000, -20.0000, -20.0000],");
