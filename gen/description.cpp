@@ -56,7 +56,7 @@ std::string summary_lines(const gen_settings &s, const std::vector<channel_stimu
         else
             append(text, "%zu tones from %.3f Hz to %.3f Hz at %.2f dBFS each (%.2f dBFS in all)", ch.bins.size(),
                    hz_of(ch.bins.front(), s), hz_of(ch.bins.back(), s), ch.tone_level_dbfs, ch.total_level_dbfs);
-        append(text, ", crest factor %.2f dB, %lld block%s of %lld samples at %g Hz\n", ch.crest_factor_db,
+        append(text, ", crest factor %.2f dB, %lld block%s of %lld samples at %.0f Hz\n", ch.crest_factor_db,
                static_cast<long long>(s.blocks), s.blocks == 1 ? "" : "s", static_cast<long long>(s.block), s.rate);
     }
     return text;
@@ -64,7 +64,7 @@ std::string summary_lines(const gen_settings &s, const std::vector<channel_stimu
 
 std::string description_json(const gen_settings &s, const std::vector<channel_stimulus> &channels) {
     std::string text;
-    append(text, "{\n  \"rate\": %g,\n  \"block\": %lld,\n  \"blocks\": %lld,\n  \"channels\": [\n", s.rate,
+    append(text, "{\n  \"rate\": %.0f,\n  \"block\": %lld,\n  \"blocks\": %lld,\n  \"channels\": [\n", s.rate,
            static_cast<long long>(s.block), static_cast<long long>(s.blocks));
     for (size_t c = 0; c < channels.size(); ++c) {
         const channel_stimulus &ch = channels[c];
