@@ -42,6 +42,7 @@ int main(int argc, char **argv) {
         return generate(settings);
     } catch (const gen_error &e) {
         std::fprintf(stderr, "veskgen: %s\n", e.what());
+        if (interrupting_signal) std::raise(interrupting_signal);  // a calling script sees the signal
         return e.status;
     } catch (const std::bad_alloc &) {
         std::fputs("veskgen: out of memory.\n", stderr);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <set>
+#include <thread>
 
 #include "command_line.h"
 #include "gen_error.h"
@@ -162,6 +163,20 @@ TEST(GenCommand, BadInputIsOneLineWithItsStatusAndNoFileLeft) {
         EXPECT_EQ(r.output, "") << b.args;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "out"), {}), 1) << b.args;
     }
+}
+
+TEST(GenCommand, ASignalWhileWritingLeavesNoFileAndEndsTheRunByIt) {
+    temp_folder folder, errors;
+    // Far more than could be written before the signal comes.
+    child_process child(built_program("veskgen"), words("sine --block 65536 --blocks 1000000 big.raw"), folder.path,
+                        errors / "err");
+    auto files = [&] { return std::distance(std::filesystem::directory_iterator(folder.path), {}); };
+    for (int wait = 0; wait < 1000 && files() == 0; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    child.send(SIGTERM);
+    int status = child.finish(std::chrono::seconds(5));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(text_of(errors / "err"), "veskgen: Interrupted: no file written.\n");
+    EXPECT_EQ(files(), 0);
 }
 
 TEST(GenCommand, WritesEveryChannelWholeWithItsLineAndDescription) {
