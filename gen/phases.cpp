@@ -23,10 +23,10 @@ std::vector<double> schroeder_phases(const std::vector<int64_t> &bins) {
 }
 
 std::vector<double> fast_block(const std::vector<int64_t> &bins, const std::vector<double> &phases,
-                               std::vector<std::complex<double>> &spectrum) {
+                               const fourier_plan &plan, std::vector<std::complex<double>> &spectrum) {
     std::fill(spectrum.begin(), spectrum.end(), 0);
     for (size_t i = 0; i < bins.size(); ++i) spectrum[size_t(bins[i])] = std::polar(1.0, phases[i]);
-    fourier_transform(spectrum, true);
+    fourier_transform(plan, spectrum, true);
     std::vector<double> x(spectrum.size());
     for (size_t n = 0; n < x.size(); ++n) x[n] = spectrum[n].real();
     return x;
@@ -38,15 +38,16 @@ std::vector<double> low_crest_phases(const std::vector<int64_t> &bins, int64_t b
     std::vector<double> phases = schroeder_phases(bins), best = phases;
     if (bins.size() < 3) return best;
     std::vector<std::complex<double>> spectrum(static_cast<size_t>(block));
+    fourier_plan plan = plan_fourier(spectrum.size());
     double best_peak = INFINITY;
     for (int round = 0; round <= improvement_rounds; ++round) {
-        std::vector<double> x = fast_block(bins, phases, spectrum);
+        std::vector<double> x = fast_block(bins, phases, plan, spectrum);
         double peak = peak_of(x);
         if (peak < best_peak) best_peak = peak, best = phases;
         if (round == improvement_rounds) break;
         double limit = (0.5 + 0.4 * round / improvement_rounds) * peak;
         for (size_t n = 0; n < x.size(); ++n) spectrum[n] = std::clamp(x[n], -limit, limit);
-        fourier_transform(spectrum, false);
+        fourier_transform(plan, spectrum, false);
         for (size_t i = 0; i < bins.size(); ++i) phases[i] = std::arg(spectrum[size_t(bins[i])]);
     }
     return best;
