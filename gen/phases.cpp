@@ -8,10 +8,17 @@
 
 namespace {
 
-// Rounds of clipping; each costs two transforms of the block. Each round
-// clips at a share of its peak that rises from 0.5 to 0.9: hard at first to
-// move far, gently later to settle.
-constexpr int improvement_rounds = 50;
+// Rounds of clipping, each two transforms of the block: up to 400 (further
+// rounds gain little), fewer for long blocks and many channels so that the
+// work stays within a few seconds, but never fewer than 50. Each round clips
+// at a share of its peak that rises from 0.6 to 0.95: hard at first to move
+// far, gently later to settle.
+int improvement_rounds(int64_t block, int channels) {
+    int64_t work = block;  // a length not a power of two costs three transforms of twice its length or more
+    if (block & (block - 1))
+        for (work = 3; work < 6 * block; work *= 2) {}
+    return int(std::clamp<int64_t>((int64_t(1) << 24) / (work * channels), 50, 400));
+}
 
 std::vector<double> schroeder_phases(const std::vector<int64_t> &bins) {
     size_t m = bins.size();
@@ -34,18 +41,19 @@ std::vector<double> fast_block(const std::vector<int64_t> &bins, const std::vect
 
 }  // namespace
 
-std::vector<double> low_crest_phases(const std::vector<int64_t> &bins, int64_t block) {
+std::vector<double> low_crest_phases(const std::vector<int64_t> &bins, int64_t block, int channels) {
+    int rounds = improvement_rounds(block, channels);
     std::vector<double> phases = schroeder_phases(bins), best = phases;
     if (bins.size() < 3) return best;
     std::vector<std::complex<double>> spectrum(static_cast<size_t>(block));
     fourier_plan plan = plan_fourier(spectrum.size());
     double best_peak = INFINITY;
-    for (int round = 0; round <= improvement_rounds; ++round) {
+    for (int round = 0; round <= rounds; ++round) {
         std::vector<double> x = fast_block(bins, phases, plan, spectrum);
         double peak = peak_of(x);
         if (peak < best_peak) best_peak = peak, best = phases;
-        if (round == improvement_rounds) break;
-        double limit = (0.5 + 0.4 * round / improvement_rounds) * peak;
+        if (round == rounds) break;
+        double limit = (0.6 + 0.35 * round / rounds) * peak;
         for (size_t n = 0; n < x.size(); ++n) spectrum[n] = std::clamp(x[n], -limit, limit);
         fourier_transform(plan, spectrum, false);
         for (size_t i = 0; i < bins.size(); ++i) phases[i] = std::arg(spectrum[size_t(bins[i])]);

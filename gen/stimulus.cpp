@@ -29,10 +29,10 @@ asked_level asked(const gen_settings &s) {
     return {"--total", -12, true, false};
 }
 
-channel_stimulus render(const std::vector<int64_t> &bins, const gen_settings &s) {
+channel_stimulus render(const std::vector<int64_t> &bins, const gen_settings &s, int rendered) {
     channel_stimulus c;
     c.bins = bins;
-    c.phases = bins.size() == 1 ? std::vector<double>{-M_PI / 2} : low_crest_phases(bins, s.block);
+    c.phases = bins.size() == 1 ? std::vector<double>{-M_PI / 2} : low_crest_phases(bins, s.block, rendered);
     std::vector<double> unit = tone_block(bins, c.phases, s.block);
     asked_level a = asked(s);
     double count_db = power_db(double(bins.size()));
@@ -70,7 +70,7 @@ std::vector<channel_stimulus> make_stimulus(const gen_settings &s) {
         bins = deal_bins(log_spaced_bins(grid), dealt);
     }
     std::vector<channel_stimulus> channels;
-    for (const std::vector<int64_t> &b : bins) channels.push_back(render(b, s));
+    for (const std::vector<int64_t> &b : bins) channels.push_back(render(b, s, int(bins.size())));
     while (channels.size() < size_t(s.channels)) channels.push_back(channels.front());
     return channels;
 }
