@@ -19,7 +19,7 @@ cmake --install "${1:-build-test}" --prefix "$prefix" >/dev/null
 libdir=$(dirname "$(find "$prefix" -name libveskclient.a)")
 python=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
 lib=${libdir#"$prefix/"}
-for file in bin/{veskplay,vesksim,veskmeasure} include/veskclient.h share/man/man1/{veskplay,vesksim,veskmeasure}.1 \
+for file in bin/{veskplay,vesksim,veskmeasure,veskgen} include/veskclient.h share/man/man1/{veskplay,vesksim,veskmeasure,veskgen}.1 \
             "$lib"/{libveskclient.a,libveskclient.so,libveskclient.so.1,pkgconfig/veskclient.pc} \
             "$lib/$python/dist-packages/veskclient/py.typed" "$lib"/cmake/veskclient/veskclientConfig{,Version}.cmake; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"

@@ -1,0 +1,211 @@
+// veskgen: the written blocks against their exact spectra, the tone grid,
+// and the command line's files, lines and statuses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <set>
+#include <thread>
+
+#include "command_line.h"
+#include "gen_error.h"
+#include "program_run.h"
+#include "stimulus.h"
+#include "tone_plan.h"
+
+namespace {
+
+gen_settings parsed(const std::string &command) {
+    std::vector<std::string> args = concat({"veskgen"}, words(command));
+    std::vector<const char *> argv;
+    for (const std::string &a : args) argv.push_back(a.c_str());
+    return parse_command_line(int(argv.size()), argv.data());
+}
+
+// Bin b of a block by the plain DFT sum, independent of the program's own.
+std::complex<double> dft_bin(const std::vector<int32_t> &x, int64_t b) {
+    std::complex<double> sum;
+    int64_t n_samples = int64_t(x.size());
+    for (int64_t n = 0; n < n_samples; ++n)
+        sum += double(x[size_t(n)]) * std::polar(1.0, -2 * M_PI * double(b * n % n_samples) / double(n_samples));
+    return sum;
+}
+
+double dbfs(double mean_square) { return 10 * std::log10(2 * mean_square / (2147483648.0 * 2147483648.0)); }
+
+TEST(GenSignal, ToneBinsCarryTheAskedLevelAndPhaseAndNothingElseAboveQuantisation) {
+    struct row {
+        std::string command;
+        double tone_dbfs;
+        size_t tones;
+        double crest_bound_db;
+    };
+    const row rows[] = {
+        {"sine --freq 1000 --level -6 x", -6, 1, 3.02},
+        {"sine --freq 23999 --level -0.5 --block 48000 x", -0.5, 1, 3.02},
+        {"sine --freq 100 --level -100 --block 16 x", -100, 1, 3.02},
+        {"multitone --level -30 x", -30, 30, 8.5},
+        {"multitone --total -12 --tones 10 --from 1000 --to 2000 --block 1000 --rate 96000 x",
+         -12 - 10 * std::log10(10.0), 10, 5},
+        {"multitone --total -15 --per-octave 2 --channels 4 --distinct --block 16384 x", -15 - 10 * std::log10(20.0),
+         20, 12},
+        {"multitone --level -40 --tones 5 --channels 3 --block 512 x", -40, 5, 9.5},
+    };
+    for (const row &r : rows) {
+        gen_settings s = parsed(r.command);
+        std::vector<channel_stimulus> channels = make_stimulus(s);
+        ASSERT_EQ(channels.size(), size_t(s.channels)) << r.command;
+        std::set<int64_t> all_bins;
+        for (const channel_stimulus &c : channels) {
+            ASSERT_EQ(c.bins.size(), r.tones) << r.command;
+            EXPECT_LE(c.crest_factor_db, r.crest_bound_db) << r.command;
+            double n = double(c.samples.size());
+            std::vector<double> rest(c.samples.begin(), c.samples.end());
+            for (size_t i = 0; i < c.bins.size(); ++i) {
+                EXPECT_TRUE(i == 0 || c.bins[i] > c.bins[i - 1]) << r.command;
+                std::complex<double> x = dft_bin(c.samples, c.bins[i]);
+                EXPECT_NEAR(dbfs(2 * std::norm(x) / (n * n)), r.tone_dbfs, 1e-3) << r.command << " bin " << c.bins[i];
+                EXPECT_NEAR(std::remainder(std::arg(x) - c.phases[i], 2 * M_PI), 0, 1e-4) << r.command;
+                for (size_t k = 0; k < rest.size(); ++k)
+                    rest[k] -=
+                        2 / n *
+                        std::real(x * std::polar(1.0, 2 * M_PI * double(c.bins[i] * int64_t(k) % int64_t(n)) / n));
+            }
+            double rest_square = 0;
+            for (double v : rest) rest_square += v * v / n;
+            // Rounding to whole samples leaves about -195 dBFS; a step at the
+            // block's end or a tone off its bin would leave far more.
+            EXPECT_LT(dbfs(rest_square), -180) << r.command;
+            if (s.distinct) {
+                for (int64_t b : c.bins) EXPECT_TRUE(all_bins.insert(b).second) << r.command << " bin " << b;
+            } else {
+                EXPECT_EQ(c.samples, channels.front().samples) << r.command;
+            }
+        }
+    }
+}
+
+TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
+    struct row {
+        tone_grid grid;
+        int64_t collisions;
+    };
+    const row rows[] = {
+        {{48000, 65536, 20, 20000, 31}, 0}, {{48000, 65536, 20, 20000, 100}, 0}, {{48000, 16384, 100, 20000, 31}, 0},
+        {{48000, 4096, 200, 20000, 31}, 0}, {{48000, 16, 1, 23999, 7}, -1},  // every bin but DC and Nyquist: no room
+    };
+    for (const row &r : rows) {
+        std::vector<int64_t> bins = log_spaced_bins(r.grid);
+        ASSERT_EQ(bins.size(), size_t(r.grid.count));
+        double width = r.grid.rate / double(r.grid.block);
+        EXPECT_NEAR(double(bins.front()) * width, r.grid.from_hz, width);
+        EXPECT_NEAR(double(bins.back()) * width, r.grid.to_hz, width);
+        for (size_t i = 1; i < bins.size(); ++i) EXPECT_GT(bins[i], bins[i - 1]);
+        if (r.collisions >= 0) {
+            EXPECT_EQ(harmonic_collisions(bins, r.grid.block), r.collisions) << r.grid.count;
+        }
+    }
+    EXPECT_THROW(log_spaced_bins({48000, 16, 1, 23999, 8}), gen_error);
+}
+
+struct gen_run {
+    int status;
+    std::string output, error;
+};
+
+gen_run run_veskgen(const std::vector<std::string> &args, const std::filesystem::path &work) {
+    child_process child(built_program("veskgen"), args, work, work / ".." / "veskgen.err");
+    int status = exit_status(child.finish(std::chrono::seconds(30)));
+    std::string error = text_of(work / ".." / "veskgen.err");
+    std::filesystem::remove(work / ".." / "veskgen.err");
+    return {status, child.output(), error};
+}
+
+TEST(GenCommand, BadInputIsOneLineWithItsStatusAndNoFileLeft) {
+    temp_folder folder;
+    std::filesystem::create_directory(folder / "out");
+    std::filesystem::create_directory(folder / "out" / "taken");
+    struct bad {
+        std::string args;
+        int status;
+        std::string line;
+    };
+    const bad cases[] = {
+        {"", 1, "Say sine or multitone first (see veskgen --help)."},
+        {"sine", 1, "No output file given (see veskgen --help)."},
+        {"sine --freq 24000 a", 1, "--freq 24000 Hz is not below half the rate (24000 Hz)."},
+        {"multitone --to 30000 a", 1, "--to 30000 Hz is not below half the rate (24000 Hz)."},
+        {"multitone --from 500 --to 400 a", 1, "--from must be below --to."},
+        {"sine --level 0.5 a", 1, "--level takes a level from -150 to 0 dBFS, not \"0.5\"."},
+        {"sine --level 0 a", 1, "--level 0 would clip: at most -0.01 dBFS fits (crest factor 3.01 dB)."},
+        {"multitone --total -1 a", 1, "--total -1 would clip: at most -5.16 dBFS fits (crest factor 8.17 dB)."},
+        {"multitone --tones 2000 a", 1,
+         "2000 tones do not fit from 20 Hz to 20000 Hz in blocks of 4096 samples: there are 1706 bins."},
+        {"multitone --tones 3 --per-octave 1 a", 1, "Give --tones or --per-octave, not both."},
+        {"sine --level -6 --total -6 a", 1, "Give --level or --total, not both."},
+        {"sine --distinct a", 1, "--distinct is for multitone."},
+        {"multitone --distinct a", 1, "--distinct needs --channels of 2 or more."},
+        {"sine --from 20 a", 1, "--from is for multitone."},
+        {"sine --block 8 a", 1, "--block takes a whole number from 16 to 65536, not \"8\"."},
+        {"sine --channels 3 a b", 1, "2 files named for 3 channels: give one name, or one per channel."},
+        {"sine --channels 2 a ./a", 1, "./a is named twice."},
+        {"sine --describe a a", 1, "a is named twice."},
+        {"sine --frobnicate a", 1, "Unknown option --frobnicate (see veskgen --help)."},
+        {"sine --level", 1, "--level needs a value."},
+        {"sine taken", 2, "Cannot write taken: Is a directory."},
+        {"sine --channels 2 a missing/b", 2, "Cannot write missing/b: No such file or directory."},
+        {"sine --describe missing/d.json a", 2, "Cannot write missing/d.json: No such file or directory."},
+    };
+    for (const bad &b : cases) {
+        gen_run r = run_veskgen(words(b.args), folder / "out");
+        EXPECT_EQ(r.status, b.status) << b.args;
+        EXPECT_EQ(r.error, "veskgen: " + b.line + "\n") << b.args;
+        EXPECT_EQ(r.output, "") << b.args;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "out"), {}), 1) << b.args;
+    }
+}
+
+TEST(GenCommand, ASignalWhileWritingLeavesNoFileAndEndsTheRunByIt) {
+    temp_folder folder, errors;
+    // Far more than could be written before the signal comes.
+    child_process child(built_program("veskgen"), words("sine --block 65536 --blocks 1000000 big.raw"), folder.path,
+                        errors / "err");
+    auto files = [&] { return std::distance(std::filesystem::directory_iterator(folder.path), {}); };
+    for (int wait = 0; wait < 1000 && files() == 0; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    child.send(SIGTERM);
+    int status = child.finish(std::chrono::seconds(5));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(text_of(errors / "err"), "veskgen: Interrupted: no file written.\n");
+    EXPECT_EQ(files(), 0);
+}
+
+TEST(GenCommand, WritesEveryChannelWholeWithItsLineAndDescription) {
+    temp_folder folder;
+    gen_run r = run_veskgen(words("multitone --tones 4 --from 1000 --to 8000 --level -20 --block 64 --blocks 3 "
+                                  "--channels 2 --distinct --describe d.json ms"),
+                            folder.path);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.output,
+              "ms.0: 4 tones from 750.000 Hz to 6000.000 Hz at -20.00 dBFS each (-13.98 dBFS in all), crest factor "
+              "5.18 dB, 3 blocks of 64 samples at 48000 Hz\n"
+              "ms.1: 4 tones from 1500.000 Hz to 8250.000 Hz at -20.00 dBFS each (-13.98 dBFS in all), crest factor "
+              "6.96 dB, 3 blocks of 64 samples at 48000 Hz\n");
+    for (const char *name : {"ms.0", "ms.1"}) {
+        std::vector<uint8_t> bytes = read_file(folder / name);
+        ASSERT_EQ(bytes.size(), 3u * 64 * 4) << name;
+        for (size_t b = 1; b < 3; ++b)
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, bytes.begin() + b * 256));
+    }
+    std::vector<std::string> json = lines_of(text_of(folder / "d.json"));
+    ASSERT_EQ(json.size(), 25u);
+    EXPECT_EQ(first_lines(json, 8),
+              (std::vector<std::string>{"{", "  \"rate\": 48000,", "  \"block\": 64,", "  \"blocks\": 3,",
+                                        "  \"channels\": [", "    {", "      \"file\": \"ms.0\",",
+                                        "      \"total_level_dbfs\": -13.9794,"}));
+    EXPECT_EQ(json[9], "      \"bins\": [1, 3, 5, 8],");
+    EXPECT_EQ(json[10], "      \"freq_hz\": [750.000000, 2250.000000, 3750.000000, 6000.000000],");
+    EXPECT_EQ(json[11], "      \"level_dbfs\": [-20.0000, -20.0000, -20.0000, -20.0000],");
+}
+
+}  // namespace
