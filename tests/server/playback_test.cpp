@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <numbers>
 #include <random>
 #include <thread>
 #include <tuple>
@@ -44,6 +46,15 @@ std::vector<batch> read_to_end(vesk_instance *instance, uint32_t mask, uint32_t 
     return batches;
 }
 
+// The batches' samples as one stream per input of the `inputs` lowest.
+std::vector<std::vector<int32_t>> by_input(const std::vector<batch> &batches, uint32_t inputs) {
+    std::vector<std::vector<int32_t>> heard(inputs);
+    for (const auto &b : batches)
+        for (size_t k = 0; k < b.count * inputs; ++k)
+            heard[k % inputs].insert(heard[k % inputs].end(), &b.samples[k * N], &b.samples[k * N] + N);
+    return heard;
+}
+
 uint32_t playback_state(vesk_instance *instance) {
     uint32_t state = 99;
     EXPECT_EQ(vesk_query(instance, VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr), 0);
@@ -67,11 +78,12 @@ struct played_sequence : ::testing::Test {
                                               uint32_t start = VESK_OUTPUT_START) {
         EXPECT_EQ(stage(VESK_STAGE_DATA, outputs, blocks, 1), 0);
         EXPECT_EQ(vesk_control_output(client.get(), start), 0);
-        std::vector<std::vector<int32_t>> heard(inputs);
-        for (const auto &b : read_to_end(client.get(), (1u << inputs) - 1, blocks))
-            for (size_t k = 0; k < b.count * inputs; ++k)
-                heard[k % inputs].insert(heard[k % inputs].end(), &b.samples[k * N], &b.samples[k * N] + N);
-        return heard;
+        return by_input(read_to_end(client.get(), (1u << inputs) - 1, blocks), inputs);
+    }
+    uint32_t played_blocks() {
+        uint32_t played = 0;
+        EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
+        return played;
     }
     std::unique_ptr<vesksim_child> sim;
     instance_ptr client;
@@ -108,16 +120,17 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
             for (const auto *input : {&w.out0, &w.out1, &zero})
                 inputs.insert(inputs.end(), input->begin(), input->end());
         EXPECT_EQ(b.samples, inputs) << i;
+        EXPECT_EQ(played_blocks(), w.sequence + w.count) << i;  // reads drive playback at speed 0
     }
 
     EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
+    EXPECT_STREQ(vesk_errtext(client.get()), "Output is already playing");
     EXPECT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 16000), VESK_SERVER_STATE);
     EXPECT_STREQ(vesk_errtext(client.get()), "Cannot change settings while output is playing");
     EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), VESK_SERVER_STATE);
     EXPECT_STREQ(vesk_errtext(client.get()), "Cannot stage output while output is playing");
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
-    uint32_t played = 0;
-    ASSERT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
+    const uint32_t played = played_blocks();
     uint32_t delivered = 16;  // sequence numbers 0 to 15
     for (const auto &rest : read_to_end(client.get(), 0x7, 10)) delivered += rest.count;
     EXPECT_EQ(delivered, played);  // every block played is delivered, whole
@@ -140,6 +153,24 @@ TEST_F(played_sequence, UnalignedCaptureHearsTheOutputAQuarterBlockLate) {
     for (uint32_t j = 0; j < 2 * N; ++j) EXPECT_EQ(heard[0][j], j < N / 4 ? 0 : a[(j - N / 4) % N]) << j;
 }
 
+// Under the server and i2s loopbacks an input above the outputs hears
+// silence, whatever an earlier read of another input left in memory.
+TEST_F(played_sequence, InputsAboveTheOutputsHearSilence) {
+    const auto a0 = random_block(11), a1 = random_block(12);
+    for (uint32_t loopback : {VESK_LOOPBACK_SERVER, VESK_LOOPBACK_I2S}) {
+        open({"--speed", "0", "--inputs", "3"}, loopback);
+        ASSERT_EQ(stage(VESK_STAGE_DATA, {a0.data(), a1.data()}, 4, 1), 0);
+        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+        for (uint32_t mask : {0x3u, 0x3u, 0x6u, 0x6u}) {
+            const batch b = read_input(client.get(), mask, 1);
+            ASSERT_EQ(b.count, 1u);
+            if (mask == 0x6) {
+                EXPECT_EQ(std::vector<int32_t>(b.samples.begin() + N, b.samples.end()), std::vector(N, 0));
+            }
+        }
+    }
+}
+
 // Floored to whole 24-bit steps and saturated, as the device's codec does.
 int32_t floored_24(double sample) {
     return static_cast<int32_t>(std::clamp(std::floor(sample / 256), -8388608.0, 8388607.0)) * 256;
@@ -152,7 +183,7 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
     constexpr int64_t samples = 4 * N;
     const auto a0 = random_block(41), a1 = random_block(42);
     // Output m heard `delay` samples late; silence before and beyond output 1.
-    auto output = [&](int m, int64_t t, uint32_t delay) -> double {
+    auto output = [&](int m, int64_t t, int64_t delay) -> double {
         return m < 0 || m > 1 || t < delay ? 0 : (m == 0 ? a0 : a1)[(t - delay) % N];
     };
     auto play = [&](const std::string &dut) {
@@ -170,26 +201,99 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
     EXPECT_EQ(hash, 8707859945292463397u);
 
     // Without noise, input n hears gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])).
-    // --dut, then the gain, delay, THD (dB) and crosstalk it gives.
-    const std::tuple<const char *, double, uint32_t, double, double> cases[] = {
-        {"delay=37,noise=off", 0.5, 37, -INFINITY, 0},
-        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, -INFINITY, 0},  // saturates
-        {"crosstalk=-20,noise=off", 0.5, 24, -INFINITY, 0.1},
-        {"gain=0,delay=0,noise=off,thd=-40,crosstalk=off", 1, 0, -40, 0},
+    // --dut, then the gain, delay, THD (dB), crosstalk and skew it gives.
+    const std::tuple<const char *, double, uint32_t, double, double, uint32_t> cases[] = {
+        {"delay=37,noise=off", 0.5, 37, -INFINITY, 0, 0},
+        {"gain=6,delay=0,noise=off", std::pow(10, 6 / 20.0), 0, -INFINITY, 0, 0},  // saturates
+        {"crosstalk=-20,noise=off", 0.5, 24, -INFINITY, 0.1, 0},
+        {"gain=0,delay=0,noise=off,thd=-40,crosstalk=off", 1, 0, -40, 0, 0},
+        {"skew=1000,skew=5,delay=2,noise=off,crosstalk=-20", 0.5, 2, -INFINITY, 0.1, 5},
     };
-    for (const auto &[dut, gain, delay, thd_db, crosstalk] : cases) {
+    for (const auto &[dut, gain, first_delay, thd_db, crosstalk, skew] : cases) {
         SCOPED_TRACE(dut);
         const auto heard = play(dut);
         // A full-scale sine comes back with its third harmonic at thd_db.
         const double h = std::pow(10, thd_db / 20), cubic = 4 * h / (1 + 3 * h) / std::pow(2.0, 62);
         for (int n = 0; n < 3; ++n)
-            for (int64_t t = 0; t < samples; ++t) {
+            for (int64_t t = 0, delay = first_delay + n * skew; t < samples; ++t) {
                 const double x = output(n, t, delay);
                 const double neighbours = output(n - 1, t, delay) + output(n + 1, t, delay);
                 const double y = gain * (x - cubic * x * x * x + crosstalk * neighbours);
                 ASSERT_EQ(heard[n][t], floored_24(y)) << "input " << n << " sample " << t;
             }
     }
+}
+
+// The filters' steady-state response to sines against the formula of the
+// manual: the response at f is the analogue section's at
+// tan(pi f / rate) / tan(pi corner / rate).
+std::complex<double> butterworth(double highpass, double lowpass, double f, double rate) {
+    std::complex<double> response = 1;
+    for (const auto &[corner, high] : {std::pair(highpass, true), std::pair(lowpass, false)}) {
+        if (corner == 0) continue;
+        const std::complex<double> s(0, std::tan(std::numbers::pi * f / rate) /
+                                            std::tan(std::numbers::pi * corner / rate));
+        response *= (high ? s * s : 1.0) / (s * s + std::numbers::sqrt2 * s + 1.0);
+    }
+    return response;
+}
+
+// Each input hears a sine of whole cycles per block from its own output.
+// Only input 0 is read at first, so the others' filters must catch up on
+// blocks nobody read; played again and read whole, every sample agrees.
+TEST_F(played_sequence, DeviceUnderTestFiltersAsTheFormulaSays) {
+    constexpr uint32_t cycles[] = {1, 2, 3, 5, 8, 13, 19, 25}, blocks = 16, early = 12;
+    std::vector<std::vector<int32_t>> sines;
+    std::vector<const int32_t *> outputs;
+    for (const uint32_t k : cycles) {
+        sines.emplace_back(N);
+        for (uint32_t t = 0; t < N; ++t)
+            sines.back()[t] =
+                static_cast<int32_t>(std::lround(0x40000000 * std::cos(2 * std::numbers::pi * k * t / N + 0.3)));
+        outputs.push_back(sines.back().data());
+    }
+    // --dut, the rate, the highpass and lowpass corners (0: none).
+    const std::tuple<const char *, int32_t, double, double> cases[] = {
+        {"lowpass=3000", 48000, 0, 3000},
+        {"highpass=1000", 48000, 1000, 0},
+        {"highpass=500,lowpass=5000", 48000, 500, 5000},
+        {"lowpass=2000", 16000, 0, 2000},
+        {"highpass=400", 16000, 400, 0},
+    };
+    for (const auto &[dut, rate, highpass, lowpass] : cases) {
+        SCOPED_TRACE(dut);
+        open({"--speed", "0", "--outputs", "8", "--inputs", "8", "--dut",
+              dut + std::string(",gain=0,delay=0,noise=off")},
+             VESK_LOOPBACK_NONE);
+        ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, rate), 0);
+        ASSERT_EQ(stage(VESK_STAGE_DATA, outputs, blocks, 1), 0);
+        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+        for (const uint32_t most : {5u, 5u, 2u}) ASSERT_EQ(read_input(client.get(), 1, most).count, most);
+        const auto late = by_input(read_to_end(client.get(), 0xFF, 3), 8);
+        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+        const auto whole = by_input(read_to_end(client.get(), 0xFF, blocks), 8);
+        for (uint32_t n = 0; n < 8; ++n) {
+            ASSERT_EQ(late[n].size(), (blocks - early) * N);
+            EXPECT_TRUE(std::equal(late[n].begin(), late[n].end(), whole[n].end() - late[n].size())) << n;
+            std::complex<double> heard = 0, played = 0;
+            for (uint32_t t = 0; t < late[n].size(); ++t) {
+                const auto turn = std::polar(1.0, -2 * std::numbers::pi * cycles[n] * t / N);
+                heard += static_cast<double>(late[n][t]) * turn;
+                played += static_cast<double>(sines[n][t % N]) * turn;
+            }
+            const std::complex<double> truth = butterworth(highpass, lowpass, 1.0 * rate * cycles[n] / N, rate);
+            EXPECT_NEAR(20 * std::log10(std::abs(heard / played) / std::abs(truth)), 0, 0.01) << n;
+            EXPECT_NEAR(std::arg(heard / played / truth) * 180 / std::numbers::pi, 0, 0.1) << n;
+        }
+    }
+    // The corners must lie below half the rate output starts at.
+    open({"--speed", "0", "--dut", "lowpass=8000"}, VESK_LOOPBACK_NONE);
+    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 16000), 0);
+    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_ERROR);
+    EXPECT_STREQ(vesk_errtext(client.get()),
+                 "The device under test's lowpass corner of 8000 Hz is not below half the sample rate of 16000 Hz");
+    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 24000), 0);
+    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
 }
 
 }  // namespace

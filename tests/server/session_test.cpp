@@ -111,7 +111,10 @@ TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
 TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     vesksim_child sim;
     auto first = connect_client(sim, 1024);
+    ASSERT_EQ(vesk_stage_output(first.get(), VESK_STAGE_DATA, 0, nullptr, 100000, 1), 0);
     const int fd = raw_connect(sim.port);
+    // Requests of a connection without the session never reach it.
+    expect_exchange(fd, {stage, VESK_STAGE_RESET, 0, -1, "Not connected: send CONNECT first"});
     expect_exchange(fd, {hello, version, 64, -2, "Server is busy with another client"});
     EXPECT_TRUE(closed_by_peer(fd));
     close(fd);
@@ -121,8 +124,10 @@ TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     std::vector<uint8_t> response(command.size());
     EXPECT_EQ(vesk_link(first.get(), command.data(), 5, response.data()), 0) << vesk_errtext(first.get());
     EXPECT_EQ(response, command);
-    ASSERT_EQ(vesk_stage_output(first.get(), VESK_STAGE_DATA, 0, nullptr, 100000, 1), 0);
     ASSERT_EQ(vesk_control_output(first.get(), VESK_OUTPUT_START), 0);
+    uint32_t state = 0;
+    EXPECT_EQ(vesk_query(first.get(), VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(state, 1u);  // what it staged plays
     first.reset();
 
     const int third = raw_session(sim, 256);
