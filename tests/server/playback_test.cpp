@@ -15,6 +15,7 @@
 namespace {
 
 constexpr uint32_t N = 64;
+constexpr double pi = std::numbers::pi;
 
 std::vector<int32_t> random_block(uint32_t seed) {
     std::mt19937 generator(seed);
@@ -55,12 +56,6 @@ std::vector<std::vector<int32_t>> by_input(const std::vector<batch> &batches, ui
     return heard;
 }
 
-uint32_t playback_state(vesk_instance *instance) {
-    uint32_t state = 99;
-    EXPECT_EQ(vesk_query(instance, VESK_QUERY_PLAYBACK, &state, nullptr, nullptr, nullptr), 0);
-    return state;
-}
-
 struct played_sequence : ::testing::Test {
     void open(std::vector<std::string> options, uint32_t loopback) {
         client.reset();
@@ -74,16 +69,16 @@ struct played_sequence : ::testing::Test {
     }
     // Plays `blocks` blocks of one segment; the samples each input of
     // `inputs` captured, in order.
-    std::vector<std::vector<int32_t>> capture(std::vector<const int32_t *> outputs, uint32_t blocks, uint32_t inputs,
-                                              uint32_t start = VESK_OUTPUT_START) {
+    std::vector<std::vector<int32_t>> capture(std::vector<const int32_t *> outputs, uint32_t blocks, uint32_t inputs) {
         EXPECT_EQ(stage(VESK_STAGE_DATA, outputs, blocks, 1), 0);
-        EXPECT_EQ(vesk_control_output(client.get(), start), 0);
+        EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
         return by_input(read_to_end(client.get(), (1u << inputs) - 1, blocks), inputs);
     }
-    uint32_t played_blocks() {
-        uint32_t played = 0;
-        EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, nullptr, &played, nullptr, nullptr), 0);
-        return played;
+    // The playback state and the blocks played.
+    std::pair<uint32_t, uint32_t> playback() {
+        std::pair<uint32_t, uint32_t> got(99, 99);
+        EXPECT_EQ(vesk_query(client.get(), VESK_QUERY_PLAYBACK, &got.first, &got.second, nullptr, nullptr), 0);
+        return got;
     }
     std::unique_ptr<vesksim_child> sim;
     instance_ptr client;
@@ -99,9 +94,9 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
     ASSERT_EQ(stage(VESK_STAGE_DATA, {}, 1, 5), 0);
     ASSERT_EQ(stage(VESK_STAGE_DATA | VESK_STAGE_LOOP_START, {b1.data(), a0.data()}, 1, 6), 0);
     ASSERT_EQ(stage(VESK_STAGE_DATA, {a1.data(), b1.data()}, 1, 6), 0);
-    EXPECT_EQ(playback_state(client.get()), 0u);
+    EXPECT_EQ(playback().first, 0u);
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-    EXPECT_EQ(playback_state(client.get()), 1u);
+    EXPECT_EQ(playback().first, 1u);
 
     const std::vector<int32_t> zero(N, 0);
     struct expected {
@@ -120,7 +115,7 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
             for (const auto *input : {&w.out0, &w.out1, &zero})
                 inputs.insert(inputs.end(), input->begin(), input->end());
         EXPECT_EQ(b.samples, inputs) << i;
-        EXPECT_EQ(played_blocks(), w.sequence + w.count) << i;  // reads drive playback at speed 0
+        EXPECT_EQ(playback().second, w.sequence + w.count) << i;  // reads drive playback at speed 0
     }
 
     EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_STATE);
@@ -130,43 +125,35 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
     EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), VESK_SERVER_STATE);
     EXPECT_STREQ(vesk_errtext(client.get()), "Cannot stage output while output is playing");
     ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
-    const uint32_t played = played_blocks();
+    const uint32_t played = playback().second;
     uint32_t delivered = 16;  // sequence numbers 0 to 15
     for (const auto &rest : read_to_end(client.get(), 0x7, 10)) delivered += rest.count;
     EXPECT_EQ(delivered, played);  // every block played is delivered, whole
     // The stream stays ended, and the codec halts a little later.
     EXPECT_EQ(read_input(client.get(), 0x7, 2).result, VESK_END_OF_STREAM);
-    EXPECT_EQ(playback_state(client.get()), 2u);
-    for (int polls = 0; polls < 500 && playback_state(client.get()) != VESK_PLAYBACK_HALTED; ++polls)
+    EXPECT_EQ(playback().first, 2u);
+    for (int polls = 0; polls < 500 && playback().first != VESK_PLAYBACK_HALTED; ++polls)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(playback_state(client.get()), VESK_PLAYBACK_HALTED);
+    EXPECT_EQ(playback().first, VESK_PLAYBACK_HALTED);
     EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
 }
 
-// The codec's loopback (24 bits, 3 samples late) is checked end to end
-// through veskmeasure.
-TEST_F(played_sequence, UnalignedCaptureHearsTheOutputAQuarterBlockLate) {
-    open({"--speed", "0"}, VESK_LOOPBACK_SERVER);
+// Unaligned capture hears the output a quarter block late (the codec's
+// loopback, 24 bits and 3 samples late, is checked end to end through
+// veskmeasure). Under the server and i2s loopbacks an input above the
+// outputs hears silence, whatever an earlier read of another input left.
+TEST_F(played_sequence, UnalignedCaptureIsAQuarterBlockLateAndInputsAboveTheOutputsHearSilence) {
     const auto a = random_block(7);
-    const auto heard = capture({a.data()}, 2, 1, VESK_OUTPUT_START_UNSYNCHRONIZED);
-    ASSERT_EQ(heard[0].size(), 2 * N);
-    for (uint32_t j = 0; j < 2 * N; ++j) EXPECT_EQ(heard[0][j], j < N / 4 ? 0 : a[(j - N / 4) % N]) << j;
-}
-
-// Under the server and i2s loopbacks an input above the outputs hears
-// silence, whatever an earlier read of another input left in memory.
-TEST_F(played_sequence, InputsAboveTheOutputsHearSilence) {
-    const auto a0 = random_block(11), a1 = random_block(12);
     for (uint32_t loopback : {VESK_LOOPBACK_SERVER, VESK_LOOPBACK_I2S}) {
         open({"--speed", "0", "--inputs", "3"}, loopback);
-        ASSERT_EQ(stage(VESK_STAGE_DATA, {a0.data(), a1.data()}, 4, 1), 0);
-        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-        for (uint32_t mask : {0x3u, 0x3u, 0x6u, 0x6u}) {
-            const batch b = read_input(client.get(), mask, 1);
+        ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data(), a.data()}, 4, 1), 0);
+        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START_UNSYNCHRONIZED), 0);
+        for (const int64_t block : {0, 1, 2, 3}) {
+            const batch b = read_input(client.get(), block < 2 ? 0x3 : 0x6, 1);
             ASSERT_EQ(b.count, 1u);
-            if (mask == 0x6) {
-                EXPECT_EQ(std::vector<int32_t>(b.samples.begin() + N, b.samples.end()), std::vector(N, 0));
-            }
+            EXPECT_EQ(std::count(b.samples.begin() + N, b.samples.end(), 0) == N, block >= 2) << block;
+            for (int64_t j = 0, t = block * N - N / 4; loopback == VESK_LOOPBACK_SERVER && j < N; ++j, ++t)
+                EXPECT_EQ(b.samples[j], t < 0 ? 0 : a[t % N]) << block << " " << j;
         }
     }
 }
@@ -187,14 +174,12 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
         return m < 0 || m > 1 || t < delay ? 0 : (m == 0 ? a0 : a1)[(t - delay) % N];
     };
     auto play = [&](const std::string &dut) {
-        std::vector<std::string> options = {"--speed", "0", "--outputs", "2", "--inputs", "3"};
-        if (!dut.empty()) options.insert(options.end(), {"--dut", dut});
-        open(options, VESK_LOOPBACK_NONE);
+        open({"--speed", "0", "--outputs", "2", "--inputs", "3", "--dut", dut}, VESK_LOOPBACK_NONE);
         return capture({a0.data(), a1.data()}, samples / N, 3);
     };
     // The built-in model, pinned: half the output 24 samples late, plus a
     // noise that depends only on input and position.
-    const auto defaults = play("");
+    const auto defaults = play("thd=off");
     uint64_t hash = 14695981039346656037ull;
     for (int n = 0; n < 3; ++n)
         for (int64_t t = 0; t < 2 * N; ++t) hash = (hash ^ static_cast<uint32_t>(defaults[n][t])) * 1099511628211ull;
@@ -228,72 +213,49 @@ TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
 // manual: the response at f is the analogue section's at
 // tan(pi f / rate) / tan(pi corner / rate).
 std::complex<double> butterworth(double highpass, double lowpass, double f, double rate) {
-    std::complex<double> response = 1;
-    for (const auto &[corner, high] : {std::pair(highpass, true), std::pair(lowpass, false)}) {
-        if (corner == 0) continue;
-        const std::complex<double> s(0, std::tan(std::numbers::pi * f / rate) /
-                                            std::tan(std::numbers::pi * corner / rate));
-        response *= (high ? s * s : 1.0) / (s * s + std::numbers::sqrt2 * s + 1.0);
-    }
-    return response;
+    const auto section = [&](double corner, bool high) -> std::complex<double> {
+        const std::complex<double> s(0, std::tan(pi * f / rate) / std::tan(pi * corner / rate));
+        return corner == 0 ? 1.0 : (high ? s * s : 1.0) / (s * s + std::numbers::sqrt2 * s + 1.0);
+    };
+    return section(highpass, true) * section(lowpass, false);
 }
 
 // Each input hears a sine of whole cycles per block from its own output.
 // Only input 0 is read at first, so the others' filters must catch up on
 // blocks nobody read; played again and read whole, every sample agrees.
 TEST_F(played_sequence, DeviceUnderTestFiltersAsTheFormulaSays) {
-    constexpr uint32_t cycles[] = {1, 2, 3, 5, 8, 13, 19, 25}, blocks = 16, early = 12;
-    std::vector<std::vector<int32_t>> sines;
+    constexpr uint32_t cycles[] = {1, 2, 3, 5, 8, 13, 19, 25}, blocks = 16;
+    std::vector<std::vector<int32_t>> sines(8, std::vector<int32_t>(N));
     std::vector<const int32_t *> outputs;
-    for (const uint32_t k : cycles) {
-        sines.emplace_back(N);
+    for (uint32_t n = 0; n < 8; outputs.push_back(sines[n++].data()))
         for (uint32_t t = 0; t < N; ++t)
-            sines.back()[t] =
-                static_cast<int32_t>(std::lround(0x40000000 * std::cos(2 * std::numbers::pi * k * t / N + 0.3)));
-        outputs.push_back(sines.back().data());
-    }
-    // --dut, the rate, the highpass and lowpass corners (0: none).
-    const std::tuple<const char *, int32_t, double, double> cases[] = {
-        {"lowpass=3000", 48000, 0, 3000},
-        {"highpass=1000", 48000, 1000, 0},
-        {"highpass=500,lowpass=5000", 48000, 500, 5000},
-        {"lowpass=2000", 16000, 0, 2000},
-        {"highpass=400", 16000, 400, 0},
-    };
-    for (const auto &[dut, rate, highpass, lowpass] : cases) {
+            sines[n][t] = static_cast<int32_t>(std::lround(0x40000000 * std::cos(2 * pi * cycles[n] * t / N + 0.3)));
+    const auto corner = [](double hz) { return hz == 0 ? std::string("off") : std::to_string(hz); };
+    // The rate, the highpass and lowpass corners (0: none).
+    const std::tuple<int32_t, double, double> cases[] = {
+        {48000, 0, 3000}, {48000, 1000, 0}, {48000, 500, 5000}, {16000, 0, 2000}, {16000, 400, 0}};
+    for (const auto &[rate, highpass, lowpass] : cases) {
+        const std::string dut = "highpass=" + corner(highpass) + ",lowpass=" + corner(lowpass);
         SCOPED_TRACE(dut);
-        open({"--speed", "0", "--outputs", "8", "--inputs", "8", "--dut",
-              dut + std::string(",gain=0,delay=0,noise=off")},
+        open({"--speed", "0", "--outputs", "8", "--inputs", "8", "--dut", dut + ",gain=0,delay=0,noise=off"},
              VESK_LOOPBACK_NONE);
         ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, rate), 0);
-        ASSERT_EQ(stage(VESK_STAGE_DATA, outputs, blocks, 1), 0);
+        const auto whole = capture(outputs, blocks, 8);
         ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
         for (const uint32_t most : {5u, 5u, 2u}) ASSERT_EQ(read_input(client.get(), 1, most).count, most);
         const auto late = by_input(read_to_end(client.get(), 0xFF, 3), 8);
-        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
-        const auto whole = by_input(read_to_end(client.get(), 0xFF, blocks), 8);
         for (uint32_t n = 0; n < 8; ++n) {
-            ASSERT_EQ(late[n].size(), (blocks - early) * N);
             EXPECT_TRUE(std::equal(late[n].begin(), late[n].end(), whole[n].end() - late[n].size())) << n;
             std::complex<double> heard = 0, played = 0;
             for (uint32_t t = 0; t < late[n].size(); ++t) {
-                const auto turn = std::polar(1.0, -2 * std::numbers::pi * cycles[n] * t / N);
-                heard += static_cast<double>(late[n][t]) * turn;
-                played += static_cast<double>(sines[n][t % N]) * turn;
+                heard += static_cast<double>(late[n][t]) * std::polar(1.0, -2 * pi * cycles[n] * t / N);
+                played += static_cast<double>(sines[n][t % N]) * std::polar(1.0, -2 * pi * cycles[n] * t / N);
             }
-            const std::complex<double> truth = butterworth(highpass, lowpass, 1.0 * rate * cycles[n] / N, rate);
-            EXPECT_NEAR(20 * std::log10(std::abs(heard / played) / std::abs(truth)), 0, 0.01) << n;
-            EXPECT_NEAR(std::arg(heard / played / truth) * 180 / std::numbers::pi, 0, 0.1) << n;
+            // Off by less than 0.01 dB and 0.1 degree.
+            const auto off = heard / played / butterworth(highpass, lowpass, 1.0 * rate * cycles[n] / N, rate);
+            EXPECT_TRUE(std::abs(std::log10(std::abs(off))) < 0.0005 && std::abs(std::arg(off)) < pi / 1800) << off;
         }
     }
-    // The corners must lie below half the rate output starts at.
-    open({"--speed", "0", "--dut", "lowpass=8000"}, VESK_LOOPBACK_NONE);
-    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 16000), 0);
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), VESK_SERVER_ERROR);
-    EXPECT_STREQ(vesk_errtext(client.get()),
-                 "The device under test's lowpass corner of 8000 Hz is not below half the sample rate of 16000 Hz");
-    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 24000), 0);
-    EXPECT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
 }
 
 }  // namespace
