@@ -121,7 +121,8 @@ void device_under_test(const staged_sequence &sequence, const capture_setup &set
     const dut_factors f = factors_of(setup.dut, setup.sample_rate);
     const int64_t from = start - setup.dut.delay - int64_t{input} * setup.dut.skew;
     if (f.highpass || f.lowpass) {
-        // Before the outputs' time 0 all is silent, so the filters rest there.
+        // A block behind the filters makes them start over: before the
+        // outputs' time 0 all is silent, so they rest at 0 there.
         if (filters.next > from) filters = {};
         while (filters.next < from) {
             const auto count = static_cast<uint32_t>(std::min<int64_t>(n, from - filters.next));
