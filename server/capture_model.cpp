@@ -39,14 +39,14 @@ void output_to_wire(const staged_sequence &sequence, uint32_t block_size, uint32
     }
 }
 
-// A channel's output from a played position on, or silence where the
-// device has no such output.
+// `count` samples of a channel's output from a played position on, or
+// silence where the device has no such output.
 void output_or_silence(const staged_sequence &sequence, const capture_setup &setup, int64_t channel,
-                       int64_t from_position, int32_t *out) {
+                       int64_t from_position, uint32_t count, int32_t *out) {
     if (channel >= 0 && channel < setup.outputs)
-        copy_output(sequence, setup.block_size, static_cast<uint32_t>(channel), from_position, setup.block_size, out);
+        copy_output(sequence, setup.block_size, static_cast<uint32_t>(channel), from_position, count, out);
     else
-        std::fill(out, out + setup.block_size, 0);
+        std::fill(out, out + count, 0);
 }
 
 double linear(double db) { return std::pow(10.0, db / 20); }
@@ -57,9 +57,10 @@ struct dut_factors {
     double cubic = 0;  // of x^3, x in samples
     double leak = 0;
     std::optional<double> noise_amplitude;  // of the uniform noise; unset: the built-in one
+    std::optional<biquad> highpass, lowpass;
 };
 
-dut_factors factors_of(const dut_impairments &dut) {
+dut_factors factors_of(const dut_impairments &dut, uint32_t sample_rate) {
     dut_factors f;
     if (dut.gain_db) f.gain = linear(*dut.gain_db);
     // x - c x^3 turns a full-scale sine into one of amplitude 1 - 3c/4 and
@@ -70,6 +71,8 @@ dut_factors factors_of(const dut_impairments &dut) {
     // 0 dBFS is the RMS of a full-scale sine, and uniform noise from -a to a
     // has an RMS of a / sqrt(3).
     if (dut.noise_dbfs) f.noise_amplitude = linear(*dut.noise_dbfs) * full_scale * std::sqrt(1.5);
+    if (dut.highpass_hz) f.highpass = butterworth_section(section_kind::highpass, *dut.highpass_hz, sample_rate);
+    if (dut.lowpass_hz) f.lowpass = butterworth_section(section_kind::lowpass, *dut.lowpass_hz, sample_rate);
     return f;
 }
 
@@ -87,26 +90,50 @@ int32_t quantise_24(double sample) {
     return from_24(static_cast<int32_t>(steps));
 }
 
-void device_under_test(const staged_sequence &sequence, const capture_setup &setup, uint32_t input, int64_t start,
-                       int32_t *scratch) {
-    const uint32_t n = setup.block_size;
-    const dut_factors f = factors_of(setup.dut);
-    const int64_t from = start - setup.dut.delay;
+// The device's analogue path, before the noise, for `count` samples (at
+// most a block) of the outputs' time from `from`: each goes to
+// take(j, sample) in order.
+template <typename Take>
+void analogue_path(const staged_sequence &sequence, const capture_setup &setup, const dut_factors &f, uint32_t input,
+                   int64_t from, uint32_t count, int32_t *scratch, dut_filter_progress &filters, Take take) {
     int32_t *heard = scratch;
-    int32_t *left = scratch + n;
-    int32_t *right = scratch + 2 * n;
-    output_or_silence(sequence, setup, input, from, heard);
+    int32_t *left = scratch + setup.block_size;
+    int32_t *right = scratch + 2 * setup.block_size;
+    output_or_silence(sequence, setup, input, from, count, heard);
     const bool leaks = f.leak > 0;
     if (leaks) {
-        output_or_silence(sequence, setup, int64_t{input} - 1, from, left);
-        output_or_silence(sequence, setup, int64_t{input} + 1, from, right);
+        output_or_silence(sequence, setup, int64_t{input} - 1, from, count, left);
+        output_or_silence(sequence, setup, int64_t{input} + 1, from, count, right);
     }
-    for (uint32_t j = 0; j < n; ++j) {
+    for (uint32_t j = 0; j < count; ++j) {
         const double x = heard[j];
         const double neighbours = leaks ? static_cast<double>(left[j]) + right[j] : 0;
-        const double y = f.gain * (x - f.cubic * x * x * x + f.leak * neighbours);
-        heard[j] = quantise_24(y + dut_noise(f, input, start + j));
+        double y = f.gain * (x - f.cubic * x * x * x + f.leak * neighbours);
+        if (f.highpass) y = filter_sample(*f.highpass, filters.highpass, y);
+        if (f.lowpass) y = filter_sample(*f.lowpass, filters.lowpass, y);
+        take(j, y);
     }
+}
+
+void device_under_test(const staged_sequence &sequence, const capture_setup &setup, uint32_t input, int64_t start,
+                       int32_t *scratch, dut_filter_progress &filters) {
+    const uint32_t n = setup.block_size;
+    const dut_factors f = factors_of(setup.dut, setup.sample_rate);
+    const int64_t from = start - setup.dut.delay - int64_t{input} * setup.dut.skew;
+    if (f.highpass || f.lowpass) {
+        // A block behind the filters makes them start over: before the
+        // outputs' time 0 all is silent, so they rest at 0 there.
+        if (filters.next > from) filters = {};
+        while (filters.next < from) {
+            const auto count = static_cast<uint32_t>(std::min<int64_t>(n, from - filters.next));
+            analogue_path(sequence, setup, f, input, filters.next, count, scratch, filters, [](uint32_t, double) {});
+            filters.next += count;
+        }
+        filters.next = from + n;
+    }
+    // Each sample of the block replaces the output it was made from.
+    analogue_path(sequence, setup, f, input, from, n, scratch, filters,
+                  [&](uint32_t j, double y) { scratch[j] = quantise_24(y + dut_noise(f, input, start + j)); });
 }
 
 }  // namespace
@@ -117,11 +144,11 @@ int64_t capture_block_start(const capture_setup &setup, uint64_t played_block) {
 }
 
 void capture_block(const staged_sequence &sequence, const capture_setup &setup, uint32_t input, uint64_t played_block,
-                   int32_t *scratch, uint8_t *out) {
+                   int32_t *scratch, dut_filter_progress &filters, uint8_t *out) {
     const uint32_t n = setup.block_size;
     const int64_t start = capture_block_start(setup, played_block);
     if (setup.loopback == VESK_LOOPBACK_NONE) {
-        device_under_test(sequence, setup, input, start, scratch);
+        device_under_test(sequence, setup, input, start, scratch, filters);
         wire::copy_to_big_endian(out, reinterpret_cast<const uint32_t *>(scratch), n);
     } else if (input < setup.outputs) {
         const bool codec = setup.loopback == VESK_LOOPBACK_I2S;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <string_view>
 
 namespace vesksim {
@@ -106,6 +107,19 @@ std::optional<std::string> set_dut_item(dut_impairments &dut, const std::string 
         dut.delay = static_cast<uint32_t>(*delay);
         return std::nullopt;
     }
+    if (key == "skew") {
+        const auto skew = parse_unsigned(value, max_dut_skew);
+        if (!skew) return format_text("--dut skew wants samples from 0 to %u, not '%s'", max_dut_skew, value.c_str());
+        dut.skew = static_cast<uint32_t>(*skew);
+        return std::nullopt;
+    }
+    if (key == "highpass" || key == "lowpass") {
+        const auto corner = parse_level(value, 0, std::numeric_limits<double>::max(), true);
+        if (!corner || *corner == 0) return bad_level("a corner in Hz above 0, or off");
+        auto &field = key == "highpass" ? dut.highpass_hz : dut.lowpass_hz;
+        field = corner == level_off ? std::nullopt : corner;
+        return std::nullopt;
+    }
     if (key == "noise") {
         dut.noise_dbfs = parse_level(value, -200, 0, true);
         if (!dut.noise_dbfs) return bad_level("dBFS from -200 to 0, or off");
@@ -119,7 +133,7 @@ std::optional<std::string> set_dut_item(dut_impairments &dut, const std::string 
         return std::nullopt;
     }
     return format_text("--dut wants KEY=VALUE items, separated by commas, of gain, delay, noise, "
-                       "thd or crosstalk, not '%s'",
+                       "thd, crosstalk, highpass, lowpass or skew, not '%s'",
                        item.c_str());
 }
 
@@ -226,6 +240,12 @@ std::string usage_text() {
                        "                                    to -20, or off (default)\n"
                        "                      crosstalk=DB  input n hears outputs n-1 and n+1 at this\n"
                        "                                    level, -200 to 0, or off (default)\n"
+                       "                      highpass=HZ   a second-order Butterworth highpass, its\n"
+                       "                                    corner above 0 and below rate/2, or off\n"
+                       "                                    (default)\n"
+                       "                      lowpass=HZ    the same as a lowpass\n"
+                       "                      skew=S        input n a further n*S samples late, 0\n"
+                       "                                    to %u (default 0)\n"
                        "  --once              exit when the first client session ends\n"
                        "  --verbose           one line per request and reply on standard error\n"
                        "  --help              show this text\n"
@@ -236,12 +256,19 @@ std::string usage_text() {
                        "            late\n"
                        "  0 none    a device under test: by default that output at half amplitude\n"
                        "            (-6 dB), %u samples late, with a deterministic noise floor of up\n"
-                       "            to +-%d 24-bit steps. With --dut input n hears, delay samples late,\n"
-                       "              gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1])) + noise\n"
+                       "            to +-%d 24-bit steps. With --dut input n hears, delay + n*skew\n"
+                       "            samples late,\n"
+                       "              H(gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1]))) + noise\n"
                        "            x being output n (1 = full scale) and c = 4h / (1 + 3h), h the thd\n"
                        "            as a ratio: a sine of amplitude A below rate/6 gets a THD of\n"
                        "            cA^2 / (4 - 3cA^2): exactly thd at full scale, about 2 dB lower\n"
-                       "            per dB below it. The result is floored to 24 bits and saturates.\n"
+                       "            per dB below it. H is the highpass and lowpass set, bilinear\n"
+                       "            transforms with the corner pre-warped, at the rate output starts\n"
+                       "            at; with K = tan(pi corner/rate), W = tan(pi f/rate)/K, the\n"
+                       "            lowpass gives f a gain of 1/sqrt(1+W^4) and a phase of\n"
+                       "            -atan2(sqrt2 W, 1-W^2), the highpass W^2/sqrt(1+W^4) and\n"
+                       "            180 degrees - atan2(sqrt2 W, 1-W^2). The result is floored to 24\n"
+                       "            bits and saturates.\n"
                        "Inputs without a same-numbered output hear silence (server, i2s) or the noise\n"
                        "floor and crosstalk (none). Capture blocks started unaligned begin a quarter\n"
                        "block early.\n"
@@ -249,7 +276,7 @@ std::string usage_text() {
                        "The codec halts %u ms (simulated) after playback ends or stops.\n"
                        "SIGINT and SIGTERM end the server cleanly.\n",
                        default_setup_word, default_supported_mask, max_dut_delay, dut_delay_samples, dut_noise_peak,
-                       i2s_delay_samples, dut_delay_samples, dut_noise_peak, halt_ms);
+                       max_dut_skew, i2s_delay_samples, dut_delay_samples, dut_noise_peak, halt_ms);
 }
 
 }  // namespace vesksim

@@ -1,5 +1,7 @@
 #include "playback.h"
 
+#include "device_facts.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -28,6 +30,7 @@ playback start_playback(std::shared_ptr<const staged_sequence> sequence, capture
     p.speed = speed;
     p.blocks_per_second = speed * sample_rate / setup.block_size;
     p.started = now;
+    p.filters.resize(device::max_channels);
     if (p.end == 0) finish(p, now);
     return p;
 }
@@ -84,7 +87,7 @@ std::optional<captured_run> take_captured(playback &p, uint64_t most, sim_clock:
 
 bool stream_finished(const playback &p) { return p.ended && !next_captured(*p.sequence, p.delivered, p.end); }
 
-payload_bytes captured_payload(const playback &p, const captured_run &run, uint32_t mask) {
+payload_bytes captured_payload(playback &p, const captured_run &run, uint32_t mask) {
     const uint32_t n = p.setup.block_size;
     const auto channels = static_cast<uint32_t>(std::popcount(mask));
     payload_bytes bytes(uint64_t{run.count} * channels * n * 4);
@@ -93,7 +96,7 @@ payload_bytes captured_payload(const playback &p, const captured_run &run, uint3
     for (uint32_t b = 0; b < run.count; ++b) {
         for (uint32_t input = 0; input < 32; ++input) {
             if (!(mask & (uint32_t{1} << input))) continue;
-            capture_block(*p.sequence, p.setup, input, run.first + b, scratch.data(), out);
+            capture_block(*p.sequence, p.setup, input, run.first + b, scratch.data(), p.filters[input], out);
             out += uint64_t{n} * 4;
         }
     }

@@ -38,6 +38,7 @@ struct playback {
     uint64_t delivered = 0;  // played blocks before this one were handed out or skipped
     bool ended = false;
     sim_clock::time_point ended_at;
+    std::vector<dut_filter_progress> filters;  // one per input
 };
 
 struct captured_run {
@@ -62,8 +63,9 @@ playback_state state_of(const playback &p, sim_clock::time_point now);
 std::optional<captured_run> take_captured(playback &p, uint64_t most, sim_clock::time_point now);
 
 // The blocks of a run as a READ_INPUT payload: for each block, each input
-// of the mask in ascending order, big-endian samples.
-payload_bytes captured_payload(const playback &p, const captured_run &run, uint32_t mask);
+// of the mask in ascending order, big-endian samples. The device under
+// test's filters move on to the end of the run.
+payload_bytes captured_payload(playback &p, const captured_run &run, uint32_t mask);
 
 // Playback is over and every captured block has been delivered.
 bool stream_finished(const playback &p);

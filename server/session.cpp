@@ -149,6 +149,19 @@ reply handle_stage(server_state &server, const header &request, std::span<const 
     return ordinary_reply();
 }
 
+// The corners are set for whatever rate the client picks later, so they
+// are checked against the rate output starts at.
+std::optional<std::string> unfit_corner(const dut_impairments &dut, uint32_t sample_rate) {
+    const std::pair<const char *, std::optional<double>> corners[] = {{"highpass", dut.highpass_hz},
+                                                                      {"lowpass", dut.lowpass_hz}};
+    for (const auto &[name, corner] : corners)
+        if (corner && *corner >= sample_rate / 2.0)
+            return format_text("The device under test's %s corner of %g Hz is not below half the sample rate of "
+                               "%u Hz",
+                               name, *corner, sample_rate);
+    return std::nullopt;
+}
+
 reply handle_control_output(server_state &server, const header &request, sim_clock::time_point now) {
     session &s = *server.active;
     const uint32_t value = request.arg0;
@@ -163,7 +176,11 @@ reply handle_control_output(server_state &server, const header &request, sim_clo
         return error_reply(VESK_POWERED_DOWN, format_text("Codec master state is not running (set-up word 0x%08X)",
                                                           server.device.setup_word));
     const device_state &device = server.device;
-    const capture_setup setup{device.loopback, s.block_size, device.outputs, value == VESK_OUTPUT_START, device.dut};
+    if (device.loopback == VESK_LOOPBACK_NONE)
+        if (auto refusal = unfit_corner(device.dut, device.sample_rate))
+            return error_reply(VESK_SERVER_ERROR, *refusal);
+    capture_setup setup{device.loopback, s.block_size, device.outputs, value == VESK_OUTPUT_START, device.dut};
+    setup.sample_rate = device.sample_rate;
     s.play = start_playback(s.staged, setup, device.sample_rate, device.speed, now);
     return ordinary_reply();
 }

@@ -35,8 +35,11 @@ constexpr uint32_t hello = VESK_CMD_CONNECT, control = VESK_CMD_CONTROL, query =
 // Refusals leave the connection open; the largest block size is taken by
 // the other tests.
 TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
-    vesksim_child sim(
-        {"--speed", "0", "--outputs", "3", "--inputs", "5", "--supported", "0x0700000F", "--setup", "0x04000105"});
+    // Values at their bounds, in every form, are taken; later ones win.
+    vesksim_child sim({"--speed", "1e6", "--speed=0.001", "--speed", "0", "--outputs", "3", "--inputs=5", "--supported",
+                       "0x0700000F", "--setup", "0x04000105", "--dut",
+                       "gain=60,gain=-200,delay=1000000,noise=0,noise=-200,thd=-20,thd=-200,crosstalk=0,"
+                       "crosstalk=-200,skew=1000,highpass=1e-3,highpass=off,lowpass=8000"});
     const int fd = raw_connect(sim.port);
     const std::vector<uint8_t> one_block(64, 0x11), two_blocks(128, 0x22);
     const exchange cases[] = {
@@ -46,6 +49,8 @@ TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
         {hello, 0x00020000, 1024, -5, "Protocol version 0x00020000 is not supported; this server speaks 0x00010000"},
         {hello, version, 16},
         {control, rate, 16000},
+        {output, VESK_OUTPUT_START, 0, -7,  // loopback 0 with the corner not below half the rate
+         "The device under test's lowpass corner of 8000 Hz is not below half the sample rate of 16000 Hz"},
         {control, rate, 44100, -4, "Sample rate 44100 Hz is not supported; choose 16000, 24000, 32000 or 48000"},
         {control, VESK_CONTROL_LOOPBACK, 2},
         {control, VESK_CONTROL_LOOPBACK, 3, -4, "Loopback 3 is not valid; choose 0 (none), 1 (i2s) or 2 (server)"},
@@ -112,6 +117,8 @@ TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     vesksim_child sim;
     auto first = connect_client(sim, 1024);
     const int fd = raw_connect(sim.port);
+    // A request of a connection without the session never reaches it.
+    expect_exchange(fd, {output, VESK_OUTPUT_START, 0, -1, "Not connected: send CONNECT first"});
     expect_exchange(fd, {hello, version, 64, -2, "Server is busy with another client"});
     EXPECT_TRUE(closed_by_peer(fd));
     close(fd);
