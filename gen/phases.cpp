@@ -46,7 +46,7 @@ std::vector<double> low_crest_phases(const std::vector<int64_t> &bins, int64_t b
     std::vector<double> phases = schroeder_phases(bins), best = phases;
     if (bins.size() < 3) return best;
     std::vector<std::complex<double>> spectrum(static_cast<size_t>(block));
-    fourier_plan plan = plan_fourier(spectrum.size());
+    fourier_plan plan(spectrum.size());
     double best_peak = INFINITY;
     for (int round = 0; round <= rounds; ++round) {
         std::vector<double> x = fast_block(bins, phases, plan, spectrum);
