@@ -206,6 +206,7 @@ TEST(GenCommand, WritesEveryChannelWholeWithItsLineAndDescription) {
     EXPECT_EQ(json[9], "      \"bins\": [1, 3, 5, 8],");
     EXPECT_EQ(json[10], "      \"freq_hz\": [750.000000, 2250.000000, 3750.000000, 6000.000000],");
     EXPECT_EQ(json[11], "      \"level_dbfs\": [-20.0000, -20.0000, -20.0000, -20.0000],");
+    EXPECT_EQ(json[21], "      \"phase_deg\": [0.0000, -90.0000, 0.0000, -45.0000]");  // no -0.0000
 }
 
 }  // namespace
