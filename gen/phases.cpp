@@ -14,7 +14,7 @@ namespace {
 // at a share of its peak that rises from 0.6 to 0.95: hard at first to move
 // far, gently later to settle.
 int improvement_rounds(int64_t block, int channels) {
-    int64_t work = block;  // a length not a power of two costs three transforms of twice its length or more
+    int64_t work = block;  // a length not a power of two is counted as several times dearer
     if (block & (block - 1))
         for (work = 3; work < 6 * block; work *= 2) {}
     return int(std::clamp<int64_t>((int64_t(1) << 24) / (work * channels), 50, 400));
