@@ -1,15 +1,12 @@
 #include "capture.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "follower.h"
-#include "format_text.h"
 #include "sample_buffer.h"
 
 namespace {
@@ -45,55 +42,7 @@ std::string per_block_file_name(const char *prefix, uint32_t block_number) {
     return name.size() <= longest_file_name ? name : std::string();
 }
 
-// The name's path with its links, "." and ".." resolved as far as it exists.
-std::filesystem::path resolved_path(const char *name) {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error);
-    return error ? std::filesystem::path(name).lexically_normal() : path;
-}
-
-// Files that exist are compared by device and inode, names that do not
-// exist yet by their resolved paths.
-bool same_file(const char *a, const char *b) {
-    struct stat a_status;
-    struct stat b_status;
-    bool a_exists = stat(a, &a_status) == 0;
-    bool b_exists = stat(b, &b_status) == 0;
-    if (a_exists || b_exists)
-        return a_exists && b_exists && a_status.st_dev == b_status.st_dev && a_status.st_ino == b_status.st_ino;
-    return resolved_path(a) == resolved_path(b);
-}
-
-std::string clash_line(char first_letter, uint32_t first_channel, const char *first_name, char second_letter,
-                       uint32_t second_channel, const char *second_name, const char *what) {
-    std::string line;
-    append_format(line, "-%c%u %s and -%c%u %s name the same %s.\n", first_letter, first_channel, first_name,
-                  second_letter, second_channel, second_name, what);
-    return line;
-}
-
 }  // namespace
-
-std::string capture_file_clash(const run_settings &settings) {
-    for (uint32_t ch = 0; ch < channel_table_size; ++ch) {
-        const char *capture = settings.capture_file[ch];
-        if (!capture) continue;
-        bool per_block = settings.capture_per_block[ch];
-        char letter = per_block ? 'u' : 'c';
-        for (uint32_t out = 0; out < channel_table_size && !per_block; ++out) {
-            const char *playback = settings.playback_file[out];
-            if (playback && same_file(playback, capture))
-                return clash_line('r', out, playback, letter, ch, capture, "file");
-        }
-        for (uint32_t other = ch + 1; other < channel_table_size; ++other) {
-            const char *other_capture = settings.capture_file[other];
-            if (other_capture && settings.capture_per_block[other] == per_block && same_file(capture, other_capture))
-                return clash_line(letter, ch, capture, letter, other, other_capture,
-                                  per_block ? "file prefix" : "file");
-        }
-    }
-    return {};
-}
 
 bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer) {
     return allocate_samples(buffer, std::size_t{blocks_per_read} * channel_table_size * samples_per_block,

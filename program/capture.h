@@ -10,11 +10,6 @@
 // Blocks that one read may deliver; the buffer holds that many of 32 channels.
 constexpr uint32_t blocks_per_read = 10;
 
-// The line that refuses a capture file that is also a playback file, or two
-// channels capturing to the same file or per-block prefix; empty when there
-// is none. Looks at the files without opening them.
-std::string capture_file_clash(const run_settings &settings);
-
 // false: the buffer could not be allocated (reported).
 bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer);
 

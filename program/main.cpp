@@ -66,11 +66,6 @@ int main(int argc, char **argv) {
     command_line_result parsed = parse_command_line(argc, argv, settings, parse_output);
     std::fputs(parse_output.c_str(), stdout);
     if (!parsed.proceed) return finish(parsed.exit_status);
-    // Nothing is opened or emptied before the files are known to be apart.
-    if (std::string clash = capture_file_clash(settings); !clash.empty()) {
-        std::fputs(clash.c_str(), stdout);
-        return finish(static_cast<int>(run_end::refused));
-    }
     setup_follower(settings.sample_rate);
     start_catching_interrupts();
 
