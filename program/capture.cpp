@@ -1,5 +1,7 @@
 #include "capture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +24,25 @@ void report_write_failure(uint32_t ch, int error) {
 FILE *open_for_capture(const char *name) {
     FILE *file = std::fopen(name, "wb");
     if (file) std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
+}
+
+// For a -cX file: opened for writing as "wb" would, but not emptied, and
+// created noting that this run made it.
+FILE *open_unemptied(const char *name, bool &created) {
+    int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = descriptor >= 0;
+    if (descriptor < 0 && errno == EEXIST) descriptor = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    FILE *file = fdopen(descriptor, "wb");  // fdopen never truncates
+    if (!file) {
+        int error = errno;
+        close(descriptor);
+        if (created) unlink(name);
+        errno = error;
+        return nullptr;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);
     return file;
 }
 
@@ -49,18 +70,45 @@ bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer) {
                             "the capture buffer");
 }
 
-bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_streams &streams) {
+bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_files &files) {
     for (uint32_t ch = 0; ch < input_channels; ++ch) {
         const char *name = settings.capture_file[ch];
         if (!name || settings.capture_per_block[ch]) continue;
-        streams[ch] = open_for_capture(name);
-        if (!streams[ch]) {
+        files.stream[ch] = open_unemptied(name, files.created[ch]);
+        if (!files.stream[ch]) {
             std::printf("Could not open %s for writing: %s\n", name, std::strerror(errno));
             return false;
         }
+        files.name[ch] = name;
         std::printf("Capturing channel %d to %s.\n", static_cast<int>(ch), name);
     }
     return true;
+}
+
+bool empty_capture_files(capture_files &files) {
+    if (files.emptied) return true;
+    files.emptied = true;
+    for (uint32_t ch = 0; ch < files.stream.size(); ++ch) {
+        FILE *stream = files.stream[ch];
+        if (!stream || files.created[ch]) continue;
+        // Devices and pipes have nothing to empty, as with "wb".
+        struct stat status;
+        if (fstat(fileno(stream), &status) == 0 && !S_ISREG(status.st_mode)) continue;
+        if (ftruncate(fileno(stream), 0) != 0) {
+            std::printf("Could not empty %s: %s\n", files.name[ch], std::strerror(errno));
+            return false;
+        }
+    }
+    return true;
+}
+
+void discard_capture_files(capture_files &files) {
+    for (uint32_t ch = 0; ch < files.stream.size(); ++ch) {
+        if (!files.stream[ch]) continue;
+        std::fclose(files.stream[ch]);
+        files.stream[ch] = nullptr;
+        if (files.created[ch]) unlink(files.name[ch]);
+    }
 }
 
 block_capture handle_captured_block(const run_settings &settings, uint32_t input_channels, const int32_t *block,

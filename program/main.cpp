@@ -43,12 +43,14 @@ run_end connect_stage_and_transfer(run_settings &settings, run_state &run) {
     if (setup != setup_result::ready) return setup == setup_result::done ? run_end::completed : run_end::failed;
     if (interrupted()) return run_end::completed;
     plan_sequence(settings, run.output_channels);
-    if (!open_capture_files(settings, run.input_channels, run.capture_stream)) return run_end::failed;
+    if (!open_capture_files(settings, run.input_channels, run.capture)) return run_end::failed;
     if (!read_playback_files(settings, run.output_channels, run.playback)) return run_end::refused;
     if (interrupted()) return run_end::completed;
     if (!set_loopback(settings, run.instance)) return run_end::failed;
     if (!choose_stimuli(settings, run.output_channels, run.stimuli, run.playback, run.stimulus))
         return run_end::refused;
+    // Past the last refusal: the capture files are now this run's.
+    if (!empty_capture_files(run.capture)) return run_end::failed;
     if (interrupted()) return run_end::completed;
     if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus, run.playback.sequence_length))
         return run_end::failed;

@@ -62,7 +62,7 @@ drain_end drain_input(const run_settings &settings, run_state &run, transfer_pro
             ++progress.blocks_received;
             block_capture captured =
                 handle_captured_block(settings, run.input_channels, run.capture_buffer.data() + k * block_samples,
-                                      progress.blocks_received, run.capture_stream);
+                                      progress.blocks_received, run.capture.stream);
             if (captured == block_capture::write_failed) return drain_end::failed;
             if (captured == block_capture::file_skipped) progress.block_file_skipped = true;
         }

@@ -208,6 +208,7 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
         write_file(work / "f.raw", host_order_bytes(playback_pattern(n, 1)));
         std::filesystem::create_symlink("f.raw", work / "link.raw");
         std::filesystem::create_symlink("/dev/full", work / "full.2");
+        write_file(work / "whole.raw", std::vector<uint8_t>(4096, 9));  // an earlier run's, longer
         whole_run run = run_veskplay(c.device, quick_run(words(c.args)), work.path, c.shell_setup);
 
         lines want = c.transcript;

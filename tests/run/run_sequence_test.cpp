@@ -216,15 +216,20 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     write_file(work / "one.raw", std::vector<uint8_t>(64 * 4, 1));
     write_file(work / "huge.raw", {});
     std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
+    // A capture file from an earlier run, and one that does not exist yet.
+    const std::vector<uint8_t> earlier(100, 9);
+    write_file(work / "cap.raw", earlier);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args);
-        whole_run run = run_veskplay({.outputs = 2}, concat({"-s", "64", "-c0", "cap.raw"}, words(c.args)), work.path);
+        whole_run run = run_veskplay({.outputs = 2, .inputs = 2},
+                                     concat({"-s", "64", "-c0", "cap.raw", "-c1", "new.raw"}, words(c.args)), work.path);
 
         EXPECT_EQ(run.result.status, 1);
         EXPECT_EQ(last_lines(run.lines(), c.last.size()), c.last);
         EXPECT_TRUE(run.staged().empty());
-        EXPECT_EQ(read_file(work / "cap.raw").size(), 0u);
-        std::filesystem::remove(work / "cap.raw");
+        // Every file is left as the run found it.
+        EXPECT_EQ(read_file(work / "cap.raw"), earlier);
+        EXPECT_FALSE(std::filesystem::exists(work / "new.raw"));
     }
 }
 
