@@ -30,11 +30,7 @@ int finish(int status) {
 }
 
 // A signal noted before output starts ends the run at the next step.
-bool interrupted() {
-    int signal = interrupting_signal();
-    if (signal != 0) std::fputs(interrupted_line(signal).c_str(), stdout);
-    return signal != 0;
-}
+bool interrupted() { return report_interrupt() != 0; }
 
 // From the connection to the end of the transfer. Every way out leads to the
 // shutdown, except the playback-file and extended-stimulus errors.
@@ -52,7 +48,8 @@ run_end connect_stage_and_transfer(run_settings &settings, run_state &run) {
     // Past the last refusal: the capture files are now this run's.
     if (!empty_capture_files(run.capture)) return run_end::failed;
     if (interrupted()) return run_end::completed;
-    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus, run.playback.sequence_length))
+    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus, run.playback.sequence_length,
+                        run.capture_blocks))
         return run_end::failed;
     std::fputs(format_sequence_summary(settings, run.playback.sequence_length).c_str(), stdout);
     if (interrupted()) return run_end::completed;

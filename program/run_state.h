@@ -53,5 +53,6 @@ struct run_state {
     stimulus_table stimulus{};
     sample_block capture_buffer;
     capture_files capture;
+    uint64_t capture_blocks = 0;  // staged for capture: what a stream that runs to its end delivers
     bool output_started = false;
 };

@@ -4,6 +4,7 @@
 
 #include "capture.h"
 #include "follower.h"
+#include "interrupt.h"
 
 namespace {
 
@@ -34,8 +35,10 @@ bool release_resources(run_state &run, bool refused) {
 
 bool shut_down(run_state &run) {
     disconnect(run);
+    report_interrupt();
     std::printf("Shutting down.\n");
     bool closed = release_resources(run, false);
+    report_interrupt();
     std::printf("Done.\n");
     std::fflush(stdout);
     return closed;

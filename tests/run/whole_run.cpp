@@ -1,13 +1,55 @@
 #include "whole_run.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdio>
 #include <map>
+
+namespace {
+
+// The blocks staged for capture, and how far reads have taken them; used by
+// the server's thread only.
+struct staged_capture {
+    struct segment {
+        uint32_t tag, first, count;
+    };
+    uint32_t block_size = 0;
+    uint32_t staged = 0;  // blocks of the sequence so far
+    std::vector<segment> captured;
+    std::size_t at = 0;  // segment being read
+    uint32_t taken = 0;  // blocks of it read
+
+    void stage(const fake::request &r) {
+        if (r.arg0 == VESK_STAGE_RESET) {
+            uint32_t size = block_size;
+            *this = staged_capture();
+            block_size = size;
+            return;
+        }
+        if ((r.arg0 & VESK_STAGE_NO_CAPTURE) == 0 && r.arg2 != 0) captured.push_back({r.arg3, staged, r.arg2});
+        staged += r.arg2;
+    }
+
+    // The next blocks of one segment, or end of stream.
+    fake::reply read(const fake::request &r) {
+        if (at == captured.size()) return fake::ordinary(1);
+        const segment &s = captured[at];
+        uint32_t count = std::min(r.arg1, s.count - taken), first = s.first + taken;
+        fake::reply reply = captured_blocks(::captured(int(first), int(count), std::popcount(r.arg0), int(block_size)),
+                                            s.tag, first);
+        taken += count;
+        if (taken == s.count) ++at, taken = 0;
+        return reply;
+    }
+};
+
+}  // namespace
 
 fake::script device_script(fake_device device) {
     auto reads = std::make_shared<std::atomic<std::size_t>>(0);
     auto playback_queries = std::make_shared<std::atomic<std::size_t>>(0);
-    return [device = std::move(device), reads, playback_queries](const fake::request &r) {
+    auto staged = std::make_shared<staged_capture>();
+    return [device = std::move(device), reads, playback_queries, staged](const fake::request &r) {
         if (device.fault)
             if (std::optional<fake::reply> faulty = device.fault(r)) return *faulty;
         if (r.command == VESK_CMD_QUERY && r.arg0 == VESK_QUERY_SETUP)
@@ -18,7 +60,10 @@ fake::script device_script(fake_device device) {
         if (r.command == VESK_CMD_QUERY && r.arg0 == VESK_QUERY_PLAYBACK)
             return fake::ordinary(
                 device.playback_states[std::min((*playback_queries)++, device.playback_states.size() - 1)]);
+        if (r.command == VESK_CMD_CONNECT) staged->block_size = r.arg1;
+        if (r.command == VESK_CMD_STAGE_OUTPUT) staged->stage(r);
         if (r.command == VESK_CMD_READ_INPUT) {
+            if (device.reads.empty()) return staged->read(r);
             std::size_t at = (*reads)++;
             return at < device.reads.size() ? device.reads[at] : fake::ordinary(1);  // end of stream
         }
