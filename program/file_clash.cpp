@@ -77,7 +77,8 @@ std::string block_file_clash(const run_settings &settings) {
             if (capture && !settings.capture_per_block[other] && is_block_file_of(prefix, capture))
                 return block_file_line(ch, prefix, 'c', other, capture);
             const char *playback = settings.playback_file[other];
-            if (playback && is_block_file_of(prefix, playback)) return block_file_line(ch, prefix, 'r', other, playback);
+            if (playback && is_block_file_of(prefix, playback))
+                return block_file_line(ch, prefix, 'r', other, playback);
         }
     }
     return {};

@@ -90,7 +90,8 @@ TEST(CommandLine, NumberForms) {
         {"-ts", "4294967396"}, {"-td", "0.5v"}};
     for (auto [option, word] : not_numbers)
         cases.push_back({{option, word}, 1, '"' + std::string(word) + "\" isn't a valid number for " + option + ".\n"});
-    for (auto [option, word] : {std::pair{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}, {"-a", "-w"}, {"-o", "/w"}})
+    for (auto [option, word] :
+         {std::pair{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}, {"-a", "-w"}, {"-o", "/w"}})
         cases.push_back({{option, word}, 1, "Missing value for " + std::string(option) + ".\n"});
     expect_parses(cases);
     expect_parses(ending(proceeds, "", {{"-d", "0xFFFFFFFF"}, {"-d", "-1"}}, "debug=4294967295"));
@@ -122,7 +123,9 @@ TEST(CommandLine, ChannelNumbers) {
 TEST(CommandLine, FilesThatWouldOverwriteEachOther) {
     expect_parses({
         {{"-u0", "blk", "-c1", "blk.1"}, 1, "-c1 blk.1 is one of the block files of -u0 blk.\n"},
-        {{"-r2", "./d/blk.4294967295", "-u31", "d/blk"}, 1, "-r2 ./d/blk.4294967295 is one of the block files of -u31 d/blk.\n"},
+        {{"-r2", "./d/blk.4294967295", "-u31", "d/blk"},
+         1,
+         "-r2 ./d/blk.4294967295 is one of the block files of -u31 d/blk.\n"},
         {{"-c0", "out.raw", "-r1", "./out.raw"}, 1, "-r1 ./out.raw and -c0 out.raw name the same file.\n"},
         {{"-c0", "d/../x", "-c5", "x"}, 1, "-c0 d/../x and -c5 x name the same file.\n"},
         {{"-u1", "b", "-u0", "./b"}, 1, "-u0 ./b and -u1 b name the same file prefix.\n"},

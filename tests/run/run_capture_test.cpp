@@ -34,9 +34,9 @@ lines started(const lines &files, const lines &rest, const lines &segments = {" 
     lines opening = concat({"Rev C3+ features not supported; assuming Rev B hardware."}, files);
     opening = concat(opening, {"Channel 0 stimulus data is " + stimulus, "Server at ADDRESS.", "No loopback.",
                                "Data sequence (all blocks have 48 samples):"});
-    return concat(concat(opening, segments),
-                  concat({"Response will be captured during portions of sequence marked with (*)", "In progress."},
-                         rest));
+    return concat(
+        concat(opening, segments),
+        concat({"Response will be captured during portions of sequence marked with (*)", "In progress."}, rest));
 }
 
 // The lines for reads of count blocks from first on, each written for every channel.
@@ -193,7 +193,8 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
         {with_reads(1, {captured_blocks(captured(0, 2, 1), 1, 0)}),
          "-b 3 -c0 cap.raw",
          started({"Capturing channel 0 to cap.raw."},
-                 delivered({{0, 2}}, 1, concat({end_of_stream_line, "The stream ended after 2 of 3 capture blocks."}, halted)),
+                 delivered({{0, 2}}, 1,
+                           concat({end_of_stream_line, "The stream ended after 2 of 3 capture blocks."}, halted)),
                  {"  3 data blocks (*)"}),
          2,
          {read_one, playback_query},

@@ -27,9 +27,9 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
                       halt_query = "QUERY 0x2 0 0 0 len=0";
     const lines two_blocks = {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)",
                               "Wrote block 1 for channel 0", "Wrote block 2 for channel 0"};
-    const lines whole_stream = concat(two_blocks, {"got 1 blocks from vesk_read_input (tag 0x00000003, sequence 2..2)",
-                                                   "Wrote block 3 for channel 0",
-                                                   "vesk_read_input: End of stream: End-of-stream indication from server"});
+    const lines whole_stream = concat(
+        two_blocks, {"got 1 blocks from vesk_read_input (tag 0x00000003, sequence 2..2)", "Wrote block 3 for channel 0",
+                     "vesk_read_input: End of stream: End-of-stream indication from server"});
     const struct {
         int signal_number;
         std::size_t opening;   // how many lines of the opening the run prints
@@ -37,11 +37,11 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
         lines after;           // the lines between the interruption and the shutdown
         lines requests_after;  // from the trigger on
         int nth = 1;
-        int file_blocks = 0;  // blocks in the capture file; -1: none made
+        int file_blocks = 0;       // blocks in the capture file; -1: none made
         bool stream_ends = false;  // else it stalls once two blocks have come
     } cases[] = {
-        {SIGINT, 1, {}, {}, {plain_requests[3]}, 1, -1},                                    // during the connection set-up
-        {SIGTERM, 4, {}, {}, {plain_requests[4]}},                                          // loopback
+        {SIGINT, 1, {}, {}, {plain_requests[3]}, 1, -1},  // during the connection set-up
+        {SIGTERM, 4, {}, {}, {plain_requests[4]}},        // loopback
         {SIGINT, 12, {}, {}, lines(plain_requests.begin() + 5, plain_requests.end() - 1)},  // staging
         // Output has started by the time the signal is seen: it is stopped.
         {SIGINT, 13, {}, {"Codec has halted"}, {plain_requests.back(), read, stop, halt_query}},
@@ -49,8 +49,14 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
         {SIGINT, 13, two_blocks, {"Codec has halted"}, {read, stop, halt_query}, 3, 2},
         {SIGTERM, 13, two_blocks, {"Codec has halted"}, {read, stop, halt_query}, 3, 2},
         // After the last block the run reports the signal as soon as it sees it.
-        {SIGINT, 13, whole_stream, {"Waiting for codec to stop playing", "Codec has halted"}, {halt_query, halt_query},
-         1, 3, true},
+        {SIGINT,
+         13,
+         whole_stream,
+         {"Waiting for codec to stop playing", "Codec has halted"},
+         {halt_query, halt_query},
+         1,
+         3,
+         true},
     };
     for (const auto &c : cases) {
         const std::string name = c.signal_number == SIGINT ? "SIGINT" : "SIGTERM";

@@ -35,8 +35,8 @@ struct staged_capture {
         if (at == captured.size()) return fake::ordinary(1);
         const segment &s = captured[at];
         uint32_t count = std::min(r.arg1, s.count - taken), first = s.first + taken;
-        fake::reply reply = captured_blocks(::captured(int(first), int(count), std::popcount(r.arg0), int(block_size)),
-                                            s.tag, first);
+        fake::reply reply =
+            captured_blocks(::captured(int(first), int(count), std::popcount(r.arg0), int(block_size)), s.tag, first);
         taken += count;
         if (taken == s.count) ++at, taken = 0;
         return reply;
