@@ -47,7 +47,6 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
         {SIGINT, 13, {}, {"Codec has halted"}, {plain_requests.back(), read, stop, halt_query}},
         // No block is lost mid-transfer: what was read before the signal is in the file.
         {SIGINT, 13, two_blocks, {"Codec has halted"}, {read, stop, halt_query}, 3, 2},
-        {SIGTERM, 13, two_blocks, {"Codec has halted"}, {read, stop, halt_query}, 3, 2},
         // After the last block the run reports the signal as soon as it sees it.
         {SIGINT,
          13,

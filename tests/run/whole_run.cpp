@@ -7,41 +7,24 @@
 
 namespace {
 
-// The blocks staged for capture, and how far reads have taken them; used by
-// the server's thread only.
+// Every block staged for capture as its tag and sequence number, in order,
+// and how many reads have taken; for the server's thread only.
 struct staged_capture {
-    struct segment {
-        uint32_t tag, first, count;
-    };
-    uint32_t block_size = 0;
-    uint32_t staged = 0;  // blocks of the sequence so far
-    std::vector<segment> captured;
-    std::size_t at = 0;  // segment being read
-    uint32_t taken = 0;  // blocks of it read
-
-    void stage(const fake::request &r) {
-        if (r.arg0 == VESK_STAGE_RESET) {
-            uint32_t size = block_size;
-            *this = staged_capture();
-            block_size = size;
-            return;
-        }
-        if ((r.arg0 & VESK_STAGE_NO_CAPTURE) == 0 && r.arg2 != 0) captured.push_back({r.arg3, staged, r.arg2});
-        staged += r.arg2;
-    }
-
-    // The next blocks of one segment, or end of stream.
-    fake::reply read(const fake::request &r) {
-        if (at == captured.size()) return fake::ordinary(1);
-        const segment &s = captured[at];
-        uint32_t count = std::min(r.arg1, s.count - taken), first = s.first + taken;
-        fake::reply reply =
-            captured_blocks(::captured(int(first), int(count), std::popcount(r.arg0), int(block_size)), s.tag, first);
-        taken += count;
-        if (taken == s.count) ++at, taken = 0;
-        return reply;
-    }
+    uint32_t block_size = 0, staged = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> blocks;
+    std::size_t taken = 0;
 };
+
+// The next blocks of one tag, no more than asked for, or end of stream.
+fake::reply next_blocks(staged_capture &s, const fake::request &r) {
+    std::size_t first = s.taken;
+    while (s.taken < s.blocks.size() && s.taken - first < r.arg1 && s.blocks[s.taken].first == s.blocks[first].first)
+        ++s.taken;
+    if (s.taken == first) return fake::ordinary(1);
+    auto [tag, sequence] = s.blocks[first];
+    return captured_blocks(captured(int(sequence), int(s.taken - first), std::popcount(r.arg0), int(s.block_size)), tag,
+                           sequence);
+}
 
 }  // namespace
 
@@ -61,9 +44,11 @@ fake::script device_script(fake_device device) {
             return fake::ordinary(
                 device.playback_states[std::min((*playback_queries)++, device.playback_states.size() - 1)]);
         if (r.command == VESK_CMD_CONNECT) staged->block_size = r.arg1;
-        if (r.command == VESK_CMD_STAGE_OUTPUT) staged->stage(r);
+        for (uint32_t b = 0; r.command == VESK_CMD_STAGE_OUTPUT && b < r.arg2; ++b)
+            if ((r.arg0 & VESK_STAGE_NO_CAPTURE) == 0) staged->blocks.push_back({r.arg3, staged->staged + b});
+        if (r.command == VESK_CMD_STAGE_OUTPUT) staged->staged += r.arg2;
         if (r.command == VESK_CMD_READ_INPUT) {
-            if (device.reads.empty()) return staged->read(r);
+            if (device.reads.empty()) return next_blocks(*staged, r);
             std::size_t at = (*reads)++;
             return at < device.reads.size() ? device.reads[at] : fake::ordinary(1);  // end of stream
         }
