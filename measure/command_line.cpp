@@ -87,9 +87,10 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
             driven = whole_number(option, value, 0, INT_MAX);
         else if (option == "--limit")
             s.limits.push_back(parse_limit(value));
-        else if (option == "--limits")
+        else if (option == "--limits") {
+            s.limits_files.push_back(value);
             for (limit &l : read_limits_file(value)) s.limits.push_back(l);
-        else if (option == "--json")
+        } else if (option == "--json")
             s.json_path = value;
         else if (option == "--junit")
             s.junit_path = value;

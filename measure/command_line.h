@@ -17,6 +17,7 @@ struct measure_settings {
     bool upper_24_bits = false;
     std::optional<int> driven;
     std::vector<limit> limits;
+    std::vector<std::string> limits_files;
     std::string json_path, junit_path, plot_path;
     bool help = false;
 };

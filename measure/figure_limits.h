@@ -19,6 +19,9 @@ struct limit {
 // Throws measure_error naming the malformed limit or the unknown figure.
 limit parse_limit(const std::string &text);
 // One limit per line; blank lines and lines starting with # are skipped.
+// The file must be a regular file of text (no NUL) of at most 1 MiB.
+constexpr size_t longest_limits_file = 1 << 20;
+std::string read_limits_text(const std::string &path);
 std::vector<limit> read_limits_file(const std::string &path);
 
 bool limit_holds(const limit &l, double measured);

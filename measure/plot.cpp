@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "fourier.h"
 #include "measure_error.h"
@@ -19,10 +20,12 @@ namespace {
 constexpr int spectrum_points = 1500;
 constexpr double periods_shown = 4;
 
-// A gnuplot string in single quotes, where a quote is written twice.
+// A gnuplot string in single quotes, where nothing is substituted and a
+// quote is written twice; only printable ASCII gets there (a line end would
+// end the command), anything else reads '?'.
 std::string quoted(const std::string &text) {
     std::string out = "'";
-    for (char ch : text) out += ch == '\'' ? std::string("''") : std::string(1, ch);
+    for (char ch : text) out += ch == '\'' ? std::string("''") : std::string(1, ch >= ' ' && ch <= '~' ? ch : '?');
     return out + "'";
 }
 
@@ -95,7 +98,7 @@ std::string find_gnuplot() {
     }
 }
 
-std::string plot_script(const measurement &m, const std::string &path) {
+std::string plot_script(const measurement &m) {
     int channels = static_cast<int>(m.channels.size());
     double rate = m.settings.rate;
     std::string text;
@@ -107,8 +110,9 @@ std::string plot_script(const measurement &m, const std::string &path) {
                 (std::isfinite(ch.whole.freq_hz) ? marks_block(ch.spectrum, ch.whole.freq_hz, rate) : "") + "EOD\n";
         text += "$waveform" + n + " << EOD\n" + waveform_block(ch, rate) + "EOD\n";
     }
-    text += "set terminal pngcairo size 1200," + std::to_string(320 * channels) + " font ',9'\n";
-    text += "set output " + quoted(path) + "\nset grid\nset multiplot layout " + std::to_string(channels) + ",2\n";
+    // The picture goes to standard output: no path of the user's is in the script.
+    text += "set terminal pngcairo noenhanced size 1200," + std::to_string(320 * channels) + " font ',9'\n";
+    text += "set output\nset grid\nset multiplot layout " + std::to_string(channels) + ",2\n";
     for (int c = 0; c < channels; ++c) {
         const channel_figures &ch = m.channels[static_cast<size_t>(c)];
         std::string n = std::to_string(c), title = ch.name + ", channel " + n;
@@ -126,23 +130,29 @@ std::string plot_script(const measurement &m, const std::string &path) {
                 "plot $waveform" +
                 n + " using 1:2 with lines lc rgb '#1f5fa8' notitle\n";
     }
-    return text + "unset multiplot\nset output\n";
+    return text + "unset multiplot\n";
 }
 
 void run_gnuplot(const std::string &gnuplot, const std::string &script, const std::string &png) {
     int pipe_ends[2];
-    if (pipe2(pipe_ends, O_CLOEXEC) != 0) throw measure_error("Cannot start gnuplot.");
+    int picture = open(png.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (picture < 0) throw measure_error("Cannot write the plot: " + std::string(std::strerror(errno)) + ".");
+    if (pipe2(pipe_ends, O_CLOEXEC) != 0) close(picture), throw measure_error("Cannot start gnuplot.");
     pid_t child = fork();
-    if (child < 0) throw measure_error("Cannot start gnuplot.");
+    if (child < 0) {
+        close(picture), close(pipe_ends[0]), close(pipe_ends[1]);
+        throw measure_error("Cannot start gnuplot.");
+    }
     if (child == 0) {
         int quiet = open("/dev/null", O_WRONLY);
         dup2(pipe_ends[0], 0);
-        dup2(quiet, 1);
+        dup2(picture, 1);
         dup2(quiet, 2);
         execl(gnuplot.c_str(), "gnuplot", static_cast<char *>(nullptr));
         _exit(127);
     }
     close(pipe_ends[0]);
+    close(picture);
     size_t done = 0;
     while (done < script.size()) {
         ssize_t wrote = write(pipe_ends[1], script.data() + done, script.size() - done);

@@ -4,25 +4,33 @@
 #include <cstdio>
 
 #include "figure_names.h"
+#include "utf8_text.h"
 
 namespace {
 
 // JSON has no NaN or infinity: those are null.
 std::string number(figure which, double value) { return std::isfinite(value) ? format_number(which, value) : "null"; }
 
+// A byte that is not part of valid UTF-8 is written as the code point of
+// its value (\u00XX), so that a name stays both valid JSON and recoverable.
 std::string quoted(const std::string &text) {
     std::string out = "\"";
-    for (unsigned char ch : text) {
+    for (size_t at = 0; at < text.size();) {
+        auto ch = static_cast<unsigned char>(text[at]);
+        size_t length = utf8_sequence_length(text, at);
         if (ch == '"' || ch == '\\') {
             out += '\\';
             out += static_cast<char>(ch);
-        } else if (ch < 0x20) {
+        } else if (ch < 0x20 || ch == 0x7F || length == 0) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", ch);
             out += escape;
         } else {
-            out += static_cast<char>(ch);
+            out.append(text, at, length);
+            at += length;
+            continue;
         }
+        ++at;
     }
     return out + "\"";
 }

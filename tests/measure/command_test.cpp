@@ -5,8 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "child_process.h"
 #include "measure_support.h"
+#include "measurement.h"
 #include "program_run.h"
+#include "report_json.h"
+#include "report_junit.h"
 #include "temp_folder.h"
 #include "text_lines.h"
 
@@ -20,6 +24,10 @@ struct small_case {
         write_capture(folder / "ref.raw", x);
         write_file(folder / "empty.raw", {});
         write_file(folder / "odd.raw", {1, 2, 3, 4, 5});
+        std::filesystem::create_symlink("good.raw", folder / "link.raw");
+        std::ofstream(folder / "nul.txt") << std::string("thd<=-3\0level>=-9\n", 19);
+        std::ofstream(folder / "big.txt") << std::string((1 << 20) + 1, '\n');
+        std::filesystem::create_directory(folder / "dir");
     }
 };
 
@@ -49,7 +57,20 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         {{"--plot", "p.png", "good.raw"},
          "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).",
          "/nonexistent"},
+        {{"--limits", "/dev/zero", "good.raw"}, "Cannot read /dev/zero: not a regular file."},
+        {{"--limits", "dir", "good.raw"}, "Cannot read dir: not a regular file."},
+        {{"--limits", "big.txt", "good.raw"}, "Cannot read big.txt: longer than 1 MiB."},
+        {{"--limits", "nul.txt", "good.raw"}, "Cannot read nul.txt: not text (it holds a NUL byte)."},
+        {{"--json", "good.raw", "good.raw"}, "--json good.raw would overwrite the input good.raw."},
+        {{"--junit", "./dir/../link.raw", "ref.raw,good.raw"},
+         "--junit ./dir/../link.raw would overwrite the input good.raw."},
+        {{"--reference", "ref.raw", "--plot", "ref.raw", "good.raw"},
+         "--plot ref.raw would overwrite the input ref.raw."},
+        {{"--limits", "nul.txt", "--json", "nul.txt", "good.raw"},
+         "Cannot read nul.txt: not text (it holds a NUL byte)."},
+        {{"--plot", "./out.json", "good.raw"}, "--json and --plot both name ./out.json."},
     };
+    size_t files = static_cast<size_t>(std::distance(std::filesystem::directory_iterator(c.folder.path), {}));
     for (const bad &b : cases) {
         std::vector<std::string> args = {"--json", "out.json", "--junit", "out.xml"};
         args.insert(args.end(), b.args.begin(), b.args.end());
@@ -57,7 +78,8 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         EXPECT_EQ(r.status, 2) << b.line;
         EXPECT_EQ(r.error, "veskmeasure: " + b.line + "\n");
         EXPECT_EQ(r.output, "");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.folder.path), {}), 4) << b.line;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.folder.path), {}), files) << b.line;
+        EXPECT_EQ(read_file(c.folder / "good.raw").size(), 4 * 4096u);
     }
 }
 
@@ -74,12 +96,54 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(text_of(golden / "small_case.json")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
 
-    r = run_veskmeasure({"--plot", "out.png", "--limit", "thd<=-50", "good.raw"}, c.folder.path);
+    // A name is data to gnuplot, never a command.
+    const std::string name = "a'\nsystem \"touch X\"\n#`touch Y`.raw";
+    std::filesystem::copy_file(c.folder / "good.raw", c.folder / name);
+    r = run_veskmeasure({"--plot", "out.png", "--limit", "thd<=-50", name}, c.folder.path);
     EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(c.folder / "X") || std::filesystem::exists(c.folder / "Y"));
     EXPECT_EQ(lines_of(r.output).back(), "Verdict: PASS, 1 of 1 limits hold.");
     std::vector<uint8_t> png = read_file(c.folder / "out.png");
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+}
+
+// Code point b for each byte b, in UTF-8: what JSON gives back for a name of
+// bytes that are not UTF-8.
+std::string as_latin1_code_points(const std::string &bytes) {
+    std::string out;
+    for (unsigned char b : bytes)
+        out += b < 0x80 ? std::string(1, static_cast<char>(b))
+                        : std::string{static_cast<char>(0xC0 | b >> 6), static_cast<char>(0x80 | (b & 0x3F))};
+    return out;
+}
+
+TEST(MeasureCommand, ReportsStayValidForAnyBytesInAName) {
+    std::string every_byte;
+    for (int b = 1; b < 256; ++b) every_byte += static_cast<char>(b);
+    const std::string valid = "\xCE\xA9mega \xE2\x9C\x93";
+    const std::string names[] = {every_byte, valid + "\xC0\x80\xED\xA0\x80\xF4\x90\x80\x80\xE2\x82\xEF\xBF\xBF"};
+    temp_folder folder;
+    for (const std::string &name : names) {
+        measure_settings settings;
+        limit l = parse_limit("thd<=-50");
+        measurement m{settings, {channel_figures()}, {{0, &l, not_measured, false}}};
+        m.channels[0].name = name;
+        std::ofstream(folder / "r.json") << format_json(m);
+        std::ofstream(folder / "r.xml") << format_junit(m);
+        child_process python("/usr/bin/env",
+                             {"python3", "-c",
+                              "import json, sys, xml.dom.minidom\n"
+                              "name = json.load(open(sys.argv[1], encoding='utf-8'))['channels'][0]['files']\n"
+                              "xml.dom.minidom.parse(sys.argv[2])\n"
+                              "sys.stdout.buffer.write(name.encode('utf-8'))\n",
+                              (folder / "r.json").string(), (folder / "r.xml").string()});
+        EXPECT_EQ(python.finish(std::chrono::seconds(20)), 0);
+        if (name == every_byte)
+            EXPECT_EQ(python.output(), as_latin1_code_points(name));
+        else
+            EXPECT_EQ(python.output().substr(0, valid.size()), valid);
+    }
 }
 
 }  // namespace
