@@ -125,8 +125,10 @@ std::vector<limit_result> check_limits(const std::vector<channel_figures> &chann
     for (int c = 0; c < static_cast<int>(channels.size()); ++c)
         for (const limit &l : limits)
             if (limit_applies(l, c, driven)) {
-                double measured = figure_value(channels[static_cast<size_t>(c)], l.which, l.worst);
-                out.push_back({c, &l, measured, limit_holds(l, measured)});
+                const channel_figures &channel = channels[static_cast<size_t>(c)];
+                double measured = figure_value(channel, l.which, l.worst);
+                out.push_back({c, &l, measured, limit_holds(l, measured),
+                               std::isnan(measured) ? missing_reason(channel, l.which, l.worst) : ""});
             }
     return out;
 }

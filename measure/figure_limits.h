@@ -35,6 +35,7 @@ struct limit_result {
     const limit *checked;
     double measured;
     bool pass;
+    std::string missing;  // why measured is NaN
 };
 std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels, const std::vector<limit> &limits,
                                        std::optional<int> driven);

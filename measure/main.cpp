@@ -55,7 +55,8 @@ int measure(const measure_settings &settings) {
         m.channels.push_back(analyse_channel(sources[c], analysis));
         bool compared = !settings.driven || *settings.driven == static_cast<int>(c);
         if (reference && compared)
-            m.channels.back().reference = match_reference(sources[c], *reference, settings.upper_24_bits);
+            m.channels.back().reference =
+                match_reference(sources[c], *reference, settings.upper_24_bits, settings.latency_range);
     }
     if (settings.driven) measure_crosstalk(m.channels, *settings.driven);
     m.results = check_limits(m.channels, settings.limits, settings.driven);

@@ -45,6 +45,7 @@ std::string format_junit(const measurement &m) {
         const figure_info &info = info_of(r.checked->which);
         std::string measured = format_number(r.checked->which, r.measured);
         if (std::isfinite(r.measured) && *info.unit) measured += std::string(" ") + info.unit;
+        if (std::isnan(r.measured)) measured += " (" + r.missing + ")";
         std::string name = escaped(r.checked->text);
         std::string file = escaped(m.channels[static_cast<size_t>(r.channel)].name);
         text += "    <testcase classname=\"channel " + std::to_string(r.channel) + " (" + file + ")\" name=\"" + name +

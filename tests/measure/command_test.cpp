@@ -86,10 +86,10 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
 TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     small_case c;
     std::ofstream(c.folder / "limits.txt") << "# the usual\nthd<=-50\n\n  snr>=100\n";
-    measure_result r =
-        run_veskmeasure({"--reference", "ref.raw", "--limits", "limits.txt", "--limit", "bitexact", "--limit",
-                         "worst:level=-6+-0.1", "--json", "out.json", "--junit", "out.xml", "good.raw"},
-                        c.folder.path);
+    measure_result r = run_veskmeasure({"--reference", "ref.raw", "--latency-range", "15", "--limits", "limits.txt",
+                                        "--limit", "bitexact", "--limit", "worst:level=-6+-0.1", "--json", "out.json",
+                                        "--junit", "out.xml", "good.raw"},
+                                       c.folder.path);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
@@ -127,7 +127,7 @@ TEST(MeasureCommand, ReportsStayValidForAnyBytesInAName) {
     for (const std::string &name : names) {
         measure_settings settings;
         limit l = parse_limit("thd<=-50");
-        measurement m{settings, {channel_figures()}, {{0, &l, not_measured, false}}};
+        measurement m{settings, {channel_figures()}, {{0, &l, not_measured, false, "no tone"}}};
         m.channels[0].name = name;
         std::ofstream(folder / "r.json") << format_json(m);
         std::ofstream(folder / "r.xml") << format_junit(m);
