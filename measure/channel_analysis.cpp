@@ -111,6 +111,49 @@ spectra_pass average_spectra(const capture_source &source, double rate, int64_t 
     return pass;
 }
 
+// One spectrum gives the frequency to a fraction of its bin. Over a short
+// capture (too short to follow the phase across windows) the frequency
+// whose least-squares sine holds the most power, searched within half a bin
+// either way, is far finer.
+double refine_frequency(const capture_source &source, double rate, double freq, double bin_hz) {
+    std::vector<int32_t> x(static_cast<size_t>(source.samples));
+    read_samples(source, 0, source.samples, x.data());
+    // What a fit of DC, cosine and sine at f explains: p' G^-1 p.
+    auto fitted_power = [&](double f) {
+        double g[3][3] = {}, p[3] = {};
+        std::complex<double> turn = std::polar(1.0, 2 * M_PI * f / rate), z = 1;
+        for (size_t n = 0; n < x.size(); ++n, z *= turn) {
+            double v = x[n] / full_scale, r[3] = {z.real(), z.imag(), 1.0};
+            for (int i = 0; i < 3; ++i) {
+                p[i] += v * r[i];
+                for (int j = i; j < 3; ++j) g[i][j] += r[i] * r[j];
+            }
+        }
+        g[1][0] = g[0][1], g[2][0] = g[0][2], g[2][1] = g[1][2];
+        double cof[3][3];
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) {
+                int r0 = (i + 1) % 3, r1 = (i + 2) % 3, c0 = (j + 1) % 3, c1 = (j + 2) % 3;
+                cof[i][j] = g[r0][c0] * g[r1][c1] - g[r0][c1] * g[r1][c0];
+            }
+        double det = g[0][0] * cof[0][0] + g[0][1] * cof[0][1] + g[0][2] * cof[0][2], sum = 0;
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) sum += p[i] * cof[i][j] * p[j];
+        return det > 0 ? sum / det : 0;
+    };
+    double low = freq - bin_hz / 2, high = freq + bin_hz / 2;
+    const double golden = (std::sqrt(5.0) - 1) / 2;
+    double a = high - golden * (high - low), b = low + golden * (high - low);
+    double pa = fitted_power(a), pb = fitted_power(b);
+    for (int i = 0; i < 40; ++i) {
+        if (pa > pb)
+            high = b, b = a, pb = pa, a = high - golden * (high - low), pa = fitted_power(a);
+        else
+            low = a, a = b, pa = pb, b = low + golden * (high - low), pb = fitted_power(b);
+    }
+    return (low + high) / 2;
+}
+
 // The whole capture's fundamental and distortion from the averaged spectra;
 // a spectrum too short for a low tone is tried again as long as the capture allows.
 void measure_spectrum(const capture_source &source, double rate, channel_figures &out) {
@@ -123,7 +166,10 @@ void measure_spectrum(const capture_source &source, double rate, channel_figures
         return;
     }
     double freq = pass.tone.at * out.spectrum.bin_hz;
-    if (std::fabs(pass.followed_hz - freq) < out.spectrum.bin_hz) freq = pass.followed_hz;
+    if (std::fabs(pass.followed_hz - freq) < out.spectrum.bin_hz)
+        freq = pass.followed_hz;
+    else if (source.samples < 2 * static_cast<int64_t>(out.spectrum.bins.size() - 1) * 2)
+        freq = refine_frequency(source, rate, freq, out.spectrum.bin_hz);
     out.whole.freq_hz = freq;
     std::vector<bin_role> roles =
         bin_roles(out.spectrum.bins.size(), out.spectrum.bin_hz, freq, rate, window_lobe_bins);

@@ -8,7 +8,7 @@ namespace {
 
 // The core of a tone's lobe: a tone further off than the window's main lobe
 // half-width leaves nothing here.
-constexpr int own_bins = 3;
+constexpr int own_bins = 2;
 
 }  // namespace
 

@@ -53,11 +53,13 @@ tone_search find_tone(const std::vector<double> &bins, double ac_power) {
     if (!(ac_power > 0)) return out.missing = "silence", out;
     double at = fundamental_bin(bins);
     if (at < 0) return out.missing = "silence", out;
+    // Still rising below the first bin searched: the tone is lower than this spectrum resolves.
+    bool at_edge = std::lround(at) <= tone_periods && bins[tone_periods - 1] > bins[tone_periods];
     double power = tone_power(bins, at, window_lobe_bins);
     double resolved = 0;
     for (size_t m = tone_periods; m < bins.size(); ++m) resolved += bins[m];
     double below = ac_power - resolved;
-    if (below > std::max(power, 0.1 * ac_power)) {
+    if (at_edge || below > std::max(power, 0.1 * ac_power)) {
         out.too_low = true;
         return out.missing = "capture too short for its tone (12 periods needed)", out;
     }

@@ -45,15 +45,15 @@ tone_fit::tone_fit(int length, double freq_hz, double rate) : length(length) {
     }
     table = std::move(kept_table);
     // Gauss-Jordan on the symmetric matrix; a term that depends on the ones
-    // before it (a sine at Nyquist is all zeros) is dropped rather than
-    // divided by nothing.
+    // before it (a sine at Nyquist is all zeros but for rounding) is dropped
+    // rather than divided by nothing. A term of its own holds length / 2.
     std::vector<double> a = gram;
     inverse.assign(k_terms * k_terms, 0.0);
     for (size_t i = 0; i < k_terms; ++i) inverse[i * k_terms + i] = 1;
     kept_terms = 0;
     for (size_t k = 0; k < k_terms; ++k) {
         double pivot = a[k * k_terms + k];
-        if (!(pivot > 1e-9 * gram[k * k_terms + k])) {
+        if (!(pivot > 1e-9 * length)) {
             for (size_t i = 0; i < k_terms; ++i)
                 a[k * k_terms + i] = a[i * k_terms + k] = inverse[k * k_terms + i] = inverse[i * k_terms + k] = 0;
             continue;
