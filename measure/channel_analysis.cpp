@@ -272,6 +272,9 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
         if (tone) {
             for (int n = 0; n < length; ++n) scaled[static_cast<size_t>(n)] = x[static_cast<size_t>(n)] / full_scale;
             fitted_window w = fit_window(*fit, scaled.data(), fft.input);
+            // A window rarely holds whole periods: its plain mean swings with
+            // the phase, the fitted DC does not.
+            f.dc_percent = 100 * w.dc;
             f.freq_hz = freq;
             fill_window_distortion(*fit, w, fft, settings.rate, freq, f);
             // The frequency from the phase advance since the last window.

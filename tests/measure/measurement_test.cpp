@@ -135,7 +135,18 @@ TEST(Measurement, WorstWindowIsTheOneWithTheFault) {
         EXPECT_EQ(f.worst.start.thdn_db, window);
         EXPECT_GT(f.worst.value.thdn_db, -60);
         EXPECT_LT(f.whole.thdn_db, f.worst.value.thdn_db);
+        EXPECT_EQ(std::isnan(f.worst.value.freq_hz), c.value == 0);
+        EXPECT_EQ(f.worst.value.tone_missing, c.value == 0 ? "no tone in the window at sample 10240" : "");
     }
+    // DC keeps its sign; harmonics are no noise in a window either.
+    known_signal distorted{1000, -6, -40, -110, 48000};
+    std::vector<int32_t> offset = make_signal(distorted);
+    for (int32_t &v : offset) v -= static_cast<int32_t>(0.03 * 2147483648.0);
+    channel_figures f = measured(offset);
+    EXPECT_NEAR(f.worst.value.dc_percent, -3, 1e-3);
+    EXPECT_NEAR(f.whole.dc_percent, -3, 1e-3);
+    EXPECT_FALSE(limit_holds(parse_limit("worst:dc>=-1"), f.worst.value.dc_percent));
+    EXPECT_NEAR(f.worst.value.snr_db, expected_snr_db(distorted), 1.5);
     std::vector<int32_t> x = make_signal({1000, -6, -200, -130, 48000});
     channel_figures clean = measured(x);
     EXPECT_LT(clean.worst.value.thdn_db, -120);
