@@ -2,12 +2,17 @@
 // JUnit reports of a small case against their golden files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
+#include "channel_analysis.h"
 #include "child_process.h"
 #include "measure_support.h"
 #include "measurement.h"
+#include "plot.h"
 #include "program_run.h"
 #include "report_json.h"
 #include "report_junit.h"
@@ -104,8 +109,50 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     EXPECT_FALSE(std::filesystem::exists(c.folder / "X") || std::filesystem::exists(c.folder / "Y"));
     EXPECT_EQ(lines_of(r.output).back(), "Verdict: PASS, 1 of 1 limits hold.");
     std::vector<uint8_t> png = read_file(c.folder / "out.png");
-    ASSERT_GT(png.size(), 8u);
+    ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    EXPECT_EQ(std::vector<uint8_t>(png.begin() + 16, png.begin() + 24),
+              (std::vector<uint8_t>{0, 0, 1200 >> 8, 1200 & 255, 0, 0, 320 >> 8, 320 & 255}));  // width, height
+}
+
+// The lines of the data block name in a gnuplot script, split into words.
+std::vector<std::vector<std::string>> data_block(const std::string &script, const std::string &name) {
+    size_t from = script.find(name + " << EOD\n") + name.size() + 8, to = script.find("EOD\n", from);
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string &line : lines_of(script.substr(from, to - from))) {
+        std::istringstream words(line);
+        rows.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    }
+    return rows;
+}
+
+// What gnuplot is given to draw: the spectrum with its peak at the tone's
+// level, marks only on harmonics that are there, the band's edges, the bin
+// width and the figures.
+TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
+    temp_folder folder;
+    std::vector<int32_t> x(48000);
+    for (size_t n = 0; n < x.size(); ++n)
+        x[n] = static_cast<int32_t>(
+            std::lround((0.5 * std::sin(2 * M_PI * n / 48) + 5e-4 * std::sin(4 * M_PI * n / 48)) * 2147483648.0));
+    write_capture(folder / "c.raw", x);
+    measure_settings settings;
+    measurement m{settings, {analyse_channel(open_capture((folder / "c.raw").string()), {48000, 1024})}, {}};
+    std::string script = plot_script(m);
+    double peak_hz = 0, peak_db = -1000;
+    for (const auto &row : data_block(script, "$spectrum0"))
+        if (std::stod(row[1]) > peak_db) peak_hz = std::stod(row[0]), peak_db = std::stod(row[1]);
+    EXPECT_NEAR(peak_hz, 1000, 3);
+    EXPECT_NEAR(peak_db, -6.02, 0.3);  // the peak bin, within the window's scalloping
+    EXPECT_EQ(data_block(script, "$marks0"),
+              (std::vector<std::vector<std::string>>{{"1000.000", "-6.24", "\"F\""}, {"2000.000", "-66.24", "\"2\""}}));
+    for (const char *drawn :
+         {"set arrow from 20, graph 0 to 20, graph 1", "set arrow from 20000, graph 0 to 20000, graph 1",
+          "per-bin spectrum, 2.93 Hz bins", "set label 1 \"level -6.021 dBFS\\nTHD -60.00 dB\\nTHD+N -60.00 dB\"",
+          "set yrange [*:10]"})
+        EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
+    settings.plot_low_db = -150, settings.plot_high_db = 0;
+    EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
 }
 
 // Code point b for each byte b, in UTF-8: what JSON gives back for a name of
