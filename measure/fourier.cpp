@@ -43,7 +43,8 @@ double fundamental_bin(const std::vector<double> &bins, int first) {
     if (!(centre > 0) || !(left > 0) || !(right > 0)) return centre > 0 ? peak : -1;
     double l = std::log(left), c = std::log(centre), r = std::log(right);
     double curve = 2 * c - l - r;
-    return curve > 0 ? peak + 0.5 * (r - l) / curve : peak;
+    // Within half a bin of the peak, whatever rounding does to nearly equal neighbours.
+    return curve > 0 ? peak + std::clamp(0.5 * (r - l) / curve, -0.5, 0.5) : peak;
 }
 
 tone_search find_tone(const std::vector<double> &bins, double ac_power) {
