@@ -8,6 +8,7 @@
 #include "crosstalk.h"
 #include "figure_limits.h"
 #include "fourier.h"
+#include "measure_error.h"
 #include "measure_support.h"
 #include "reference_match.h"
 #include "temp_folder.h"
@@ -157,6 +158,36 @@ TEST(Measurement, WorstWindowIsTheOneWithTheFault) {
         lowest = std::min(lowest, 10 * std::log10(2 * squares / 1024));
     }
     EXPECT_NEAR(clean.worst.value.level_dbfs, lowest, 1e-9);
+}
+
+// The fit in a window needs two periods of the tone; from there on its
+// noise is the truth's.
+TEST(Measurement, WindowFitNeedsTwoPeriods) {
+    known_signal s{1000, -6, -60, -100, 9600};
+    std::vector<int32_t> x = make_signal(s);
+    for (int64_t window : {16, 95, 96, 4800}) {
+        channel_figures f = measured(x, window);
+        SCOPED_TRACE(window);
+        if (window < 96) {
+            EXPECT_EQ(f.worst.value.tone_missing, "window too short for the tone (2 periods, 96 samples, needed)");
+            EXPECT_TRUE(std::isnan(f.worst.value.snr_db) && std::isnan(f.worst.value.freq_hz));
+        } else {
+            EXPECT_NEAR(f.worst.value.snr_db, expected_snr_db(s), 3);
+            EXPECT_NEAR(f.worst.value.thd_db, -60, 1);
+        }
+    }
+}
+
+TEST(Measurement, FiguresReadAsTheirNames) {
+    const std::tuple<figure, double, const char *> cases[] = {
+        {figure::thd, HUGE_VAL, "inf"},     {figure::snr, -HUGE_VAL, "-inf"}, {figure::freq, NAN, "n/a"},
+        {figure::dc, -1e-6, "0.0000"},      {figure::bitexact, 1, "yes"},     {figure::bitexact, 0, "no"},
+        {figure::level, -6.0205, "-6.021"}, {figure::latency, -37, "-37"},
+    };
+    for (const auto &[which, value, text] : cases) EXPECT_EQ(format_number(which, value), text);
+    for (const char *malformed :
+         {" thd<=-3", "thd <=-3", "thd<= -3", "level=-6+- 1", "level=-6+-", "thd<=-3 ", "thd<=inf"})
+        EXPECT_THROW(parse_limit(malformed), measure_error) << malformed;
 }
 
 TEST(Measurement, LimitsHoldOrNot) {
