@@ -79,25 +79,20 @@ TEST(Measurement, ShortCapturesGiveTheToneOrSayTheyAreTooShort) {
                 } else {
                     EXPECT_TRUE(std::isnan(f.whole.thdn_db) && std::isnan(f.worst.value.snr_db));
                 }
-                if (!std::isnan(f.worst.value.snr_db)) {
-                    EXPECT_NEAR(f.worst.value.snr_db, expected_snr_db(s), 3);
-                }
+                EXPECT_NEAR(std::isnan(f.worst.value.snr_db) ? expected_snr_db(s) : f.worst.value.snr_db,
+                            expected_snr_db(s), 3);
             }
 }
 
 TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
-    auto signal = [](auto sample) {
-        std::vector<int32_t> x(48000);
-        for (size_t n = 0; n < x.size(); ++n) x[n] = static_cast<int32_t>(std::lround(sample(n) * 2147483648.0));
-        return x;
-    };
     std::vector<int32_t> noise = make_signal({1000, -400, -200, -60, 48000});
     std::vector<int32_t> dc_and_noise = make_signal({1000, -400, -200, -120, 48000});
     for (int32_t &v : dc_and_noise) v += 1 << 29;
     // A second harmonic at Nyquist is (-1)^n: its mean square is its amplitude squared.
-    double h = 0.5 * std::sqrt(0.5) * 0.01;
-    std::vector<int32_t> nyquist =
-        signal([&](size_t n) { return 0.5 * std::sin(M_PI * n / 2 + 0.3) + (n % 2 ? -h : h); });
+    std::vector<int32_t> nyquist(48000);
+    for (size_t n = 0; n < nyquist.size(); ++n)
+        nyquist[n] = static_cast<int32_t>(std::lround(
+            (0.5 * std::sin(M_PI * n / 2 + 0.3) + (n % 2 ? -1 : 1) * 0.5 * std::sqrt(0.5) * 0.01) * 2147483648.0));
     const std::tuple<const char *, std::vector<int32_t>, std::string> cases[] = {
         {"silence", std::vector<int32_t>(48000, 0), "silence"},
         {"DC alone", std::vector<int32_t>(48000, 1 << 29), "silence"},
@@ -164,33 +159,26 @@ TEST(Measurement, WorstWindowIsTheOneWithTheFault) {
 // noise is the truth's.
 TEST(Measurement, WindowFitNeedsTwoPeriods) {
     known_signal s{1000, -6, -60, -100, 9600};
-    std::vector<int32_t> x = make_signal(s);
     for (int64_t window : {16, 95, 96, 4800}) {
-        channel_figures f = measured(x, window);
-        SCOPED_TRACE(window);
-        if (window < 96) {
-            EXPECT_EQ(f.worst.value.tone_missing, "window too short for the tone (2 periods, 96 samples, needed)");
-            EXPECT_TRUE(std::isnan(f.worst.value.snr_db) && std::isnan(f.worst.value.freq_hz));
-        } else {
-            EXPECT_NEAR(f.worst.value.snr_db, expected_snr_db(s), 3);
-            EXPECT_NEAR(f.worst.value.thd_db, -60, 1);
-        }
+        channel_figures f = measured(make_signal(s), window);
+        bool fits = window >= 96;
+        EXPECT_EQ(f.worst.value.tone_missing,
+                  fits ? "" : "window too short for the tone (2 periods, 96 samples, needed)");
+        EXPECT_NEAR(fits ? f.worst.value.snr_db : expected_snr_db(s), expected_snr_db(s), 3) << window;
+        EXPECT_NEAR(fits ? f.worst.value.thd_db : -60, -60, 1) << window;
     }
 }
 
-TEST(Measurement, FiguresReadAsTheirNames) {
-    const std::tuple<figure, double, const char *> cases[] = {
+TEST(Measurement, FiguresReadAsTheirNamesAndLimitsHoldOrNot) {
+    const std::tuple<figure, double, const char *> names[] = {
         {figure::thd, HUGE_VAL, "inf"},     {figure::snr, -HUGE_VAL, "-inf"}, {figure::freq, NAN, "n/a"},
         {figure::dc, -1e-6, "0.0000"},      {figure::bitexact, 1, "yes"},     {figure::bitexact, 0, "no"},
         {figure::level, -6.0205, "-6.021"}, {figure::latency, -37, "-37"},
     };
-    for (const auto &[which, value, text] : cases) EXPECT_EQ(format_number(which, value), text);
+    for (const auto &[which, value, text] : names) EXPECT_EQ(format_number(which, value), text);
     for (const char *malformed :
          {" thd<=-3", "thd <=-3", "thd<= -3", "level=-6+- 1", "level=-6+-", "thd<=-3 ", "thd<=inf"})
         EXPECT_THROW(parse_limit(malformed), measure_error) << malformed;
-}
-
-TEST(Measurement, LimitsHoldOrNot) {
     const std::tuple<const char *, double, bool> cases[] = {
         {"thdn<=-80", -80, true},         {"thdn<=-80", -79.99, false}, {"snr>=100.5", 100.5, true},
         {"snr>=100.5", 100.4, false},     {"level=-6±0.5", -5.5, true}, {"level=-6±0.5", -6.51, false},
@@ -205,13 +193,9 @@ TEST(Measurement, LimitsHoldOrNot) {
 // tone beside it.
 TEST(Measurement, CrosstalkReadsOnlyTheDrivenTone) {
     const int64_t samples = 3 * 48000;
+    // other channel: its own tone (Hz, dBFS), the driven tone leaking onto it (dBFS)
     const std::tuple<double, double, double> cases[] = {
-        // other channel: its own tone (Hz, dBFS), the driven tone leaking onto it (dBFS)
-        {1006, -6, -400},
-        {1006, -6, -66},
-        {1500, -6, -106},
-        {2000, -400, -86},
-    };
+        {1006, -6, -400}, {1006, -6, -66}, {1500, -6, -106}, {2000, -400, -86}};
     for (const auto &[other_hz, other_dbfs, leak_dbfs] : cases) {
         SCOPED_TRACE(testing::Message() << other_hz << " Hz at " << other_dbfs << ", leak " << leak_dbfs);
         std::vector<int32_t> other = make_signal({other_hz, other_dbfs, -200, -150, samples}, 2);
@@ -225,8 +209,7 @@ TEST(Measurement, CrosstalkReadsOnlyTheDrivenTone) {
         else
             EXPECT_NEAR(channels[1].crosstalk_db, leak_dbfs + 6, 0.5);
     }
-    std::vector<channel_figures> silent = {measured(std::vector<int32_t>(samples, 0)),
-                                           measured(std::vector<int32_t>(samples, 0))};
+    std::vector<channel_figures> silent(2, measured(std::vector<int32_t>(4096, 0)));
     measure_crosstalk(silent, 0);
     EXPECT_TRUE(std::isnan(silent[1].crosstalk_db));
     EXPECT_EQ(silent[1].crosstalk_missing, "no tone on the driven channel");
@@ -264,14 +247,9 @@ TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
                 write_capture(folder / "c.raw", capture);
                 reference_match m = match_reference(open_capture((folder / "c.raw").string()),
                                                     open_capture((folder / "r.raw").string()), false);
-                if (delay > 65536) {
-                    EXPECT_NE(m.missing, "");  // nothing there, or only its repetitions
-                } else {
-                    EXPECT_EQ(m.missing, missing);
-                }
-                if (m.missing.empty()) {
-                    EXPECT_EQ(m.latency, delay);
-                }
+                // Beyond the range: nothing there, or only its repetitions.
+                EXPECT_TRUE(delay > 65536 ? !m.missing.empty() : m.missing == missing) << m.missing;
+                EXPECT_EQ(m.missing.empty() ? m.latency : delay, delay);
             }
 }
 
