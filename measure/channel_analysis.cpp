@@ -244,6 +244,8 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
             std::to_string(static_cast<long long>(std::ceil(window_periods * settings.rate / freq))) +
             " samples, needed)";
     }
+    // Without a fit a window's DC is its mean, which is DC only when there is no tone at all.
+    bool dc_by_mean = out.whole.tone_missing == silence || out.whole.tone_missing == no_tone;
     std::optional<tone_fit> fit;
     if (tone) fit.emplace(length, freq, settings.rate);
     double omega = 2 * M_PI * freq / settings.rate;
@@ -287,6 +289,7 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
         }
         keep_worst(f.level_dbfs, worst.value.level_dbfs, worst.start.level_dbfs, start, false, k);
         keep_worst(f.peak_dbfs, worst.value.peak_dbfs, worst.start.peak_dbfs, start, true, k);
+        if (!tone && !dc_by_mean) f.dc_percent = not_measured;
         if (k == 0 || std::fabs(f.dc_percent) > std::fabs(worst.value.dc_percent))
             worst.value.dc_percent = f.dc_percent, worst.start.dc_percent = static_cast<double>(start);
         if (tone) {

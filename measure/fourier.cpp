@@ -51,9 +51,9 @@ tone_search find_tone(const std::vector<double> &bins, double ac_power) {
     constexpr double lsb_power = 0.5 / (full_scale * full_scale);  // a sine of 1 LSB
     constexpr double above_floor = 100;                            // 20 dB over the median bin
     tone_search out;
-    if (!(ac_power > 0)) return out.missing = "silence", out;
+    if (!(ac_power > 0)) return out.missing = silence, out;
     double at = fundamental_bin(bins);
-    if (at < 0) return out.missing = "silence", out;
+    if (at < 0) return out.missing = silence, out;
     // Still rising below the first bin searched: the tone is lower than this spectrum resolves.
     bool at_edge = std::lround(at) <= tone_periods && bins[tone_periods - 1] > bins[tone_periods];
     double power = tone_power(bins, at, window_lobe_bins);
@@ -69,7 +69,7 @@ tone_search find_tone(const std::vector<double> &bins, double ac_power) {
     double median = floor[floor.size() / 2];
     if (!(power > lsb_power) || !(bins[static_cast<size_t>(std::lround(at))] > above_floor * median) ||
         !(power > 1e-12 * ac_power))
-        return out.missing = "no tone", out;
+        return out.missing = no_tone, out;
     out.at = at;
     return out;
 }

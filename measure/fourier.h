@@ -40,6 +40,7 @@ double fundamental_bin(const std::vector<double> &bins, int first = tone_periods
 // square less the mean's square), or why there is none: silence, no tone
 // standing above the floor, or more power below the lowest resolved bin than
 // in the tone (too short a spectrum for it).
+constexpr const char *silence = "silence", *no_tone = "no tone";
 struct tone_search {
     double at = -1;  // fractional bin
     const char *missing = nullptr;

@@ -166,6 +166,7 @@ TEST(Measurement, WindowFitNeedsTwoPeriods) {
                   fits ? "" : "window too short for the tone (2 periods, 96 samples, needed)");
         EXPECT_NEAR(fits ? f.worst.value.snr_db : expected_snr_db(s), expected_snr_db(s), 3) << window;
         EXPECT_NEAR(fits ? f.worst.value.thd_db : -60, -60, 1) << window;
+        EXPECT_EQ(std::isnan(f.worst.value.dc_percent), !fits) << window;  // a window's mean is no DC then
     }
 }
 
