@@ -48,7 +48,7 @@ std::string usage_text() {
            "  --block N         block size in samples (default 1024)\n"
            "  --window N        window for the worst-window figures (default one block)\n"
            "  --reference FILE  what the captures should match: latency and bit-exactness\n"
-           "  --latency-range N largest latency searched, either way (default 65536)\n"
+           "  --latency-range N  largest latency searched, either way (default 65536)\n"
            "  --24bit           compare only the upper 24 bits of each sample\n"
            "  --driven N        channel N carries the signal; crosstalk on the others\n"
            "  --limit EXPR      a limit, e.g. thdn<=-80, level=-6+-0.5, worst:thdn<=-70, bitexact\n"

@@ -58,6 +58,7 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         {{"--limit", "crosstalk<=-90", "good.raw"}, "Limit \"crosstalk<=-90\" needs --driven."},
         {{"--driven", "1", "good.raw"}, "--driven 1 names no channel: there are 1."},
         {{"--frobnicate", "good.raw"}, "Unknown option --frobnicate (see veskmeasure --help)."},
+        {{"--plot-range", "0:-10", "good.raw"}, "--plot-range takes LOW:HIGH in dB, LOW below HIGH, not \"0:-10\"."},
         {{"--json"}, "--json needs a value."},
         {{"--plot", "p.png", "good.raw"},
          "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).",
