@@ -73,16 +73,21 @@ tone_fit::tone_fit(int length, double freq_hz, double rate) : length(length) {
 fitted_window fit_window(const tone_fit &fit, const double *x, double *residual) {
     auto k_terms = static_cast<size_t>(fit.terms);
     std::vector<double> row(k_terms), projection(k_terms, 0.0), coefficient(k_terms, 0.0);
+    // The kept table when there is one, else the terms worked out per sample.
+    auto terms = [&](int n) -> const double * {
+        if (fit.table.empty()) return fit.terms_at(n, row.data()), row.data();
+        return &fit.table[static_cast<size_t>(n) * k_terms];
+    };
     for (int n = 0; n < fit.length; ++n) {
-        fit.terms_at(n, row.data());
-        for (size_t k = 0; k < k_terms; ++k) projection[k] += x[n] * row[k];
+        const double *t = terms(n);
+        for (size_t k = 0; k < k_terms; ++k) projection[k] += x[n] * t[k];
     }
     for (size_t i = 0; i < k_terms; ++i)
         for (size_t j = 0; j < k_terms; ++j) coefficient[i] += fit.inverse[i * k_terms + j] * projection[j];
     for (int n = 0; n < fit.length; ++n) {
-        fit.terms_at(n, row.data());
+        const double *t = terms(n);
         double model = 0;
-        for (size_t k = 0; k < k_terms; ++k) model += coefficient[k] * row[k];
+        for (size_t k = 0; k < k_terms; ++k) model += coefficient[k] * t[k];
         residual[n] = x[n] - model;
     }
     fitted_window out;
