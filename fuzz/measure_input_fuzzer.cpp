@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0 || size > 65536) return 0;
     std::string rest(reinterpret_cast<const char *>(data) + 1, size - 1);
     static const std::string file = "/tmp/veskmeasure-fuzz-" + std::to_string(getpid());
+    [[maybe_unused]] static const int removed_at_exit = std::atexit([] { unlink(file.c_str()); });
     if (data[0] != 0) std::ofstream(file, std::ios::binary | std::ios::trunc) << rest;
     try {
         if (data[0] == 0) {
