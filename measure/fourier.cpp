@@ -107,9 +107,31 @@ distortion measure_distortion(const std::vector<double> &bins, const std::vector
     constexpr size_t beside = 16;  // noise bins either side that give the density under a tone
     distortion d;
     size_t count = bins.size();
+    std::vector<double> share(count);
+    for (size_t m = 0; m < count; ++m) share[m] = band_share(m, bin_hz, rate);
+    // A tone beside an edge is in the band or not as its centre is, not by
+    // the part of its lobe that spills over.
+    double low = 20.0, high = std::min(20000.0, rate / 2);
+    for (double edge : {low, high}) {
+        long at = std::lround(edge / bin_hz), last = static_cast<long>(count) - 1, peak = -1;
+        std::vector<double> beside;
+        for (long m = std::max(0L, at - 4 * window_lobe_bins); m <= std::min(last, at + 4 * window_lobe_bins); ++m) {
+            if (roles[static_cast<size_t>(m)] != bin_role::noise) continue;
+            beside.push_back(bins[static_cast<size_t>(m)]);
+            if (std::labs(m - at) <= window_lobe_bins &&
+                (peak < 0 || bins[static_cast<size_t>(m)] > bins[static_cast<size_t>(peak)]))
+                peak = m;
+        }
+        if (peak < 0 || beside.size() < 3) continue;
+        std::nth_element(beside.begin(), beside.begin() + static_cast<long>(beside.size() / 2), beside.end());
+        if (!(bins[static_cast<size_t>(peak)] > 100 * beside[beside.size() / 2])) continue;
+        double inside = peak * bin_hz >= low && peak * bin_hz <= high ? 1 : 0;
+        for (long m = std::max(0L, peak - window_lobe_bins); m <= std::min(last, peak + window_lobe_bins); ++m)
+            share[static_cast<size_t>(m)] = inside;
+    }
     for (size_t m = 0; m < count;) {
         if (roles[m] == bin_role::noise) {
-            d.noise += bins[m] * band_share(m, bin_hz, rate);
+            d.noise += bins[m] * share[m];
             ++m;
             continue;
         }
@@ -123,17 +145,16 @@ distortion measure_distortion(const std::vector<double> &bins, const std::vector
             if (roles[i] == bin_role::noise) sum += bins[i], ++used;
         double density = used ? sum / used : 0;
         for (; m < end; ++m) {
-            double share = band_share(m, bin_hz, rate);
             switch (roles[m]) {
             case bin_role::fundamental: d.fundamental += bins[m]; break;
             case bin_role::harmonic:
                 d.harmonics += bins[m];
-                d.harmonics_in_band += bins[m] * share;
-                d.noise_under_harmonics += density * share;
+                d.harmonics_in_band += bins[m] * share[m];
+                d.noise_under_harmonics += density * share[m];
                 break;
             default: break;
             }
-            d.noise += density * share;
+            d.noise += density * share[m];
         }
     }
     return d;

@@ -114,6 +114,16 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     }
 }
 
+// A tone just outside the band counts not at all, one just inside wholly.
+TEST(Measurement, BandEdgesHoldForTones) {
+    for (double hz : {19.0, 21.0, 19990.0, 20010.0}) {
+        std::vector<int32_t> x = make_signal({1000, -6, -200, -130, 144000}),
+                             beside = make_signal({hz, -46, -200, -400, 144000});
+        for (size_t n = 0; n < x.size(); ++n) x[n] += beside[n];
+        EXPECT_NEAR(measured(x).whole.thdn_db, hz > 20 && hz < 20000 ? -40 : -124.8, 0.5) << hz;
+    }
+}
+
 TEST(Measurement, WorstWindowIsTheOneWithTheFault) {
     struct fault {
         const char *what;
