@@ -19,6 +19,9 @@ struct limit {
 // Throws measure_error naming the malformed limit or the unknown figure.
 limit parse_limit(const std::string &text);
 // One limit per line; blank lines and lines starting with # are skipped.
+// The file must be a regular file of text (no NUL) of at most 1 MiB.
+constexpr size_t longest_limits_file = 1 << 20;
+std::string read_limits_text(const std::string &path);
 std::vector<limit> read_limits_file(const std::string &path);
 
 bool limit_holds(const limit &l, double measured);
@@ -32,6 +35,7 @@ struct limit_result {
     const limit *checked;
     double measured;
     bool pass;
+    std::string missing;  // why measured is NaN
 };
 std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels, const std::vector<limit> &limits,
                                        std::optional<int> driven);

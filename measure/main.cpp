@@ -20,16 +20,31 @@ namespace {
 
 // Everything that can be wrong with the input is found before the long
 // passes start, and no result file appears unless all of them are complete.
+// No result may replace an input or another result.
+void refuse_overwriting_inputs(const measure_settings &settings, const std::vector<capture_source> &sources,
+                               const std::optional<capture_source> &reference) {
+    std::vector<std::string> inputs = settings.limits_files;
+    for (const capture_source &source : sources)
+        for (const capture_source::part &p : source.parts) inputs.push_back(p.path);
+    if (reference)
+        for (const capture_source::part &p : reference->parts) inputs.push_back(p.path);
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (!settings.json_path.empty() && settings.json_path != "-") outputs.emplace_back("--json", settings.json_path);
+    if (!settings.junit_path.empty()) outputs.emplace_back("--junit", settings.junit_path);
+    if (!settings.plot_path.empty()) outputs.emplace_back("--plot", settings.plot_path);
+    refuse_overwriting(outputs, inputs);
+}
+
 int measure(const measure_settings &settings) {
     std::vector<capture_source> sources;
-    for (const std::string &names : settings.channels) {
-        sources.push_back(open_capture(names));
-        if (sources.back().samples < settings.window)
-            throw measure_error(names + " holds " + std::to_string(sources.back().samples) +
-                                " samples, fewer than the window of " + std::to_string(settings.window) + ".");
-    }
+    for (const std::string &names : settings.channels) sources.push_back(open_capture(names));
     std::optional<capture_source> reference;
     if (!settings.reference.empty()) reference = open_capture(settings.reference);
+    refuse_overwriting_inputs(settings, sources, reference);
+    for (const capture_source &source : sources)
+        if (source.samples < settings.window)
+            throw measure_error(source.name + " holds " + std::to_string(source.samples) +
+                                " samples, fewer than the window of " + std::to_string(settings.window) + ".");
     std::string gnuplot;
     if (!settings.plot_path.empty() && (gnuplot = find_gnuplot()).empty())
         throw measure_error("--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).");
@@ -40,7 +55,8 @@ int measure(const measure_settings &settings) {
         m.channels.push_back(analyse_channel(sources[c], analysis));
         bool compared = !settings.driven || *settings.driven == static_cast<int>(c);
         if (reference && compared)
-            m.channels.back().reference = match_reference(sources[c], *reference, settings.upper_24_bits);
+            m.channels.back().reference =
+                match_reference(sources[c], *reference, settings.upper_24_bits, settings.latency_range);
     }
     if (settings.driven) measure_crosstalk(m.channels, *settings.driven);
     m.results = check_limits(m.channels, settings.limits, settings.driven);
@@ -48,7 +64,7 @@ int measure(const measure_settings &settings) {
     pending_outputs outputs;
     if (!settings.plot_path.empty()) {
         std::string png = outputs.reserve(settings.plot_path);
-        run_gnuplot(gnuplot, plot_script(m, png), png);
+        run_gnuplot(gnuplot, plot_script(m), png);
     }
     bool json_out = settings.json_path == "-";
     if (!settings.json_path.empty() && !json_out) outputs.write(settings.json_path, format_json(m));

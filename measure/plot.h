@@ -9,7 +9,8 @@
 
 // gnuplot's path from PATH; empty when it is not there.
 std::string find_gnuplot();
-// The gnuplot script that draws the PNG into path.
-std::string plot_script(const measurement &m, const std::string &path);
-// Runs gnuplot on the script; throws measure_error when it fails.
+// The gnuplot script that draws the PNG to its standard output.
+std::string plot_script(const measurement &m);
+// Runs gnuplot on the script, its output into the existing file png; throws
+// measure_error when it fails.
 void run_gnuplot(const std::string &gnuplot, const std::string &script, const std::string &png);
