@@ -34,27 +34,40 @@ double white_noise_share(double rate, weighting w) {
 
 double db(double power_ratio) { return 10 * std::log10(power_ratio); }
 
-TEST(Weighting, MatchesTheStandardsTableBySingleTones) {
-    // The table's frequencies are the exact base-ten ones its nominal 31.5 Hz
-    // and 20 kHz stand for.
-    const std::pair<double, double> table[] = {{std::pow(10, 1.5), -39.4}, {100, -19.1},  {1000, 0},
-                                               {std::pow(10, 3.3), 1.2},   {10000, -2.5}, {std::pow(10, 4.3), -9.3}};
-    for (const auto &[freq, expected_db] : table) {
-        SCOPED_TRACE(testing::Message() << freq << " Hz");
-        EXPECT_NEAR(a_weighting_db(freq), expected_db, 0.05);
+TEST(Weighting, MatchesTheStandardsTablesBySingleTones) {
+    // The A table's frequencies are the exact base-ten ones its nominal
+    // 31.5 Hz, 2 kHz and 20 kHz stand for; the 468 table's are as printed.
+    const std::tuple<weighting, double, double> table[] = {
+        {weighting::a, std::pow(10, 1.5), -39.4},
+        {weighting::a, 100, -19.1},
+        {weighting::a, 1000, 0},
+        {weighting::a, std::pow(10, 3.3), 1.2},
+        {weighting::a, 10000, -2.5},
+        {weighting::a, std::pow(10, 4.3), -9.3},
+        {weighting::itu_468, 31.5, -29.9},
+        {weighting::itu_468, 1000, 0},
+        {weighting::itu_468, 2000, 5.6},
+        {weighting::itu_468, 6300, 12.2},
+        {weighting::itu_468, 10000, 8.1},
+        {weighting::itu_468, 20000, -22.2},
+    };
+    for (const auto &[w, freq, expected_db] : table) {
+        SCOPED_TRACE(testing::Message() << weighting_name(w) << " at " << freq << " Hz");
+        EXPECT_NEAR(db(weighting_power_gain(w, freq)), expected_db, 0.05);
         // A tone: weighted through its spectrum, with nothing excluded.
         known_signal tone{freq * 48000 / 96000, -20, -200, -200, 1 << 17};
         power_spectrum s = spectrum_of(make_signal(tone), 96000);
-        EXPECT_NEAR(db(band_noise(s, NAN, 8, weighting::a) / band_noise(s, NAN, 8, weighting::none)), expected_db, 0.1);
+        EXPECT_NEAR(db(band_noise(s, NAN, 8, w) / band_noise(s, NAN, 8, weighting::none)), expected_db, 0.1);
     }
 }
 
 TEST(BandNoise, WhiteNoiseOfKnownRmsWithAndWithoutTone) {
     // rate, tone level (-200: none), weighting
     const std::tuple<double, double, weighting> cases[] = {
-        {48000, -200, weighting::none}, {48000, -200, weighting::a}, {44100, -200, weighting::a},
-        {32000, -200, weighting::none}, {32000, -200, weighting::a}, {96000, -200, weighting::a},
-        {48000, -6, weighting::none},   {48000, -6, weighting::a},   {48000, -60, weighting::a},
+        {48000, -200, weighting::none},    {48000, -200, weighting::a}, {44100, -200, weighting::a},
+        {32000, -200, weighting::none},    {32000, -200, weighting::a}, {96000, -200, weighting::a},
+        {48000, -6, weighting::none},      {48000, -6, weighting::a},   {48000, -60, weighting::a},
+        {48000, -200, weighting::itu_468},
     };
     for (const auto &[rate, tone_dbfs, w] : cases) {
         SCOPED_TRACE(testing::Message() << rate << " Hz, tone " << tone_dbfs << " dBFS, " << weighting_name(w));
