@@ -1,23 +1,29 @@
-// The noise in the audio band read off a power spectrum, and the dynamic
-// range it gives: the idle-channel noise of a silent capture, or all but
-// the fundamental and DC of a tone, optionally weighted.
+// The noise in the audio band, weighted when asked, and the dynamic range it
+// gives: the idle-channel noise of a capture without a tone, or everything
+// but the fundamental and DC beside one.
 #pragma once
 
-#include "figures.h"
+#include <vector>
+
+#include "fourier.h"
 #include "weighting.h"
 
-// 20 Hz to 20 kHz, or to Nyquist when that is lower.
-struct audio_band {
-    double low_hz, high_hz;
-};
-audio_band audio_band_of(double rate);
+// Per bin of a spectrum of count bins: its share of the band (fractional at
+// the edges) times the weighting's power gain at its frequency.
+std::vector<double> band_gains(size_t count, double bin_hz, double rate, weighting w);
 
-// Mean square of the spectrum within the audio band, weighted, without DC
-// and the fundamental at fundamental_hz (NaN: no tone, the whole band). The
-// bins within lobe of DC and of the fundamental are counted with the noise
-// of their clean neighbours instead, and a bin on a band edge by the share of
-// its width inside the band. NaN when no clean bin is left to estimate from.
-double band_noise(const power_spectrum &spectrum, double fundamental_hz, int lobe, weighting w);
+// A tone's distortion with the noise terms weighted: the fundamental and the
+// harmonics (for THD) as they are, the band's noise and harmonics from the
+// weighted spectrum.
+distortion weighted_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
+                               double rate, weighting w);
+
+// Mean square of everything in the band but the fundamental and DC.
+double band_noise(const distortion &d);
+
+// The whole band of a spectrum without a tone, the noise under DC's lobe
+// estimated from the bins beside it.
+double idle_noise(const std::vector<double> &bins, double bin_hz, double rate, int lobe, weighting w);
 
 // Dynamic range as data sheets quote it: with a fundamental between -70 and
 // -50 dBFS, the level of everything else in the band, negated. NaN for a
