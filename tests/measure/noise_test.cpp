@@ -1,38 +1,20 @@
 // The noise figures and their weighting, against truth computed from the
-// signals put in and the weighting's formula.
+// signals put in and the weightings' tables and formulas.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "band_noise.h"
 #include "channel_analysis.h"
-#include "fourier.h"
 #include "measure_support.h"
 #include "temp_folder.h"
 
 namespace {
 
-power_spectrum spectrum_of(const std::vector<int32_t> &samples, double rate) {
+channel_figures measured(const std::vector<int32_t> &samples, double rate, weighting w, int64_t window = 1024) {
     temp_folder folder;
     write_capture(folder / "c.raw", samples);
-    return analyse_channel(open_capture((folder / "c.raw").string()), {rate, 1024}).spectrum;
+    return analyse_channel(open_capture((folder / "c.raw").string()), {rate, window, w});
 }
-
-double mean_square(const std::vector<int32_t> &x) {
-    double sum = 0;
-    for (int32_t v : x) sum += (v / full_scale) * (v / full_scale);
-    return sum / static_cast<double>(x.size());
-}
-
-// The share of white noise's power that the band and the weighting pass.
-double white_noise_share(double rate, weighting w) {
-    audio_band band = audio_band_of(rate);
-    double sum = 0, step = 0.25;
-    for (double f = band.low_hz + step / 2; f < band.high_hz; f += step) sum += weighting_power_gain(w, f) * step;
-    return sum / (rate / 2);
-}
-
-double db(double power_ratio) { return 10 * std::log10(power_ratio); }
 
 TEST(Weighting, MatchesTheStandardsTablesBySingleTones) {
     // The A table's frequencies are the exact base-ten ones its nominal
@@ -53,56 +35,58 @@ TEST(Weighting, MatchesTheStandardsTablesBySingleTones) {
     };
     for (const auto &[w, freq, expected_db] : table) {
         SCOPED_TRACE(testing::Message() << weighting_name(w) << " at " << freq << " Hz");
-        EXPECT_NEAR(db(weighting_power_gain(w, freq)), expected_db, 0.05);
-        // A tone: weighted through its spectrum, with nothing excluded.
-        known_signal tone{freq * 48000 / 96000, -20, -200, -200, 1 << 17};
-        power_spectrum s = spectrum_of(make_signal(tone), 96000);
-        EXPECT_NEAR(db(band_noise(s, NAN, 8, w) / band_noise(s, NAN, 8, weighting::none)), expected_db, 0.1);
+        EXPECT_NEAR(10 * std::log10(weighting_power_gain(w, freq)), expected_db, 0.05);
+        // The tone, 34 dB under a 1234.5 Hz fundamental, is all the noise there is.
+        std::vector<int32_t> x = make_signal({1234.5 / 2, -6, -200, -200, 1 << 16});
+        std::vector<int32_t> tone = make_signal({freq / 2, -40, -200, -200, 1 << 16});
+        for (size_t n = 0; n < x.size(); ++n) x[n] += tone[n];
+        auto noise = [&](weighting with) { return measured(x, 96000, with).whole.noise_dbfs; };
+        EXPECT_NEAR(noise(w) - noise(weighting::none), expected_db, 0.1);
     }
 }
 
-TEST(BandNoise, WhiteNoiseOfKnownRmsWithAndWithoutTone) {
+TEST(Noise, OfWhiteNoiseOfKnownRmsWithAndWithoutATone) {
     // rate, tone level (-200: none), weighting
     const std::tuple<double, double, weighting> cases[] = {
-        {48000, -200, weighting::none},    {48000, -200, weighting::a}, {44100, -200, weighting::a},
-        {32000, -200, weighting::none},    {32000, -200, weighting::a}, {96000, -200, weighting::a},
-        {48000, -6, weighting::none},      {48000, -6, weighting::a},   {48000, -60, weighting::a},
-        {48000, -200, weighting::itu_468},
+        {48000, -200, weighting::none}, {48000, -200, weighting::a}, {44100, -200, weighting::a},
+        {32000, -200, weighting::none}, {96000, -200, weighting::a}, {48000, -200, weighting::itu_468},
+        {48000, -6, weighting::none},   {48000, -6, weighting::a},   {96000, -60, weighting::a},
     };
     for (const auto &[rate, tone_dbfs, w] : cases) {
         SCOPED_TRACE(testing::Message() << rate << " Hz, tone " << tone_dbfs << " dBFS, " << weighting_name(w));
-        known_signal s{997 * 48000 / rate, tone_dbfs, -200, -90, 192000};
-        std::vector<int32_t> x = make_signal(s);
-        double noise_only = mean_square(make_signal({997, -200, -200, -90, 192000}));
-        double fundamental = tone_dbfs > -200 ? 997 : NAN;
-        EXPECT_NEAR(db(band_noise(spectrum_of(x, rate), fundamental, 8, w)),
-                    db(noise_only * white_noise_share(rate, w)), 0.1);
+        std::vector<int32_t> x = make_signal({997 * 48000 / rate, tone_dbfs, -200, -90, 192000});
+        double truth = -90 + 10 * std::log10(white_noise_share(rate, w));
+        channel_figures f = measured(x, rate, w);
+        EXPECT_NEAR(f.whole.noise_dbfs, truth, 0.1);
+        EXPECT_GE(f.worst.value.noise_dbfs, f.whole.noise_dbfs);
+        EXPECT_LE(f.worst.value.noise_dbfs, f.whole.noise_dbfs + 1.5);
+        if (tone_dbfs > -200) {
+            EXPECT_NEAR(f.whole.thdn_db, truth - tone_dbfs, 0.1);
+            EXPECT_NEAR(f.whole.snr_db, tone_dbfs - truth, 0.1);
+        }
     }
 }
 
-TEST(DynamicRange, IsTheBandNoiseUnderASixtyDecibelTone) {
-    // tone level (-200: none), noise, weighting; NaN: no dynamic range
+TEST(DynamicRange, IsTheNoiseNegatedUnderAToneNearMinus60dBFS) {
+    // tone level (-200: none), noise level, weighting, dr measured
     const std::tuple<double, double, weighting, bool> cases[] = {
-        {-60, -100, weighting::none, true},   {-60, -100, weighting::a, true},     {-60, -120, weighting::a, true},
-        {-50, -110, weighting::none, true},   {-45, -100, weighting::none, false}, {-75, -100, weighting::none, false},
-        {-200, -100, weighting::none, false},
+        {-60, -100, weighting::none, true},   {-60, -100, weighting::a, true},      {-60, -120, weighting::a, true},
+        {-50, -110, weighting::none, true},   {-45, -100, weighting::none, false},  {-75, -100, weighting::none, false},
+        {-200, -100, weighting::none, false}, {-200, -300, weighting::none, false},
     };
-    for (const auto &[tone_dbfs, noise_dbfs, w, measured] : cases) {
+    for (const auto &[tone_dbfs, noise_dbfs, w, measurable] : cases) {
         SCOPED_TRACE(testing::Message() << "tone " << tone_dbfs << " dBFS, noise " << noise_dbfs << ", "
                                         << weighting_name(w));
-        known_signal s{997, tone_dbfs, -200, noise_dbfs, 48000};
-        power_spectrum spectrum = spectrum_of(make_signal(s), 48000);
-        double at = fundamental_bin(spectrum.bins);
-        double fundamental_dbfs = dbfs_of_mean_square(tone_power(spectrum.bins, at, window_lobe_bins));
-        double noise = band_noise(spectrum, at * spectrum.bin_hz, window_lobe_bins, w);
-        double dr = dynamic_range_db(fundamental_dbfs, dbfs_of_mean_square(noise));
-        if (!measured) {
-            EXPECT_TRUE(std::isnan(dr)) << dr;
-            continue;
-        }
-        double truth = noise_dbfs + db(white_noise_share(48000, w));
-        EXPECT_NEAR(dr, -truth, 0.2);
+        channel_figures f = measured(make_signal({997, tone_dbfs, -200, noise_dbfs, 48000}), 48000, w);
+        if (measurable)
+            EXPECT_NEAR(f.whole.dr_db, -noise_dbfs - 10 * std::log10(white_noise_share(48000, w)), 0.2);
+        else
+            EXPECT_TRUE(std::isnan(f.whole.dr_db) && !f.whole.dr_missing.empty()) << f.whole.dr_db;
     }
+    // Digital silence has no noise at all, in every window.
+    channel_figures silence = measured(std::vector<int32_t>(4096, 0), 48000, weighting::a);
+    EXPECT_EQ(silence.whole.noise_dbfs, -HUGE_VAL);
+    EXPECT_EQ(silence.worst.value.noise_dbfs, -HUGE_VAL);
 }
 
 }  // namespace
