@@ -1,5 +1,6 @@
 #include "band_noise.h"
 
+#include <algorithm>
 #include <cmath>
 
 std::vector<double> band_gains(size_t count, double bin_hz, double rate, weighting w) {
@@ -18,7 +19,8 @@ namespace {
 // curvature across them would shift a low tone's weighting (0.36 dB at
 // 31.5 Hz in 2.9 Hz bins). The gain less half the variance times its second
 // derivative undoes that to second order and leaves white noise as it was;
-// as a factor, so that it stays positive where bins are wide.
+// as a factor of at most 2, so that it stays positive and bounded where bins
+// are wide.
 constexpr double lobe_variance_bins = 1.092;
 
 std::vector<double> weighted(const std::vector<double> &bins, double bin_hz, weighting w) {
@@ -31,7 +33,7 @@ std::vector<double> weighted(const std::vector<double> &bins, double bin_hz, wei
             continue;
         }
         double curve = (weighting_power_gain(w, f + step) - 2 * g + weighting_power_gain(w, f - step)) / (step * step);
-        out[m] = bins[m] * g * std::exp(-lobe_variance_bins * bin_hz * bin_hz * curve / (2 * g));
+        out[m] = bins[m] * g * std::exp(std::min(0.7, -lobe_variance_bins * bin_hz * bin_hz * curve / (2 * g)));
     }
     return out;
 }
