@@ -6,8 +6,9 @@
 #include <string>
 
 #include "figures.h"
+#include "weighting.h"
 
-enum class figure { level, peak, dc, freq, thd, thdn, snr, latency, bitexact, crosstalk };
+enum class figure { level, peak, dc, freq, thd, thdn, snr, noise, dr, latency, bitexact, crosstalk };
 
 struct figure_info {
     figure which;
@@ -18,6 +19,8 @@ struct figure_info {
 };
 
 const figure_info &info_of(figure which);
+// The unit, with the weighting's mark for the figures it applies to: "dB(A)".
+std::string unit_of(figure which, weighting w);
 std::optional<figure> figure_by_name(const std::string &name);
 // A figure of signal_figures; NaN for the others.
 double signal_value(const signal_figures &f, figure which);

@@ -50,7 +50,7 @@ int measure(const measure_settings &settings) {
         throw measure_error("--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).");
 
     measurement m{settings, {}, {}};
-    analysis_settings analysis{settings.rate, settings.window};
+    analysis_settings analysis{settings.rate, settings.window, settings.noise_weighting};
     for (size_t c = 0; c < sources.size(); ++c) {
         m.channels.push_back(analyse_channel(sources[c], analysis));
         bool compared = !settings.driven || *settings.driven == static_cast<int>(c);
