@@ -105,13 +105,18 @@ TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
         bool room;
     };
     const row rows[] = {
-        {{48000, 65536, 20, 20000, 31}, true},   {{48000, 65536, 20, 20000, 100}, true},
-        {{48000, 16384, 100, 20000, 31}, true},  {{48000, 4096, 200, 20000, 31}, true},
-        {{44100, 8192, 50, 15000, 40}, true},    {{48000, 1024, 1000, 20000, 10}, true},
+        {{48000, 65536, 20, 20000, 31}, true},
+        {{48000, 65536, 20, 20000, 100}, true},
+        {{48000, 16384, 100, 20000, 31}, true},
+        {{48000, 4096, 200, 20000, 31}, true},
+        {{44100, 8192, 50, 15000, 40}, true},
+        {{48000, 1024, 1000, 20000, 10}, true},
         // Nearest bins would put tones on octaves, on twelfths, and on a
         // folded 3rd harmonic (3 x 1183 = 4800 - 1251).
-        {{48000, 4800, 100, 6400, 7}, true},     {{44100, 4410, 100, 8100, 5}, true},
-        {{48000, 4800, 10000, 14000, 7}, true},  {{96000, 32768, 20, 40000, 60}, false},
+        {{48000, 4800, 100, 6400, 7}, true},
+        {{44100, 4410, 100, 8100, 5}, true},
+        {{48000, 4800, 10000, 14000, 7}, true},
+        {{96000, 32768, 20, 40000, 60}, false},
         {{48000, 16, 1, 23999, 7}, false},  // every bin but DC and Nyquist
     };
     for (const row &r : rows) {
@@ -209,9 +214,9 @@ TEST(GenCommand, NumberOptionsRefuseEveryFormButAWholeFiniteNumber) {
         EXPECT_NO_THROW(parsed_args({o.kind, o.name, good, "a"})) << o.name;
         EXPECT_NO_THROW(parsed_args({o.kind, o.name, " " + good, "a"})) << o.name;  // as strto* reads it
         const bool whole = std::string(o.takes).starts_with("a whole");
-        for (const std::string &bad : {good + "x", good + " ", good + ".5e", std::string(), std::string("nan"),
-                                       std::string("inf"), std::string("-inf"), std::string("1e999"),
-                                       std::string(whole ? "99999999999999999999" : "-1e999")}) {
+        for (const std::string &bad :
+             {good + "x", good + " ", good + ".5e", std::string(), std::string("nan"), std::string("inf"),
+              std::string("-inf"), std::string("1e999"), std::string(whole ? "99999999999999999999" : "-1e999")}) {
             SCOPED_TRACE(std::string(o.name) + " \"" + bad + "\"");
             try {
                 parsed_args({o.kind, o.name, bad, "a"});

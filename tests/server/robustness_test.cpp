@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -84,7 +84,8 @@ TEST(Malformed, ClientThatReadsSlowlyGetsEveryReplyWholeAndInOrder) {
         uint8_t head[VESK_HEADER_BYTES];
         ASSERT_TRUE(receive_all(fd, head, sizeof head));
         const auto reply = wire::decode_header(head);
-        EXPECT_EQ(std::tuple(reply.magic, reply.status, reply.length), std::tuple(VESK_MAGIC, VESK_STATUS_DATA, 6u << 20));
+        EXPECT_EQ(std::tuple(reply.magic, reply.status, reply.length),
+                  std::tuple(VESK_MAGIC, VESK_STATUS_DATA, 6u << 20));
         std::vector<uint8_t> echoed(reply.length);
         for (size_t at = 0; at < echoed.size(); at += 64 << 10)
             ASSERT_TRUE(receive_all(fd, echoed.data() + at, std::min<size_t>(64 << 10, echoed.size() - at)));
