@@ -111,12 +111,14 @@ TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
         {{48000, 4096, 200, 20000, 31}, true},
         {{44100, 8192, 50, 15000, 40}, true},
         {{48000, 1024, 1000, 20000, 10}, true},
-        // Nearest bins would put tones on octaves, on twelfths, and on a
-        // folded 3rd harmonic (3 x 1183 = 4800 - 1251).
+        // Nearest bins would put tones on octaves, on twelfths, and on folded
+        // harmonics above and below (3 x 1183 = 4800 - 1251, 2 x 1725 = 4800 - 1350,
+        // 3 x 1352 = 4800 - 744).
         {{48000, 4800, 100, 6400, 7}, true},
         {{44100, 4410, 100, 8100, 5}, true},
         {{48000, 4800, 10000, 14000, 7}, true},
-        {{96000, 32768, 20, 40000, 60}, false},
+        {{48000, 4800, 13500, 19500, 4}, true},
+        {{48000, 4800, 5000, 16500, 7}, true},
         {{48000, 16, 1, 23999, 7}, false},  // every bin but DC and Nyquist
     };
     for (const row &r : rows) {
