@@ -79,18 +79,20 @@ TEST(Malformed, ClientThatReadsSlowlyGetsEveryReplyWholeAndInOrder) {
     }
     std::thread sender([&] { raw_send_bytes(fd, requests); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    for (size_t i = 0; i < payloads.size(); ++i) {
-        SCOPED_TRACE(i);
-        uint8_t head[VESK_HEADER_BYTES];
-        ASSERT_TRUE(receive_all(fd, head, sizeof head));
-        const auto reply = wire::decode_header(head);
-        EXPECT_EQ(std::tuple(reply.magic, reply.status, reply.length),
-                  std::tuple(VESK_MAGIC, VESK_STATUS_DATA, 6u << 20));
-        std::vector<uint8_t> echoed(reply.length);
-        for (size_t at = 0; at < echoed.size(); at += 64 << 10)
-            ASSERT_TRUE(receive_all(fd, echoed.data() + at, std::min<size_t>(64 << 10, echoed.size() - at)));
-        EXPECT_TRUE(echoed == payloads[i]);
-    }
+    [&] {
+        for (size_t i = 0; i < payloads.size(); ++i) {
+            SCOPED_TRACE(i);
+            uint8_t head[VESK_HEADER_BYTES];
+            ASSERT_TRUE(receive_all(fd, head, sizeof head));
+            const auto reply = wire::decode_header(head);
+            EXPECT_EQ(std::tuple(reply.magic, reply.status, reply.length),
+                      std::tuple(VESK_MAGIC, VESK_STATUS_DATA, 6u << 20));
+            std::vector<uint8_t> echoed(reply.length);
+            for (size_t at = 0; at < echoed.size(); at += 64 << 10)
+                ASSERT_TRUE(receive_all(fd, echoed.data() + at, std::min<size_t>(64 << 10, echoed.size() - at)));
+            EXPECT_TRUE(echoed == payloads[i]);
+        }
+    }();
     shutdown(fd, SHUT_RDWR);  // frees a sender still blocked
     sender.join();
     close(fd);
