@@ -15,11 +15,25 @@
 
 namespace {
 
-gen_settings parsed(const std::string &command) {
-    std::vector<std::string> args = concat({"veskgen"}, words(command));
-    std::vector<const char *> argv;
+gen_settings parsed_args(const std::vector<std::string> &args) {
+    std::vector<const char *> argv{"veskgen"};
     for (const std::string &a : args) argv.push_back(a.c_str());
     return parse_command_line(int(argv.size()), argv.data());
+}
+
+gen_settings parsed(const std::string &command) { return parsed_args(words(command)); }
+
+// Tones whose 2nd or 3rd harmonic, folded as sampling folds it, lands on
+// a tone.
+int64_t tones_on_harmonics(const std::vector<int64_t> &bins, int64_t block) {
+    std::set<int64_t> tones(bins.begin(), bins.end());
+    int64_t count = 0;
+    for (int64_t b : bins)
+        for (int64_t h : {2, 3}) {
+            double cycles = std::fmod(double(b * h), double(block));  // per block, aliased
+            count += tones.count(std::llround(std::min(cycles, double(block) - cycles)));
+        }
+    return count;
 }
 
 // Bin b of a block by the plain DFT sum, independent of the program's own.
@@ -88,22 +102,36 @@ TEST(GenSignal, ToneBinsCarryTheAskedLevelAndPhaseAndNothingElseAboveQuantisatio
 TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
     struct row {
         tone_grid grid;
-        int64_t collisions;
+        bool room;
     };
     const row rows[] = {
-        {{48000, 65536, 20, 20000, 31}, 0}, {{48000, 65536, 20, 20000, 100}, 0}, {{48000, 16384, 100, 20000, 31}, 0},
-        {{48000, 4096, 200, 20000, 31}, 0}, {{48000, 16, 1, 23999, 7}, -1},  // every bin but DC and Nyquist: no room
+        {{48000, 65536, 20, 20000, 31}, true},
+        {{48000, 65536, 20, 20000, 100}, true},
+        {{48000, 16384, 100, 20000, 31}, true},
+        {{48000, 4096, 200, 20000, 31}, true},
+        {{44100, 8192, 50, 15000, 40}, true},
+        {{48000, 1024, 1000, 20000, 10}, true},
+        // Nearest bins would put tones on octaves, on twelfths, and on folded
+        // harmonics above and below (3 x 1183 = 4800 - 1251, 2 x 1725 = 4800 - 1350,
+        // 3 x 1352 = 4800 - 744).
+        {{48000, 4800, 100, 6400, 7}, true},
+        {{44100, 4410, 100, 8100, 5}, true},
+        {{48000, 4800, 10000, 14000, 7}, true},
+        {{48000, 4800, 13500, 19500, 4}, true},
+        {{48000, 4800, 5000, 16500, 7}, true},
+        {{48000, 16, 1, 23999, 7}, false},  // every bin but DC and Nyquist
     };
     for (const row &r : rows) {
+        SCOPED_TRACE(testing::Message() << r.grid.rate << " Hz, " << r.grid.block << ", " << r.grid.count << " tones");
         std::vector<int64_t> bins = log_spaced_bins(r.grid);
         ASSERT_EQ(bins.size(), size_t(r.grid.count));
         double width = r.grid.rate / double(r.grid.block);
         EXPECT_NEAR(double(bins.front()) * width, r.grid.from_hz, width);
         EXPECT_NEAR(double(bins.back()) * width, r.grid.to_hz, width);
         for (size_t i = 1; i < bins.size(); ++i) EXPECT_GT(bins[i], bins[i - 1]);
-        if (r.collisions >= 0) {
-            EXPECT_EQ(harmonic_collisions(bins, r.grid.block), r.collisions) << r.grid.count;
-        }
+        int64_t collisions = tones_on_harmonics(bins, r.grid.block);
+        EXPECT_EQ(collisions == 0, r.room) << collisions;
+        EXPECT_EQ(harmonic_collisions(bins, r.grid.block), collisions);
     }
     EXPECT_THROW(log_spaced_bins({48000, 16, 1, 23999, 8}), gen_error);
 }
@@ -152,7 +180,8 @@ TEST(GenCommand, BadInputIsOneLineWithItsStatusAndNoFileLeft) {
         {"sine --describe a a", 1, "a is named twice."},
         {"sine --frobnicate a", 1, "Unknown option --frobnicate (see veskgen --help)."},
         {"sine --level", 1, "--level needs a value."},
-        {"sine taken", 2, "Cannot write taken: Is a directory."},
+        {"sine --channels 2 a taken", 2, "Cannot write taken: Is a directory."},
+        {"sine --describe taken a", 2, "Cannot write taken: Is a directory."},
         {"sine --channels 2 a missing/b", 2, "Cannot write missing/b: No such file or directory."},
         {"sine --describe missing/d.json a", 2, "Cannot write missing/d.json: No such file or directory."},
     };
@@ -162,6 +191,43 @@ TEST(GenCommand, BadInputIsOneLineWithItsStatusAndNoFileLeft) {
         EXPECT_EQ(r.error, "veskgen: " + b.line + "\n") << b.args;
         EXPECT_EQ(r.output, "") << b.args;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "out"), {}), 1) << b.args;
+    }
+}
+
+TEST(GenCommand, NumberOptionsRefuseEveryFormButAWholeFiniteNumber) {
+    struct option {
+        const char *kind, *name, *good, *takes;
+    };
+    const option options[] = {
+        {"sine", "--rate", "48000", "a whole number from 1000 to 1000000"},
+        {"sine", "--block", "64", "a whole number from 16 to 65536"},
+        {"sine", "--blocks", "3", "a whole number from 1 to 1000000"},
+        {"multitone", "--tones", "5", "a whole number from 1 to 32768"},
+        {"sine", "--channels", "2", "a whole number from 1 to 32"},
+        {"sine", "--freq", "1000", "a frequency in Hz"},
+        {"multitone", "--from", "100", "a frequency in Hz"},
+        {"multitone", "--to", "10000", "a frequency in Hz"},
+        {"sine", "--level", "-6", "a level in dBFS"},
+        {"multitone", "--total", "-12", "a level in dBFS"},
+        {"multitone", "--per-octave", "2", "a number of tones"},
+    };
+    for (const option &o : options) {
+        const std::string good = o.good;
+        EXPECT_NO_THROW(parsed_args({o.kind, o.name, good, "a"})) << o.name;
+        EXPECT_NO_THROW(parsed_args({o.kind, o.name, " " + good, "a"})) << o.name;  // as strto* reads it
+        const bool whole = std::string(o.takes).starts_with("a whole");
+        for (const std::string &bad :
+             {good + "x", good + " ", good + ".5e", std::string(), std::string("nan"), std::string("inf"),
+              std::string("-inf"), std::string("1e999"), std::string(whole ? "99999999999999999999" : "-1e999")}) {
+            SCOPED_TRACE(std::string(o.name) + " \"" + bad + "\"");
+            try {
+                parsed_args({o.kind, o.name, bad, "a"});
+                ADD_FAILURE() << "taken";
+            } catch (const gen_error &e) {
+                EXPECT_EQ(e.status, 1);
+                EXPECT_EQ(e.what(), std::string(o.name) + " takes " + o.takes + ", not \"" + bad + "\".");
+            }
+        }
     }
 }
 

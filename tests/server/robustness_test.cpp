@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -60,6 +62,40 @@ TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
     close(other);
     close(fd);
     expect_good_session(sim);
+}
+
+TEST(Malformed, ClientThatReadsSlowlyGetsEveryReplyWholeAndInOrder) {
+    vesksim_child sim({"--speed", "0"});
+    const int fd = raw_session(sim, 16);
+    // Echoes of 6 MiB each, all asked before any is read: far more than the
+    // socket buffers hold, so the server must resume as the reader drains them.
+    std::vector<std::vector<uint8_t>> payloads(3, std::vector<uint8_t>(6 << 20));
+    std::vector<uint8_t> requests;
+    for (size_t i = 0; i < payloads.size(); ++i) {
+        std::mt19937 generator(static_cast<uint32_t>(i));
+        for (auto &byte : payloads[i]) byte = static_cast<uint8_t>(generator());
+        const auto request = frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 6 << 20, payloads[i]);
+        requests.insert(requests.end(), request.begin(), request.end());
+    }
+    std::thread sender([&] { raw_send_bytes(fd, requests); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    [&] {
+        for (size_t i = 0; i < payloads.size(); ++i) {
+            SCOPED_TRACE(i);
+            uint8_t head[VESK_HEADER_BYTES];
+            ASSERT_TRUE(receive_all(fd, head, sizeof head));
+            const auto reply = wire::decode_header(head);
+            EXPECT_EQ(std::tuple(reply.magic, reply.status, reply.length),
+                      std::tuple(VESK_MAGIC, VESK_STATUS_DATA, 6u << 20));
+            std::vector<uint8_t> echoed(reply.length);
+            for (size_t at = 0; at < echoed.size(); at += 64 << 10)
+                ASSERT_TRUE(receive_all(fd, echoed.data() + at, std::min<size_t>(64 << 10, echoed.size() - at)));
+            EXPECT_TRUE(echoed == payloads[i]);
+        }
+    }();
+    shutdown(fd, SHUT_RDWR);  // frees a sender still blocked
+    sender.join();
+    close(fd);
 }
 
 // CPU time a process has used so far.
