@@ -13,7 +13,8 @@ struct measure_settings {
     double rate = 48000;
     int64_t block = 1024;
     int64_t window = 0;  // 0: one block
-    std::string reference;
+    // One for every channel, or one per channel in order.
+    std::vector<std::string> references;
     bool upper_24_bits = false;
     std::optional<int> driven;
     std::vector<limit> limits;

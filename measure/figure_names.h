@@ -7,7 +7,22 @@
 
 #include "figures.h"
 
-enum class figure { level, peak, dc, freq, thd, thdn, snr, latency, bitexact, crosstalk };
+enum class figure {
+    level,
+    peak,
+    dc,
+    freq,
+    thd,
+    thdn,
+    snr,
+    latency,
+    bitexact,
+    crosstalk,
+    flatness,
+    tdn,
+    gain_match,
+    phase_match
+};
 
 struct figure_info {
     figure which;
@@ -19,6 +34,10 @@ struct figure_info {
 
 const figure_info &info_of(figure which);
 std::optional<figure> figure_by_name(const std::string &name);
+// Measured against a reference: latency, bitexact and the multitone figures.
+bool needs_reference(figure which);
+// Measured from a multitone reference; with any other reference, n/a.
+bool from_multitone(figure which);
 // A figure of signal_figures; NaN for the others.
 double signal_value(const signal_figures &f, figure which);
 // NaN when the channel has no such figure; bitexact is 1 or 0.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "fourier.h"
 #include "measure_error.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr double tone_range = 1e-8;     // tones lie within 80 dB of the strongest
 constexpr double rest_below = 1e-9;     // the typical bin lies 90 dB below it
+constexpr double tone_spread = 1e-4;    // and no tone 40 dB below it
 constexpr double above_floor = 100;     // a tone reads when 20 dB above the floor around it
 constexpr int floor_bins = 32;          // either side of a tone, for its floor
 constexpr double ambiguous_peak = 0.9;  // a second correlation peak this high: no latency
@@ -50,8 +52,9 @@ int64_t for_each_block(const multitone_input &in, int64_t block, int64_t first, 
 struct lock {
     bool found = false, ambiguous = false;
     std::string why;
-    int64_t offset = 0;      // of the block that lines up with the reference, below one block
-    int64_t first_full = 0;  // the first block at offset that holds the stimulus throughout
+    int64_t period = 0;      // of the reference's tones, a block or a whole fraction of one
+    int64_t offset = 0;      // where the capture lines up with the reference, below one period
+    int64_t first_full = 0;  // the first period from offset on that holds the stimulus throughout
     int64_t use_from = 0;    // first sample averaged
 };
 
@@ -77,13 +80,18 @@ struct floor_map {
 };
 
 // The reference's lag in the capture folded onto one block, by circular
-// cross-correlation at the reference's tones. The lag is ambiguous when a
-// second peak away from the first comes near it (a tone set with a common
-// period shorter than the block).
+// cross-correlation at the reference's tones. Tones on bins with a common
+// factor g repeat every block / g samples, and so does the lag: it is
+// sought within that period. It is ambiguous when a second peak away from
+// the first comes near it (a tone set whose correlation nearly repeats).
 lock find_lock(const multitone_input &in, const multitone_reference &ref, const std::vector<bool> &taken,
                std::vector<int32_t> &samples) {
     lock out;
     int64_t block = ref.block;
+    int common = 0;
+    for (int b : ref.bins) common = std::gcd(common, b);
+    int64_t period = block / common;
+    out.period = period;
     std::vector<double> fold(static_cast<size_t>(block), 0.0);
     int64_t blocks = for_each_block(in, block, 0, samples, [&](int64_t, const int32_t *x) {
         for (int64_t m = 0; m < block; ++m) fold[static_cast<size_t>(m)] += x[m];
@@ -116,43 +124,52 @@ lock find_lock(const multitone_input &in, const multitone_reference &ref, const 
                                              correlation.data(), FFTW_ESTIMATE);
     fftw_execute(inverse);
     fftw_destroy_plan(inverse);
-    auto at = [&](int64_t lag) { return std::fabs(correlation[static_cast<size_t>((lag % block + block) % block)]); };
-    int64_t peak = 0;
-    for (int64_t lag = 1; lag < block; ++lag)
-        if (at(lag) > at(peak)) peak = lag;
+    // An inverting device gives a negative peak; but when the tones are on
+    // odd multiples of a bin, half a period later is the same signal
+    // inverted, and a peak of either sign as high as the other means no
+    // inversion.
+    auto value = [&](int64_t lag) { return correlation[static_cast<size_t>((lag % block + block) % block)]; };
+    int64_t high = 0, low = 0;
+    for (int64_t lag = 1; lag < period; ++lag) {
+        if (value(lag) > value(high)) high = lag;
+        if (value(lag) < value(low)) low = lag;
+    }
+    double sign = -value(low) * ambiguous_peak > value(high) ? -1 : 1;
+    auto at = [&](int64_t lag) { return sign * value(lag); };
+    int64_t peak = sign > 0 ? high : low;
     // The peak's own lobe runs down to the first minimum either side.
     int64_t right = peak, left = peak;
-    while (right - peak < block / 2 && at(right + 1) <= at(right)) ++right;
-    while (peak - left < block / 2 && at(left - 1) <= at(left)) --left;
+    while (right - peak < period / 2 && at(right + 1) <= at(right)) ++right;
+    while (peak - left < period / 2 && at(left - 1) <= at(left)) --left;
     double second = 0;
-    for (int64_t lag = right + 1; lag < left + block; ++lag) second = std::max(second, at(lag));
+    for (int64_t lag = right + 1; lag < left + period; ++lag) second = std::max(second, at(lag));
     out.found = true;
     out.offset = peak;
     out.ambiguous = second >= ambiguous_peak * at(peak);
 
-    // The first block at that offset that holds the stimulus throughout:
+    // The first period at that offset that holds the stimulus throughout:
     // the capture may open with the device's latency in silence.
-    std::vector<double> shape(static_cast<size_t>(block));
+    std::vector<double> shape(static_cast<size_t>(period));
     double shape_norm = 0;
-    for (int64_t m = 0; m < block; ++m) {
+    for (int64_t m = 0; m < period; ++m) {
         shape[static_cast<size_t>(m)] = fold[static_cast<size_t>((m + peak) % block)];
         shape_norm += shape[static_cast<size_t>(m)] * shape[static_cast<size_t>(m)];
     }
     auto likeness = [&](const int32_t *x) {
         double dot = 0, own = 0;
-        for (int64_t m = 0; m < block; ++m) dot += x[m] * shape[static_cast<size_t>(m)], own += double(x[m]) * x[m];
+        for (int64_t m = 0; m < period; ++m) dot += x[m] * shape[static_cast<size_t>(m)], own += double(x[m]) * x[m];
         return own > 0 ? dot / std::sqrt(own * shape_norm) : 0.0;
     };
     double best = 0;
-    int64_t count = for_each_block(in, block, peak, samples, [&](int64_t, const int32_t *x) {
+    int64_t count = for_each_block(in, period, peak, samples, [&](int64_t, const int32_t *x) {
         best = std::max(best, likeness(x));
         return true;
     });
-    out.first_full = for_each_block(in, block, peak, samples,
+    out.first_full = for_each_block(in, period, peak, samples,
                                     [&](int64_t, const int32_t *x) { return !(likeness(x) >= 0.8 * best); });
     // One block for the device to settle, when two or more remain after it.
-    int64_t settle = count - out.first_full >= 3 ? 1 : 0;
-    out.use_from = peak + (out.first_full + settle) * block;
+    int64_t settle = count - out.first_full >= 3 * common ? common : 0;
+    out.use_from = peak + (out.first_full + settle) * period;
     return out;
 }
 
@@ -290,9 +307,15 @@ multitone_reference find_tones(const std::vector<int32_t> &block) {
     if (!(strongest > 0)) return out;
     for (int k = 1; k <= last; ++k)
         if (power[static_cast<size_t>(k - 1)] > tone_range * strongest) out.bins.push_back(k);
+    // Tones on most bins are a pattern, not a multitone; so are tones on
+    // most bins of a shorter period when the bins have a common factor (a
+    // longer reference of a pattern repeated), and a sine's harmonics.
+    int common = 0;
+    double weakest = strongest;
+    for (int b : out.bins) common = std::gcd(common, b), weakest = std::min(weakest, power[static_cast<size_t>(b - 1)]);
     std::nth_element(power.begin(), power.begin() + last / 2, power.end());
-    if (out.bins.size() < 2 || out.bins.size() > static_cast<size_t>(last / 4) ||
-        power[static_cast<size_t>(last / 2)] > rest_below * strongest) {
+    if (out.bins.size() < 2 || out.bins.size() > static_cast<size_t>(last / common / 4) ||
+        weakest < tone_spread * strongest || power[static_cast<size_t>(last / 2)] > rest_below * strongest) {
         out.bins.clear();
         return out;
     }
@@ -316,6 +339,7 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
     std::sort(r.bins.begin(), r.bins.end());
     r.bins.erase(std::unique(r.bins.begin(), r.bins.end()), r.bins.end());
     r.channels.resize(inputs.size());
+    r.block = block;
     if (block == 0) return r;
     std::vector<bool> taken(static_cast<size_t>(block / 2 + 1), false);
     for (int b : r.bins) taken[static_cast<size_t>(b)] = true;
@@ -332,6 +356,7 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
         multitone_channel &out = r.channels[c];
         const lock &at = locks[c];
         const multitone_reference *ref = inputs[c].reference;
+        out.stimulus = ref != nullptr;
         if (ref && !at.found) {
             out.why = out.latency_why = at.why;
             continue;
@@ -354,9 +379,9 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
         }
         if (!ref) continue;
         if (at.ambiguous)
-            out.latency_why = "ambiguous: the tones repeat within the block";
+            out.latency_why = "ambiguous: the correlation has a second peak as high";
         else
-            out.latency = at.offset + at.first_full * block;
+            out.latency = at.offset + at.first_full * at.period;
         own_figures(out, *ref, at, r.bins, rate);
         out.tdn_db = tdn_of(avg, *ref, taken);
     }

@@ -21,8 +21,9 @@ struct multitone_reference {
     std::vector<std::complex<double>> spectrum;  // the block's DFT at those bins
 };
 
-// Two tones or more on whole bins, everything else at least 100 dB down;
-// anything else (a single sine, a sine off the bins, noise) gives no bins.
+// Two tones or more on whole bins with no common factor, everything else at
+// least 80 dB down; anything else (a sine, a sine off the bins, a shorter
+// pattern repeated, noise) gives no bins.
 multitone_reference find_tones(const std::vector<int32_t> &block);
 
 // Reads count samples of a channel from first on.
@@ -37,7 +38,8 @@ struct multitone_input {
 // One channel's figures. A figure that the capture cannot support is NaN,
 // and the why says what is missing.
 struct multitone_channel {
-    int64_t latency = -1;  // samples; -1 when not found
+    bool stimulus = false;  // has a reference of its own
+    int64_t latency = -1;   // samples; -1 when not found
     std::string latency_why;
     int64_t first_sample = 0;  // of the blocks averaged
     int64_t blocks = 0;
@@ -61,6 +63,7 @@ struct crosstalk_cell {
 };
 
 struct multitone_result {
+    int64_t block = 0;
     std::vector<int> bins;  // every channel's tones
     std::vector<multitone_channel> channels;
     double gain_match_db = not_measured, phase_match_deg = not_measured;
