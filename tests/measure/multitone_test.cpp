@@ -8,10 +8,15 @@
 #include <functional>
 #include <random>
 
+#include "measure_support.h"
 #include "multitone.h"
+#include "program_run.h"
+#include "temp_folder.h"
+#include "text_lines.h"
 
 namespace {
 
+const std::filesystem::path golden = VESK_MEASURE_GOLDEN;
 using cplx = std::complex<double>;
 
 struct tone {
@@ -260,3 +265,29 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
 }
 
 }  // namespace
+
+TEST(MultitoneCommand, ReportsOfTwoChannelsWithTheirOwnTones) {
+    // Input 0 through a gentle slope, input 1 flat and hearing -60 dB of
+    // output 0; both 10 samples late.
+    temp_folder folder;
+    tones own0 = {{3, 0.2}, {11, 0.2}, {29, 0.2}},
+          own1 = {{5, 0.1}, {13, 0.1}, {17, 0.1}, {41, 0.1}, {67, 0.1}, {97, 0.1}};
+    auto slope = [](double f) { return 1.0 / (1.0 + cplx(0, f / 20000)); };
+    tones heard1 = own1;
+    for (const tone &t : own0) heard1.push_back({t.bin, t.amplitude * 1e-3});
+    write_capture(folder / "tones0.raw", capture(own0, 512, 512));
+    write_capture(folder / "tones1.raw", capture(own1, 512, 512));
+    write_capture(folder / "c0.raw", capture(through(own0, slope, 512, 48000, 10), 512, 8 * 512, 10, 1e-6));
+    write_capture(folder / "c1.raw", capture(through(heard1, slope, 512, 48000, 10), 512, 8 * 512, 10, 1e-6, 2));
+    measure_result r = run_veskmeasure({"--reference", "tones0.raw",     "--reference", "tones1.raw",
+                                        "--limit",     "flatness<=0.5",  "--limit",     "flatness[300:5000]<=0.1",
+                                        "--limit",     "tdn<=-80",       "--limit",     "latency=10",
+                                        "--limit",     "crosstalk<=-70", "--limit",     "phase-match<=1",
+                                        "--json",      "out.json",       "--junit",     "out.xml",
+                                        "c0.raw",      "c1.raw"},
+                                       folder.path);
+    EXPECT_EQ(r.status, 1) << r.error;
+    EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "multitone_case.txt")));
+    EXPECT_EQ(lines_of(text_of(folder / "out.json")), lines_of(text_of(golden / "multitone_case.json")));
+    EXPECT_EQ(lines_of(text_of(folder / "out.xml")), lines_of(text_of(golden / "multitone_case.xml")));
+}
