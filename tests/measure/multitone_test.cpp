@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <functional>
@@ -115,7 +116,14 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
         double rate, delay;
         int64_t blocks;
         double noise;
-        int64_t latency;  // -1: where the correlation puts it
+        int64_t latency;                 // -1: where the correlation puts it
+        std::array<double, 5> iir = {};  // b0 b1 b2 a1 a2: run from rest in place of h
+    };
+    // Second-order Butterworth by the bilinear transform, corner pre-warped.
+    auto butterworth = [](bool low, double corner, double rate) {
+        double k = std::tan(M_PI * corner / rate), d = 1 + std::sqrt(2.0) * k + k * k, b = low ? k * k / d : 1 / d;
+        return std::array<double, 5>{b, low ? 2 * b : -2 * b, b, 2 * (k * k - 1) / d,
+                                     (1 - std::sqrt(2.0) * k + k * k) / d};
     };
     const row cases[] = {
         {"flat, no delay", flat, 4096, 48000, 0, 4, 0, 0},
@@ -124,13 +132,27 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
         {"fraction of a sample", flat, 4096, 48000, 100.3, 4, 0, 100},
         {"lowpass in noise", lowpass, 4096, 48000, 250, 20, 1e-4, -1},
         {"highpass", highpass, 2048, 192000, 1, 10, 0, -1},
+        {"20 Hz highpass from rest", {}, 4096, 48000, 300, 12, 1e-6, -1, butterworth(false, 20, 48000)},
+        {"15 kHz lowpass from rest", {}, 4096, 96000, 0, 12, 1e-6, -1, butterworth(true, 15000, 96000)},
     };
-    for (const row &c : cases) {
+    for (row c : cases) {
         SCOPED_TRACE(c.what);
+        auto q = c.iir;
+        if (q[0] != 0)
+            c.h = [&](double f) {
+                cplx z = std::polar(1.0, -2 * M_PI * f / c.rate);
+                return (q[0] + q[1] * z + q[2] * z * z) / (1.0 + q[3] * z + q[4] * z * z);
+            };
         tones stimulus = multitone(c.block, 31);
-        channel_data ch{capture(through(stimulus, c.h, c.block, c.rate, c.delay), c.block, c.blocks * c.block,
-                                std::lround(c.delay), c.noise),
+        channel_data ch{capture(through(stimulus, q[0] != 0 ? flat : c.h, c.block, c.rate, c.delay), c.block,
+                                c.blocks * c.block, std::lround(c.delay), c.noise),
                         find_tones(capture(stimulus, c.block, c.block))};
+        double s1 = 0, s2 = 0;
+        for (int32_t &v : ch.samples)
+            if (q[0] != 0) {
+                double x = v, y = q[0] * x + s1;
+                s1 = q[1] * x - q[3] * y + s2, s2 = q[2] * x - q[4] * y, v = static_cast<int32_t>(std::lround(y));
+            }
         multitone_result r = measured({ch}, c.rate);
         const multitone_channel &m = r.channels[0];
         ASSERT_EQ(m.why, "");
