@@ -237,13 +237,13 @@ void own_figures(multitone_channel &c, const multitone_reference &ref, const loc
 // Gain and phase of every pair of channels at the tones they share; the
 // phase with each channel's latency put back, so a whole sample between
 // channels counts.
-void match_channels(multitone_result &r, const std::vector<multitone_input> &inputs) {
+void match_channels(multitone_result &r, const std::vector<const multitone_reference *> &refs) {
     bool compared = false, missing = false;
     double gain = 0, phase = 0;
-    for (size_t i = 0; i < inputs.size(); ++i)
-        for (size_t j = i + 1; j < inputs.size(); ++j) {
-            if (!inputs[i].reference || !inputs[j].reference) continue;
-            const multitone_reference &a = *inputs[i].reference, &b = *inputs[j].reference;
+    for (size_t i = 0; i < refs.size(); ++i)
+        for (size_t j = i + 1; j < refs.size(); ++j) {
+            if (!refs[i] || !refs[j]) continue;
+            const multitone_reference &a = *refs[i], &b = *refs[j];
             const multitone_channel &ca = r.channels[i], &cb = r.channels[j];
             for (size_t s = 0, t = 0; s < a.bins.size() && t < b.bins.size();) {
                 if (a.bins[s] != b.bins[t]) {
@@ -314,7 +314,7 @@ multitone_reference find_tones(const std::vector<int32_t> &block) {
     double weakest = strongest;
     for (int b : out.bins) common = std::gcd(common, b), weakest = std::min(weakest, power[static_cast<size_t>(b - 1)]);
     std::nth_element(power.begin(), power.begin() + last / 2, power.end());
-    if (out.bins.size() < 2 || out.bins.size() > static_cast<size_t>(last / common / 4) ||
+    if (out.bins.size() < 2 || out.bins.size() > static_cast<size_t>(last / common / 2) ||
         weakest < tone_spread * strongest || power[static_cast<size_t>(last / 2)] > rest_below * strongest) {
         out.bins.clear();
         return out;
@@ -327,8 +327,10 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
     multitone_result r;
     int64_t block = 0;
     size_t own_tones = 0;
+    std::vector<const multitone_reference *> refs;  // null for a channel that only listens
     for (const multitone_input &in : inputs) {
-        if (!in.reference) continue;
+        refs.push_back(in.reference && !in.reference->bins.empty() ? in.reference : nullptr);
+        if (!refs.back()) continue;
         if (block != 0 && in.reference->block != block)
             throw measure_error("The multitone references differ in length: " + std::to_string(block) + " and " +
                                 std::to_string(in.reference->block) + " samples.");
@@ -348,14 +350,14 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
     std::vector<lock> locks(inputs.size());
     int64_t latest = -1;  // where every stimulus has settled, for the channels that only listen
     for (size_t c = 0; c < inputs.size(); ++c)
-        if (inputs[c].reference) {
-            locks[c] = find_lock(inputs[c], *inputs[c].reference, taken, samples);
+        if (refs[c]) {
+            locks[c] = find_lock(inputs[c], *refs[c], taken, samples);
             if (locks[c].found) latest = std::max(latest, locks[c].use_from);
         }
     for (size_t c = 0; c < inputs.size(); ++c) {
         multitone_channel &out = r.channels[c];
         const lock &at = locks[c];
-        const multitone_reference *ref = inputs[c].reference;
+        const multitone_reference *ref = refs[c];
         out.stimulus = ref != nullptr;
         if (ref && !at.found) {
             out.why = out.latency_why = at.why;
@@ -386,13 +388,13 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
         out.tdn_db = tdn_of(avg, *ref, taken);
     }
 
-    match_channels(r, inputs);
+    match_channels(r, refs);
     if (r.bins.size() == own_tones) {
         r.crosstalk.assign(inputs.size(), std::vector<crosstalk_cell>(inputs.size()));
         for (size_t i = 0; i < inputs.size(); ++i)
             for (size_t j = 0; j < inputs.size(); ++j)
-                if (i != j && inputs[j].reference)
-                    r.crosstalk[i][j] = crosstalk_between(r.channels[i], r.channels[j], *inputs[j].reference, r.bins);
+                if (i != j && refs[j])
+                    r.crosstalk[i][j] = crosstalk_between(r.channels[i], r.channels[j], *refs[j], r.bins);
     }
     return r;
 }
