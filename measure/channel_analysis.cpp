@@ -5,19 +5,28 @@
 #include <cmath>
 #include <complex>
 #include <cstring>
+#include <optional>
 
 #include "fourier.h"
+#include "tone_fit.h"
 
 namespace {
 
-constexpr int64_t longest_spectrum = 65536;
 constexpr size_t waveform_samples = 4096;
+constexpr double window_periods = 2;  // a window's least-squares fit needs this many periods
+
+// The longest spectrum: 65536 samples, or enough to hold a 20 Hz tone's
+// periods at high rates.
+int64_t longest_spectrum(double rate) {
+    auto needed = static_cast<uint64_t>(std::ceil(tone_periods * rate / 20));
+    return static_cast<int64_t>(std::clamp<uint64_t>(std::bit_ceil(needed), 65536, 1 << 22));
+}
 
 // Length of the averaged spectra's windows: half the capture at most, so
 // that the fundamental's phase can be followed across several of them.
-int spectrum_length(int64_t samples) {
-    return static_cast<int>(
-        std::clamp<int64_t>(std::bit_floor(static_cast<uint64_t>(samples / 2)), 2, longest_spectrum));
+int64_t spectrum_length(int64_t samples, double rate) {
+    return std::clamp<int64_t>(static_cast<int64_t>(std::bit_floor(static_cast<uint64_t>(samples / 2))), 2,
+                               longest_spectrum(rate));
 }
 
 double wrap_phase(double phase) { return phase - 2 * M_PI * std::nearbyint(phase / (2 * M_PI)); }
@@ -29,11 +38,16 @@ struct line_fit {
     double slope() const { return (n * ty - t * y) / (n * tt - t * t); }
 };
 
+struct spectra_pass {
+    tone_search tone;
+    double followed_hz = not_measured;  // from the phase across windows
+};
+
 // The long-window pass: the averaged spectrum, and the fundamental's
 // frequency from its phase advancing from window to window, which is far
 // finer than any one spectrum's bins.
-void average_spectra(const capture_source &source, double rate, channel_figures &out) {
-    int length = spectrum_length(source.samples);
+spectra_pass average_spectra(const capture_source &source, double rate, int64_t length64, channel_figures &out) {
+    int length = static_cast<int>(length64);
     int hop = std::max(1, length / 2);
     int64_t count = (source.samples - length) / hop + 1;
     real_fft fft(length);
@@ -44,7 +58,7 @@ void average_spectra(const capture_source &source, double rate, channel_figures 
     std::vector<int32_t> samples(static_cast<size_t>(length));
     double centre = (length - 1) / 2.0;
     line_fit phase_line;
-    double unwrapped = 0, last_phase = 0, last_bin = 0;
+    double unwrapped = 0, last_phase = 0, last_bin = 0, ac_power = 0;
 
     for (int64_t k = 0; k < count; ++k) {
         if (k == 0) {
@@ -53,8 +67,14 @@ void average_spectra(const capture_source &source, double rate, channel_figures 
             std::memmove(samples.data(), samples.data() + hop, static_cast<size_t>(length - hop) * 4);
             read_samples(source, k * hop + length - hop, hop, samples.data() + length - hop);
         }
-        for (int n = 0; n < length; ++n)
-            fft.input[n] = samples[static_cast<size_t>(n)] / full_scale * window[static_cast<size_t>(n)];
+        double mean = 0, squares = 0;
+        for (int n = 0; n < length; ++n) {
+            double v = samples[static_cast<size_t>(n)] / full_scale;
+            mean += v, squares += v * v;
+            fft.input[n] = v * window[static_cast<size_t>(n)];
+        }
+        mean /= length;
+        ac_power += std::max(0.0, squares / length - mean * mean) / static_cast<double>(count);
         fft.run();
         std::vector<double> bins(sum.size());
         for (size_t m = 0; m < sum.size(); ++m) {
@@ -81,19 +101,79 @@ void average_spectra(const capture_source &source, double rate, channel_figures 
     for (double w : window) window_sum += w;
     out.spectrum.bins_per_tone = length * window_power / (window_sum * window_sum);
     out.spectrum.bins.resize(sum.size());
-    for (size_t m = 0; m < sum.size(); ++m)
-        out.spectrum.bins[m] = sum[m] * 2.0 / (static_cast<double>(length) * window_power * count);
-    double at = fundamental_bin(out.spectrum.bins);
-    if (at < 0) return;
-    double freq = at * out.spectrum.bin_hz;
-    if (phase_line.n >= 2) {
-        double followed = phase_line.slope() / (2 * M_PI) * rate;
-        if (std::fabs(followed - freq) < out.spectrum.bin_hz) freq = followed;
+    for (size_t m = 0; m < sum.size(); ++m) {
+        bool own_mirror = m == 0 || 2 * m == static_cast<size_t>(length);  // DC and Nyquist are not folded
+        out.spectrum.bins[m] = sum[m] * (own_mirror ? 1.0 : 2.0) / (static_cast<double>(length) * window_power * count);
     }
+    spectra_pass pass;
+    pass.tone = find_tone(out.spectrum.bins, ac_power);
+    if (phase_line.n >= 2) pass.followed_hz = phase_line.slope() / (2 * M_PI) * rate;
+    return pass;
+}
+
+// One spectrum gives the frequency to a fraction of its bin. Over a short
+// capture (too short to follow the phase across windows) the frequency
+// whose least-squares sine holds the most power, searched within half a bin
+// either way, is far finer.
+double refine_frequency(const capture_source &source, double rate, double freq, double bin_hz) {
+    std::vector<int32_t> x(static_cast<size_t>(source.samples));
+    read_samples(source, 0, source.samples, x.data());
+    // What a fit of DC, cosine and sine at f explains: p' G^-1 p.
+    auto fitted_power = [&](double f) {
+        double g[3][3] = {}, p[3] = {};
+        std::complex<double> turn = std::polar(1.0, 2 * M_PI * f / rate), z = 1;
+        for (size_t n = 0; n < x.size(); ++n, z *= turn) {
+            double v = x[n] / full_scale, r[3] = {z.real(), z.imag(), 1.0};
+            for (int i = 0; i < 3; ++i) {
+                p[i] += v * r[i];
+                for (int j = i; j < 3; ++j) g[i][j] += r[i] * r[j];
+            }
+        }
+        g[1][0] = g[0][1], g[2][0] = g[0][2], g[2][1] = g[1][2];
+        double cof[3][3];
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) {
+                int r0 = (i + 1) % 3, r1 = (i + 2) % 3, c0 = (j + 1) % 3, c1 = (j + 2) % 3;
+                cof[i][j] = g[r0][c0] * g[r1][c1] - g[r0][c1] * g[r1][c0];
+            }
+        double det = g[0][0] * cof[0][0] + g[0][1] * cof[0][1] + g[0][2] * cof[0][2], sum = 0;
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) sum += p[i] * cof[i][j] * p[j];
+        return det > 0 ? sum / det : 0;
+    };
+    double low = freq - bin_hz / 2, high = freq + bin_hz / 2;
+    const double golden = (std::sqrt(5.0) - 1) / 2;
+    double a = high - golden * (high - low), b = low + golden * (high - low);
+    double pa = fitted_power(a), pb = fitted_power(b);
+    for (int i = 0; i < 40; ++i) {
+        if (pa > pb)
+            high = b, b = a, pb = pa, a = high - golden * (high - low), pa = fitted_power(a);
+        else
+            low = a, a = b, pa = pb, b = low + golden * (high - low), pb = fitted_power(b);
+    }
+    return (low + high) / 2;
+}
+
+// The whole capture's fundamental and distortion from the averaged spectra;
+// a spectrum too short for a low tone is tried again as long as the capture allows.
+void measure_spectrum(const capture_source &source, double rate, channel_figures &out) {
+    int64_t length = spectrum_length(source.samples, rate);
+    spectra_pass pass = average_spectra(source, rate, length, out);
+    int64_t longest = std::min(source.samples, longest_spectrum(rate));
+    if (pass.tone.too_low && length < longest) pass = average_spectra(source, rate, longest, out);
+    if (pass.tone.at < 0) {
+        out.whole.tone_missing = pass.tone.missing;
+        return;
+    }
+    double freq = pass.tone.at * out.spectrum.bin_hz;
+    if (std::fabs(pass.followed_hz - freq) < out.spectrum.bin_hz)
+        freq = pass.followed_hz;
+    else if (source.samples < 2 * static_cast<int64_t>(out.spectrum.bins.size() - 1) * 2)
+        freq = refine_frequency(source, rate, freq, out.spectrum.bin_hz);
     out.whole.freq_hz = freq;
     std::vector<bin_role> roles =
         bin_roles(out.spectrum.bins.size(), out.spectrum.bin_hz, freq, rate, window_lobe_bins);
-    fill_distortion_figures(measure_distortion(out.spectrum.bins, roles), out.whole);
+    fill_distortion_figures(measure_distortion(out.spectrum.bins, roles, out.spectrum.bin_hz, rate), out.whole);
 }
 
 struct time_sums {
@@ -121,43 +201,58 @@ void keep_worst(double v, double &worst, double &start, int64_t at, bool higher_
     if (seen == 0 || (higher_is_worse ? v > worst : v < worst)) worst = v, start = static_cast<double>(at);
 }
 
+// One window's distortion from its fit: the residual's spectrum is all noise,
+// its in-band part scaled for the degrees of freedom the fit took.
+void fill_window_distortion(const tone_fit &fit, const fitted_window &w, real_fft &fft, double rate, double freq,
+                            signal_figures &f) {
+    fft.run();
+    int length = fit.length;
+    double bin_hz = rate / length, noise = 0, total = 0;
+    for (int m = 1; m <= length / 2; ++m) {
+        double p = (2 * m == length ? 1.0 : 2.0) * std::norm(fft.output[m]) / (static_cast<double>(length) * length);
+        total += p;
+        noise += p * band_share(static_cast<size_t>(m), bin_hz, rate);
+    }
+    double freedom = static_cast<double>(length) / (length - fit.kept_terms);
+    distortion d;
+    d.fundamental = w.power[0];
+    d.noise = noise * freedom;
+    for (size_t h = 1; h < w.power.size(); ++h) {
+        double at = static_cast<double>(h + 1) * freq;
+        d.harmonics += w.power[h];
+        if (at >= 20 && at <= 20000) d.harmonics_in_band += w.power[h];
+    }
+    fill_distortion_figures(d, f);
+    // A fundamental not 20 dB over one bin of the noise is not there.
+    if (!(d.fundamental > 100 * total * freedom / (length / 2))) f.freq_hz = not_measured;
+}
+
 // The windows pass: exact time-domain sums for the whole capture, and per
-// window the fundamental fitted by least squares at the whole capture's
-// frequency, whose residual's spectrum gives THD, THD+N and SNR with every
+// window its own sums (level, peak, DC) and a least-squares fit at the whole
+// capture's frequency, whose residual gives THD, THD+N and SNR with every
 // sample weighing the same, so that a glitch at a window's edge counts.
 void measure_windows(const capture_source &source, const analysis_settings &settings, channel_figures &out) {
     int length = static_cast<int>(settings.window);
     double freq = out.whole.freq_hz;
-    bool fit = !std::isnan(freq);
-    double omega = fit ? 2 * M_PI * freq / settings.rate : 0;
-    std::vector<double> c(static_cast<size_t>(length)), s(c.size());
-    double g[3][3] = {};
-    for (int n = 0; n < length; ++n) {
-        c[n] = std::cos(omega * n), s[n] = std::sin(omega * n);
-        double r[3] = {c[n], s[n], 1.0};
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) g[i][j] += r[i] * r[j];
-    }
-    // Inverse of the normal equations' matrix, the same for every window.
-    double inv[3][3];
-    double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) - g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) +
-                 g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
-    fit = fit && std::fabs(det) > 1e-9;
-    for (int i = 0; i < 3 && fit; ++i)
-        for (int j = 0; j < 3; ++j) {
-            int r0 = (j + 1) % 3, r1 = (j + 2) % 3, c0 = (i + 1) % 3, c1 = (i + 2) % 3;
-            inv[i][j] = (g[r0][c0] * g[r1][c1] - g[r0][c1] * g[r1][c0]) / det;
-        }
-
-    real_fft fft(length);
-    double bin_hz = settings.rate / length;
-    std::vector<bin_role> roles =
-        bin_roles(static_cast<size_t>(length / 2 + 1), bin_hz, fit ? freq : 0, settings.rate, 1);
-    std::vector<double> bins(roles.size());
-    std::vector<int32_t> x(static_cast<size_t>(length));
-    time_sums whole;
-    double fitted_dc = 0;
     worst_windows &worst = out.worst;
+    bool tone = !std::isnan(freq);
+    worst.value.tone_missing = out.whole.tone_missing;
+    if (tone && length < window_periods * settings.rate / freq) {
+        tone = false;
+        worst.value.tone_missing =
+            "window too short for the tone (2 periods, " +
+            std::to_string(static_cast<long long>(std::ceil(window_periods * settings.rate / freq))) +
+            " samples, needed)";
+    }
+    // Without a fit a window's DC is its mean, which is DC only when there is no tone at all.
+    bool dc_by_mean = out.whole.tone_missing == silence || out.whole.tone_missing == no_tone;
+    std::optional<tone_fit> fit;
+    if (tone) fit.emplace(length, freq, settings.rate);
+    double omega = 2 * M_PI * freq / settings.rate;
+    real_fft fft(length);
+    std::vector<int32_t> x(static_cast<size_t>(length));
+    std::vector<double> scaled(x.size());
+    time_sums whole;
     double last_phase = 0;
     int64_t last_start = 0;
     int64_t full = source.samples / length;
@@ -176,48 +271,36 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
         time_sums own;
         own.add(x.data(), length);
         own.fill(f);
-        if (fit) {
-            double p[3] = {0, 0, 0};
-            for (int n = 0; n < length; ++n) {
-                double v = x[n] / full_scale;
-                p[0] += v * c[n], p[1] += v * s[n], p[2] += v;
-            }
-            double a[3];
-            for (int i = 0; i < 3; ++i) a[i] = inv[i][0] * p[0] + inv[i][1] * p[1] + inv[i][2] * p[2];
-            double residual = 0;
-            for (int n = 0; n < length; ++n) {
-                double r = x[n] / full_scale - (a[0] * c[n] + a[1] * s[n] + a[2]);
-                fft.input[n] = r, residual += r * r;
-            }
-            fft.run();
-            for (size_t m = 0; m < bins.size(); ++m)
-                bins[m] = 2 * std::norm(fft.output[m]) / (static_cast<double>(length) * length);
-            distortion d = measure_distortion(bins, roles);
-            d.fundamental = (a[0] * a[0] + a[1] * a[1]) / 2;
-            fill_distortion_figures(d, f);
-            // A window rarely holds whole periods: its plain mean and RMS
-            // would swing with the phase, the fitted parts do not.
-            f.dc_percent = 100 * a[2];
-            fitted_dc += a[2] * static_cast<double>(length - fresh);
-            f.level_dbfs = dbfs_of_mean_square(d.fundamental + residual / length + a[2] * a[2]);
-            // The frequency from the phase advance since the last window.
-            double phase = std::atan2(-a[1], a[0]);
+        if (tone) {
+            for (int n = 0; n < length; ++n) scaled[static_cast<size_t>(n)] = x[static_cast<size_t>(n)] / full_scale;
+            fitted_window w = fit_window(*fit, scaled.data(), fft.input);
+            // A window rarely holds whole periods: its plain mean swings with
+            // the phase, the fitted DC does not.
+            f.dc_percent = 100 * w.dc;
             f.freq_hz = freq;
-            if (k > 0 && start > last_start) {
+            fill_window_distortion(*fit, w, fft, settings.rate, freq, f);
+            // The frequency from the phase advance since the last window.
+            if (k > 0 && start > last_start && !std::isnan(f.freq_hz)) {
                 double gap = static_cast<double>(start - last_start);
                 double expected = std::fmod(static_cast<long double>(omega) * gap, 2 * M_PI);
-                f.freq_hz += wrap_phase(phase - last_phase - expected) / (2 * M_PI * gap) * settings.rate;
+                f.freq_hz += wrap_phase(w.phase - last_phase - expected) / (2 * M_PI * gap) * settings.rate;
             }
-            last_phase = phase, last_start = start;
+            last_phase = w.phase, last_start = start;
         }
         keep_worst(f.level_dbfs, worst.value.level_dbfs, worst.start.level_dbfs, start, false, k);
         keep_worst(f.peak_dbfs, worst.value.peak_dbfs, worst.start.peak_dbfs, start, true, k);
-        keep_worst(std::fabs(f.dc_percent), worst.value.dc_percent, worst.start.dc_percent, start, true, k);
-        if (fit) {
-            double error = f.freq_hz - freq;
-            double worst_error = worst.value.freq_hz - freq;
-            if (k == 0 || std::fabs(error) > std::fabs(worst_error))
+        if (!tone && !dc_by_mean) f.dc_percent = not_measured;
+        if (k == 0 || std::fabs(f.dc_percent) > std::fabs(worst.value.dc_percent))
+            worst.value.dc_percent = f.dc_percent, worst.start.dc_percent = static_cast<double>(start);
+        if (tone) {
+            // A window without the tone is as far off as a frequency gets.
+            bool lost = std::isnan(f.freq_hz);
+            bool worse = k == 0 || (lost && !std::isnan(worst.value.freq_hz)) ||
+                         (!lost && std::fabs(f.freq_hz - freq) > std::fabs(worst.value.freq_hz - freq));
+            if (worse) {
                 worst.value.freq_hz = f.freq_hz, worst.start.freq_hz = static_cast<double>(start);
+                if (lost) worst.value.tone_missing = "no tone in the window at sample " + std::to_string(start);
+            }
             keep_worst(f.thd_db, worst.value.thd_db, worst.start.thd_db, start, true, k);
             keep_worst(f.thdn_db, worst.value.thdn_db, worst.start.thdn_db, start, true, k);
             keep_worst(f.snr_db, worst.value.snr_db, worst.start.snr_db, start, false, k);
@@ -225,7 +308,6 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
     }
     worst.count = windows;
     whole.fill(out.whole);
-    if (fit) out.whole.dc_percent = 100 * fitted_dc / static_cast<double>(source.samples);
 }
 
 }  // namespace
@@ -234,7 +316,7 @@ channel_figures analyse_channel(const capture_source &source, const analysis_set
     channel_figures out;
     out.name = source.name;
     out.samples = source.samples;
-    average_spectra(source, settings.rate, out);
+    measure_spectrum(source, settings.rate, out);
     measure_windows(source, settings, out);
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "measure_error.h"
@@ -20,6 +21,22 @@ int64_t whole_number(const std::string &option, const std::string &text, int64_t
     return v;
 }
 
+void plot_range(const std::string &text, measure_settings &s) {
+    size_t colon = text.find(':');
+    char *end = nullptr;
+    bool ok = colon != std::string::npos && colon > 0;
+    if (ok) {
+        s.plot_low_db = std::strtod(text.c_str(), &end);
+        ok = end == text.c_str() + colon;
+    }
+    if (ok) {
+        s.plot_high_db = std::strtod(text.c_str() + colon + 1, &end);
+        ok = colon + 1 < text.size() && *end == '\0';
+    }
+    if (!ok || !std::isfinite(s.plot_low_db) || !std::isfinite(s.plot_high_db) || !(s.plot_low_db < s.plot_high_db))
+        throw measure_error("--plot-range takes LOW:HIGH in dB, LOW below HIGH, not \"" + text + "\".");
+}
+
 }  // namespace
 
 std::string usage_text() {
@@ -33,6 +50,7 @@ std::string usage_text() {
            "  --reference FILE  what the captures should match: latency and bit-exactness;\n"
            "                    given once per channel, each channel's own; a multitone\n"
            "                    gives response, phase, tdn and the crosstalk matrix\n"
+           "  --latency-range N  largest latency searched, either way (default 65536)\n"
            "  --24bit           compare only the upper 24 bits of each sample\n"
            "  --driven N        channel N carries the signal; crosstalk on the others\n"
            "  --limit EXPR      a limit, e.g. thdn<=-80, level=-6+-0.5, worst:thdn<=-70, bitexact\n"
@@ -40,6 +58,7 @@ std::string usage_text() {
            "  --json FILE       every figure and verdict as JSON (- for standard output)\n"
            "  --junit FILE      one JUnit test case per channel and limit\n"
            "  --plot FILE.png   spectrum and waveform of each channel\n"
+           "  --plot-range LOW:HIGH  the spectrum's level axis in dBFS (default automatic)\n"
            "  --help            this text\n"
            "Figures: level peak dc freq thd thdn snr latency bitexact crosstalk;\n"
            "with a multitone: flatness flatness[LOW:HIGH] tdn gain-match phase-match.\n"
@@ -70,8 +89,9 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
             value = option.substr(equals + 1);
             option.erase(equals);
         } else {
-            static const char *const takes_value[] = {"--rate",  "--block",  "--window", "--reference", "--driven",
-                                                      "--limit", "--limits", "--json",   "--junit",     "--plot"};
+            static const char *const takes_value[] = {"--rate",   "--block", "--window",        "--reference",
+                                                      "--driven", "--limit", "--limits",        "--json",
+                                                      "--junit",  "--plot",  "--latency-range", "--plot-range"};
             bool known = false;
             for (const char *name : takes_value) known = known || option == name;
             if (!known) throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
@@ -90,14 +110,19 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
             driven = whole_number(option, value, 0, INT_MAX);
         else if (option == "--limit")
             s.limits.push_back(parse_limit(value));
-        else if (option == "--limits")
+        else if (option == "--limits") {
+            s.limits_files.push_back(value);
             for (limit &l : read_limits_file(value)) s.limits.push_back(l);
-        else if (option == "--json")
+        } else if (option == "--json")
             s.json_path = value;
         else if (option == "--junit")
             s.junit_path = value;
         else if (option == "--plot")
             s.plot_path = value;
+        else if (option == "--latency-range")
+            s.latency_range = whole_number(option, value, 1, 1 << 20);
+        else if (option == "--plot-range")
+            plot_range(value, s);
         else
             throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
     }

@@ -15,10 +15,13 @@ struct measure_settings {
     int64_t window = 0;  // 0: one block
     // One for every channel, or one per channel in order.
     std::vector<std::string> references;
+    int64_t latency_range = 65536;
     bool upper_24_bits = false;
     std::optional<int> driven;
     std::vector<limit> limits;
+    std::vector<std::string> limits_files;
     std::string json_path, junit_path, plot_path;
+    double plot_low_db = 0, plot_high_db = 0;  // the spectrum's level axis; automatic when equal
     bool help = false;
 };
 

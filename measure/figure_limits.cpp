@@ -1,11 +1,15 @@
 #include "figure_limits.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 
 #include "measure_error.h"
 
@@ -69,9 +73,35 @@ limit parse_limit(const std::string &text) {
     return l;
 }
 
+std::string read_limits_text(const std::string &path) {
+    auto refuse = [&](const std::string &why) { return measure_error("Cannot read " + path + ": " + why + "."); };
+    // Non-blocking, so that a FIFO is refused rather than waited on.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw refuse(std::strerror(errno));
+    struct stat info {};
+    std::string text;
+    const char *why = nullptr;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        why = "not a regular file";
+    else if (static_cast<size_t>(info.st_size) > longest_limits_file)
+        why = "longer than 1 MiB";
+    char chunk[4096];
+    while (!why) {
+        ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) why = std::strerror(errno);
+        if (got <= 0) break;
+        text.append(chunk, static_cast<size_t>(got));
+        if (text.size() > longest_limits_file) why = "longer than 1 MiB";  // it grew while read
+    }
+    close(fd);
+    if (!why && text.find('\0') != std::string::npos) why = "not text (it holds a NUL byte)";
+    if (why) throw refuse(why);
+    return text;
+}
+
 std::vector<limit> read_limits_file(const std::string &path) {
-    std::ifstream in(path);
-    if (!in) throw measure_error("Cannot read " + path + ": " + std::strerror(errno) + ".");
+    std::istringstream in(read_limits_text(path));
     std::vector<limit> out;
     std::string line;
     while (std::getline(in, line)) {
@@ -108,8 +138,10 @@ std::vector<limit_result> check_limits(const std::vector<channel_figures> &chann
             if (limit_applies(l, c, driven) &&
                 !(multitone &&
                   (from_multitone(l.which) || l.which == figure::crosstalk || l.which == figure::latency))) {
-                double measured = figure_value(channels[static_cast<size_t>(c)], l.which, l.worst);
-                out.push_back({c, &l, measured, limit_holds(l, measured)});
+                const channel_figures &channel = channels[static_cast<size_t>(c)];
+                double measured = figure_value(channel, l.which, l.worst);
+                out.push_back({c, &l, measured, limit_holds(l, measured),
+                               std::isnan(measured) ? missing_reason(channel, l.which, l.worst) : ""});
             }
     return out;
 }

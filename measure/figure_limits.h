@@ -22,6 +22,9 @@ struct limit {
 // Throws measure_error naming the malformed limit or the unknown figure.
 limit parse_limit(const std::string &text);
 // One limit per line; blank lines and lines starting with # are skipped.
+// The file must be a regular file of text (no NUL) of at most 1 MiB.
+constexpr size_t longest_limits_file = 1 << 20;
+std::string read_limits_text(const std::string &path);
 std::vector<limit> read_limits_file(const std::string &path);
 
 // An upper bound (a level below the floor) holds only an upper limit at or
@@ -37,8 +40,9 @@ struct limit_result {
     const limit *checked;
     double measured;
     bool pass;
-    int source = -1;     // a crosstalk pair's stimulus channel
-    bool bound = false;  // measured is an upper bound: below the floor
+    std::string missing;  // why measured is NaN
+    int source = -1;      // a crosstalk pair's stimulus channel
+    bool bound = false;   // measured is an upper bound: below the floor
 };
 // With a multitone, the limits on what it measures are left to
 // check_multitone_limits.

@@ -57,11 +57,27 @@ bool from_multitone(figure which) {
 double figure_value(const channel_figures &channel, figure which, bool worst) {
     switch (which) {
     case figure::latency:
-        return channel.reference.compared ? static_cast<double>(channel.reference.latency) : not_measured;
-    case figure::bitexact: return channel.reference.compared ? (channel.reference.bit_exact ? 1.0 : 0.0) : not_measured;
+        return channel.reference.compared && channel.reference.missing.empty()
+                   ? static_cast<double>(channel.reference.latency)
+                   : not_measured;
+    case figure::bitexact:
+        return channel.reference.compared && channel.reference.missing.empty()
+                   ? (channel.reference.bit_exact ? 1.0 : 0.0)
+                   : not_measured;
     case figure::crosstalk: return channel.crosstalk_db;
     default: return signal_value(worst ? channel.worst.value : channel.whole, which);
     }
+}
+
+std::string missing_reason(const channel_figures &channel, figure which, bool worst) {
+    std::string why;
+    switch (which) {
+    case figure::latency:
+    case figure::bitexact: why = channel.reference.compared ? channel.reference.missing : "no reference"; break;
+    case figure::crosstalk: why = channel.crosstalk_missing; break;
+    default: why = (worst ? channel.worst.value : channel.whole).tone_missing;
+    }
+    return why.empty() ? "not measured" : why;
 }
 
 std::string format_number(figure which, double value) {

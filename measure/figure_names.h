@@ -42,6 +42,8 @@ bool from_multitone(figure which);
 double signal_value(const signal_figures &f, figure which);
 // NaN when the channel has no such figure; bitexact is 1 or 0.
 double figure_value(const channel_figures &channel, figure which, bool worst);
+// Why figure_value is NaN: the one place that gives each figure's reason.
+std::string missing_reason(const channel_figures &channel, figure which, bool worst);
 // The value with its decimals ("-6.021"), "yes"/"no" for bitexact, "n/a"
 // when not measured, "-inf"/"inf" for silence.
 std::string format_number(figure which, double value);

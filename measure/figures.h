@@ -20,6 +20,7 @@ struct signal_figures {
     double thd_db = not_measured;   // harmonics 2 to 10 against the fundamental
     double thdn_db = not_measured;  // all but fundamental and DC, 20 Hz to 20 kHz
     double snr_db = not_measured;   // fundamental against the noise without harmonics
+    std::string tone_missing;       // why those of freq, thd, thdn and snr that are NaN are
 };
 
 // The worst window of each figure (lowest level, highest peak, largest DC,
@@ -32,7 +33,9 @@ struct worst_windows {
 
 struct reference_match {
     bool compared = false;
-    int64_t latency = 0;  // samples the capture is later than the reference
+    std::string missing;      // why there is no latency (nor bitexact)
+    int64_t latency = 0;      // samples the capture is later than the reference
+    int64_t largest_lag = 0;  // searched either way
     bool bit_exact = false;
     int64_t compared_samples = 0;
     int64_t differing_samples = 0;
@@ -53,6 +56,7 @@ struct channel_figures {
     worst_windows worst;
     reference_match reference;
     double crosstalk_db = not_measured;  // against the driven channel
+    std::string crosstalk_missing;
     power_spectrum spectrum;
     std::vector<int32_t> waveform;  // a few periods from the start, for the plot
 };

@@ -32,9 +32,8 @@ std::vector<double> blackman_harris_7(int size) {
     return w;
 }
 
-double fundamental_bin(const std::vector<double> &bins) {
+double fundamental_bin(const std::vector<double> &bins, int first) {
     int count = static_cast<int>(bins.size());
-    int first = window_lobe_bins;
     if (count < first + 3) return -1;
     int peak = first;
     for (int m = first; m < count - 1; ++m)
@@ -44,7 +43,35 @@ double fundamental_bin(const std::vector<double> &bins) {
     if (!(centre > 0) || !(left > 0) || !(right > 0)) return centre > 0 ? peak : -1;
     double l = std::log(left), c = std::log(centre), r = std::log(right);
     double curve = 2 * c - l - r;
-    return curve > 0 ? peak + 0.5 * (r - l) / curve : peak;
+    // Within half a bin of the peak, whatever rounding does to nearly equal neighbours.
+    return curve > 0 ? peak + std::clamp(0.5 * (r - l) / curve, -0.5, 0.5) : peak;
+}
+
+tone_search find_tone(const std::vector<double> &bins, double ac_power) {
+    constexpr double lsb_power = 0.5 / (full_scale * full_scale);  // a sine of 1 LSB
+    constexpr double above_floor = 100;                            // 20 dB over the median bin
+    tone_search out;
+    if (!(ac_power > 0)) return out.missing = silence, out;
+    double at = fundamental_bin(bins);
+    if (at < 0) return out.missing = silence, out;
+    // Still rising below the first bin searched: the tone is lower than this spectrum resolves.
+    bool at_edge = std::lround(at) <= tone_periods && bins[tone_periods - 1] > bins[tone_periods];
+    double power = tone_power(bins, at, window_lobe_bins);
+    double resolved = 0;
+    for (size_t m = tone_periods; m < bins.size(); ++m) resolved += bins[m];
+    double below = ac_power - resolved;
+    if (at_edge || below > std::max(power, 0.1 * ac_power)) {
+        out.too_low = true;
+        return out.missing = "capture too short for its tone (12 periods needed)", out;
+    }
+    std::vector<double> floor(bins.begin() + tone_periods, bins.end());
+    std::nth_element(floor.begin(), floor.begin() + static_cast<long>(floor.size() / 2), floor.end());
+    double median = floor[floor.size() / 2];
+    if (!(power > lsb_power) || !(bins[static_cast<size_t>(std::lround(at))] > above_floor * median) ||
+        !(power > 1e-12 * ac_power))
+        return out.missing = no_tone, out;
+    out.at = at;
+    return out;
 }
 
 double tone_power(const std::vector<double> &bins, double at, int lobe) {
@@ -55,43 +82,79 @@ double tone_power(const std::vector<double> &bins, double at, int lobe) {
     return sum;
 }
 
+double band_share(size_t m, double bin_hz, double rate) {
+    double low = 20.0, high = std::min(20000.0, rate / 2);
+    double from = (static_cast<double>(m) - 0.5) * bin_hz, to = (static_cast<double>(m) + 0.5) * bin_hz;
+    return std::max(0.0, std::min(to, high) - std::max(from, low)) / bin_hz;
+}
+
 std::vector<bin_role> bin_roles(size_t count, double bin_hz, double freq_hz, double rate, int lobe) {
-    std::vector<bin_role> roles(count, bin_role::ignored);
-    double nyquist = rate / 2, low = 20.0, high = std::min(20000.0, nyquist);
-    for (size_t m = 0; m < count; ++m)
-        if (m * bin_hz >= low && m * bin_hz <= high) roles[m] = bin_role::noise_in_band;
+    std::vector<bin_role> roles(count, bin_role::noise);
     auto mark = [&](double at, bin_role role) {
         long centre = std::lround(at), last = static_cast<long>(count) - 1;
-        for (long m = std::max(0L, centre - lobe); m <= std::min(last, centre + lobe); ++m) {
-            bin_role &r = roles[static_cast<size_t>(m)];
-            if (role == bin_role::harmonic)
-                r = r == bin_role::noise_in_band ? bin_role::harmonic_in_band
-                    : r == bin_role::ignored     ? bin_role::harmonic
-                                                 : r;
-            else
-                r = role;
-        }
+        for (long m = std::max(0L, centre - lobe); m <= std::min(last, centre + lobe); ++m)
+            roles[static_cast<size_t>(m)] = role;
     };
     double fundamental_at = freq_hz / bin_hz;
-    for (int h = 2; h <= 10 && h * freq_hz < nyquist; ++h) mark(h * fundamental_at, bin_role::harmonic);
+    for (int h = 2; h <= 10 && h * freq_hz <= rate / 2; ++h) mark(h * fundamental_at, bin_role::harmonic);
     mark(fundamental_at, bin_role::fundamental);
-    mark(0, bin_role::ignored);
+    mark(0, bin_role::dc);
     return roles;
 }
 
-distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles) {
+distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
+                              double rate) {
+    constexpr size_t beside = 16;  // noise bins either side that give the density under a tone
     distortion d;
-    for (size_t m = 0; m < bins.size(); ++m) {
-        double p = bins[m];
-        switch (roles[m]) {
-        case bin_role::fundamental: d.fundamental += p; break;
-        case bin_role::harmonic: d.harmonics += p; break;
-        case bin_role::harmonic_in_band:
-            d.harmonics += p;
-            d.noise_and_distortion += p;
-            break;
-        case bin_role::noise_in_band: d.noise_and_distortion += p; break;
-        case bin_role::ignored: break;
+    size_t count = bins.size();
+    std::vector<double> share(count);
+    for (size_t m = 0; m < count; ++m) share[m] = band_share(m, bin_hz, rate);
+    // A tone beside an edge is in the band or not as its centre is, not by
+    // the part of its lobe that spills over.
+    double low = 20.0, high = std::min(20000.0, rate / 2);
+    for (double edge : {low, high}) {
+        long at = std::lround(edge / bin_hz), last = static_cast<long>(count) - 1, peak = -1;
+        std::vector<double> beside;
+        for (long m = std::max(0L, at - 4 * window_lobe_bins); m <= std::min(last, at + 4 * window_lobe_bins); ++m) {
+            if (roles[static_cast<size_t>(m)] != bin_role::noise) continue;
+            beside.push_back(bins[static_cast<size_t>(m)]);
+            if (std::labs(m - at) <= window_lobe_bins &&
+                (peak < 0 || bins[static_cast<size_t>(m)] > bins[static_cast<size_t>(peak)]))
+                peak = m;
+        }
+        if (peak < 0 || beside.size() < 3) continue;
+        std::nth_element(beside.begin(), beside.begin() + static_cast<long>(beside.size() / 2), beside.end());
+        if (!(bins[static_cast<size_t>(peak)] > 100 * beside[beside.size() / 2])) continue;
+        double inside = peak * bin_hz >= low && peak * bin_hz <= high ? 1 : 0;
+        for (long m = std::max(0L, peak - window_lobe_bins); m <= std::min(last, peak + window_lobe_bins); ++m)
+            share[static_cast<size_t>(m)] = inside;
+    }
+    for (size_t m = 0; m < count;) {
+        if (roles[m] == bin_role::noise) {
+            d.noise += bins[m] * share[m];
+            ++m;
+            continue;
+        }
+        size_t end = m;  // a run of tone bins, and the noise density beside it
+        while (end < count && roles[end] != bin_role::noise) ++end;
+        double sum = 0;
+        int used = 0;
+        for (size_t i = m, n = 0; i-- > 0 && n < beside; ++n)
+            if (roles[i] == bin_role::noise) sum += bins[i], ++used;
+        for (size_t i = end, n = 0; i < count && n < beside; ++i, ++n)
+            if (roles[i] == bin_role::noise) sum += bins[i], ++used;
+        double density = used ? sum / used : 0;
+        for (; m < end; ++m) {
+            switch (roles[m]) {
+            case bin_role::fundamental: d.fundamental += bins[m]; break;
+            case bin_role::harmonic:
+                d.harmonics += bins[m];
+                d.harmonics_in_band += bins[m] * share[m];
+                d.noise_under_harmonics += density * share[m];
+                break;
+            default: break;
+            }
+            d.noise += density * share[m];
         }
     }
     return d;
@@ -105,6 +168,6 @@ void fill_distortion_figures(const distortion &d, signal_figures &figures) {
         return;
     }
     figures.thd_db = db_of_ratio(d.harmonics / d.fundamental);
-    figures.thdn_db = db_of_ratio(d.noise_and_distortion / d.fundamental);
-    figures.snr_db = -db_of_ratio(std::max(0.0, d.noise_and_distortion - d.harmonics) / d.fundamental);
+    figures.thdn_db = db_of_ratio((d.noise - d.noise_under_harmonics + d.harmonics_in_band) / d.fundamental);
+    figures.snr_db = -db_of_ratio(d.noise / d.fundamental);
 }

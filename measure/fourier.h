@@ -28,24 +28,48 @@ struct real_fft {
 std::vector<double> blackman_harris_7(int size);
 constexpr int window_lobe_bins = 8;  // bins either side of a tone that hold it
 
-// The fundamental (the strongest bin above the DC lobe) at a fractional bin,
-// by Gaussian interpolation of its neighbours; -1 when the spectrum is empty.
-double fundamental_bin(const std::vector<double> &bins);
+// A tone stands at least this many bins above DC in a spectrum (so this
+// many periods in its window), clear of DC's lobe.
+constexpr int tone_periods = 12;
+
+// The strongest bin from `first` up, at a fractional bin by Gaussian
+// interpolation of its neighbours; -1 when the spectrum is empty.
+double fundamental_bin(const std::vector<double> &bins, int first = tone_periods);
+
+// The fundamental of an averaged spectrum whose samples had ac_power (mean
+// square less the mean's square), or why there is none: silence, no tone
+// standing above the floor, or more power below the lowest resolved bin than
+// in the tone (too short a spectrum for it).
+constexpr const char *silence = "silence", *no_tone = "no tone";
+struct tone_search {
+    double at = -1;  // fractional bin
+    const char *missing = nullptr;
+    bool too_low = false;
+};
+tone_search find_tone(const std::vector<double> &bins, double ac_power);
 
 // Power of the bins within lobe of the fractional bin at, in mean square.
 double tone_power(const std::vector<double> &bins, double at, int lobe);
 
-// What each bin of a spectrum counts towards, for a fundamental at freq_hz:
-// lobe bins either side of the fundamental, of harmonics 2 to 10 below
-// Nyquist and of DC; the rest counts as noise within 20 Hz to 20 kHz (or
-// Nyquist when lower).
-enum class bin_role : char { ignored, fundamental, harmonic, harmonic_in_band, noise_in_band };
+// The share of bin m (centred on m * bin_hz, one bin wide) inside 20 Hz to
+// 20 kHz, or to Nyquist when lower: 0 to 1, fractional at the edges.
+double band_share(size_t m, double bin_hz, double rate);
+
+// What each bin of a spectrum holds, for a fundamental at freq_hz: the lobe
+// bins either side of DC, of the fundamental and of harmonics 2 to 10 up to
+// Nyquist; the rest is noise.
+enum class bin_role : char { dc, fundamental, harmonic, noise };
 std::vector<bin_role> bin_roles(size_t count, double bin_hz, double freq_hz, double rate, int lobe);
 
 struct distortion {
-    double fundamental = 0;  // mean square
-    double harmonics = 0;
-    double noise_and_distortion = 0;  // in band, harmonics included
+    double fundamental = 0;            // mean square
+    double harmonics = 0;              // all up to Nyquist
+    double harmonics_in_band = 0;      // noise under them included
+    double noise = 0;                  // in band: the noise bins, and an estimate of the noise under the others
+    double noise_under_harmonics = 0;  // the part of noise that harmonics_in_band hold already
 };
-distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles);
+// From an averaged spectrum: the noise hidden under the fundamental's, the
+// harmonics' and DC's bins is estimated from the noise bins beside them.
+distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
+                              double rate);
 void fill_distortion_figures(const distortion &d, signal_figures &figures);

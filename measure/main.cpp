@@ -24,23 +24,40 @@ namespace {
 // A multitone has no one fundamental: its frequency, THD, THD+N and SNR
 // would describe whichever tone is strongest.
 void forget_single_tone_figures(channel_figures &c) {
-    for (signal_figures *f : {&c.whole, &c.worst.value, &c.worst.start})
+    for (signal_figures *f : {&c.whole, &c.worst.value, &c.worst.start}) {
         f->freq_hz = f->thd_db = f->thdn_db = f->snr_db = not_measured;
+        f->tone_missing = "a multitone";
+    }
 }
 
 // Everything that can be wrong with the input is found before the long
 // passes start, and no result file appears unless all of them are complete.
+// No result may replace an input or another result.
+void refuse_overwriting_inputs(const measure_settings &settings, const std::vector<capture_source> &sources,
+                               const std::vector<capture_source> &references) {
+    std::vector<std::string> inputs = settings.limits_files;
+    for (const capture_source &source : sources)
+        for (const capture_source::part &p : source.parts) inputs.push_back(p.path);
+    for (const capture_source &reference : references)
+        for (const capture_source::part &p : reference.parts) inputs.push_back(p.path);
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (!settings.json_path.empty() && settings.json_path != "-") outputs.emplace_back("--json", settings.json_path);
+    if (!settings.junit_path.empty()) outputs.emplace_back("--junit", settings.junit_path);
+    if (!settings.plot_path.empty()) outputs.emplace_back("--plot", settings.plot_path);
+    refuse_overwriting(outputs, inputs);
+}
+
 int measure(const measure_settings &settings) {
     std::vector<capture_source> sources;
-    for (const std::string &names : settings.channels) {
-        sources.push_back(open_capture(names));
-        if (sources.back().samples < settings.window)
-            throw measure_error(names + " holds " + std::to_string(sources.back().samples) +
+    for (const std::string &names : settings.channels) sources.push_back(open_capture(names));
+    std::vector<capture_source> references;
+    for (const std::string &names : settings.references) references.push_back(open_capture(names));
+    refuse_overwriting_inputs(settings, sources, references);
+    for (const capture_source &source : sources)
+        if (source.samples < settings.window)
+            throw measure_error(source.name + " holds " + std::to_string(source.samples) +
                                 " samples, fewer than the window of " + std::to_string(settings.window) + ".");
-    }
-    std::vector<capture_source> reference_files;
-    for (const std::string &names : settings.references) reference_files.push_back(open_capture(names));
-    reference_plan plan = plan_references(settings, std::move(reference_files));
+    reference_plan plan = plan_references(settings, std::move(references));
     bool multitone = !plan.multitones.empty();
     for (const limit &l : settings.limits)
         if (l.which == figure::crosstalk && !settings.driven && !multitone)
@@ -57,8 +74,8 @@ int measure(const measure_settings &settings) {
         if (multitone)
             forget_single_tone_figures(m.channels.back());
         else if (file >= 0)
-            m.channels.back().reference =
-                match_reference(sources[c], plan.files[static_cast<size_t>(file)], settings.upper_24_bits);
+            m.channels.back().reference = match_reference(sources[c], plan.files[static_cast<size_t>(file)],
+                                                          settings.upper_24_bits, settings.latency_range);
     }
     if (multitone) m.multitone = measure_multitone_files(sources, plan, settings.rate);
     if (settings.driven && !multitone) measure_crosstalk(m.channels, *settings.driven);
@@ -68,7 +85,7 @@ int measure(const measure_settings &settings) {
     pending_outputs outputs;
     if (!settings.plot_path.empty()) {
         std::string png = outputs.reserve(settings.plot_path);
-        std::string script = plot_script(m, png);
+        std::string script = plot_script(m);
         if (m.multitone) {
             std::vector<std::string> names;
             for (const channel_figures &c : m.channels) names.push_back(c.name);

@@ -14,7 +14,7 @@ struct measurement {
     const measure_settings &settings;
     std::vector<channel_figures> channels;
     std::vector<limit_result> results;
-    std::optional<multitone_result> multitone;  // when the references are multitones
+    std::optional<multitone_result> multitone = {};  // when the references are multitones
     bool pass() const;
     int failures() const;
 };

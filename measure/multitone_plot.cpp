@@ -3,15 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
+#include "plot.h"
 
-// A gnuplot string in single quotes, where nothing is substituted and a
-// quote is written twice; only printable ASCII gets there.
-std::string quoted(const std::string &text) {
-    std::string out = "'";
-    for (char ch : text) out += ch == '\'' ? std::string("''") : std::string(1, ch >= ' ' && ch <= '~' ? ch : '?');
-    return out + "'";
-}
+namespace {
 
 // One channel's tones as "freq value" lines; a tone with no value is left out.
 std::string tone_block(const std::string &name, const multitone_channel &c, const std::vector<double> &values) {
@@ -28,7 +22,7 @@ std::string curves(const multitone_result &r, const std::vector<std::string> &na
     for (size_t c = 0; c < r.channels.size(); ++c) {
         if (r.channels[c].freq_hz.empty()) continue;
         text += separator + "$" + kind + std::to_string(c) + " using 1:2 with linespoints pt 7 ps 0.4 title " +
-                quoted("channel " + std::to_string(c) + " (" + (c < names.size() ? names[c] : "") + ")");
+                gnuplot_quoted("channel " + std::to_string(c) + " (" + (c < names.size() ? names[c] : "") + ")");
         separator = ", ";
     }
     return text.empty() ? "" : text + "\n";

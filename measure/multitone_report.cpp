@@ -126,10 +126,10 @@ std::string multitone_json(const multitone_result &r, double rate) {
         size_t tones = ch.freq_hz.size();
         text +=
             std::string(c ? "," : "") + "\n      {\"channel\": " + std::to_string(c) +
-            ", \"why\": " + json_text(ch.why) + ", \"blocks\": " + std::to_string(ch.blocks) +
+            ", \"reason\": " + json_text(ch.why) + ", \"blocks\": " + std::to_string(ch.blocks) +
             ", \"first_sample\": " + std::to_string(ch.first_sample) +
             ", \"latency\": " + (ch.latency >= 0 ? std::to_string(ch.latency) : "null") +
-            ", \"latency_why\": " + json_text(ch.latency_why) + ", \"tdn_db\": " + json_number(ch.tdn_db, 2) +
+            ", \"latency_reason\": " + json_text(ch.latency_why) + ", \"tdn_db\": " + json_number(ch.tdn_db, 2) +
             ", \"flatness_db\": " + json_number(flatness_db(ch, 0, all_band), 3) +
             ", \"response_relative_to_hz\": " + (tones ? json_number(ch.response_at_hz, 3) : "null") +
             ",\n       \"freq_hz\": " + json_array(tones, [&](size_t t) { return json_number(ch.freq_hz[t], 3); }) +
@@ -141,7 +141,7 @@ std::string multitone_json(const multitone_result &r, double rate) {
     }
     text += "\n    ],\n    \"gain_match_db\": " + json_number(r.gain_match_db, 3) +
             ",\n    \"phase_match_deg\": " + json_number(r.phase_match_deg, 2) +
-            ",\n    \"match_why\": " + json_text(r.match_why);
+            ",\n    \"match_reason\": " + json_text(r.match_why);
     size_t n = r.crosstalk.size();
     auto rows = [&](auto cell) {
         return json_array(n, [&](size_t i) { return json_array(n, [&](size_t j) { return cell(i, j); }); });

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "measure_error.h"
 
@@ -39,4 +40,30 @@ void pending_outputs::commit() {
             throw measure_error("Cannot write " + e.final + ": " + std::strerror(errno) + ".");
     }
     entries.clear();
+}
+
+namespace {
+
+// The same file: the same path once normalised, or the same inode.
+bool same_file(const std::string &a, const std::string &b) {
+    namespace fs = std::filesystem;
+    if (fs::path(a).lexically_normal() == fs::path(b).lexically_normal()) return true;
+    struct stat sa {
+    }, sb{};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+void refuse_overwriting(const std::vector<std::pair<std::string, std::string>> &outputs,
+                        const std::vector<std::string> &inputs) {
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const auto &[option, path] = outputs[i];
+        for (const std::string &input : inputs)
+            if (same_file(path, input))
+                throw measure_error(option + " " + path + " would overwrite the input " + input + ".");
+        for (size_t j = 0; j < i; ++j)
+            if (same_file(path, outputs[j].second))
+                throw measure_error(outputs[j].first + " and " + option + " both name " + path + ".");
+    }
 }

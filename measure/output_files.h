@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct pending_outputs {
@@ -17,3 +18,8 @@ struct pending_outputs {
     };
     std::vector<entry> entries;
 };
+
+// Refuses (measure_error) an output that names an input, by path or by the
+// file it already is, and two outputs on one file. outputs are (option, path).
+void refuse_overwriting(const std::vector<std::pair<std::string, std::string>> &outputs,
+                        const std::vector<std::string> &inputs);

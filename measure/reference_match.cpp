@@ -3,6 +3,7 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 
@@ -19,43 +20,89 @@ struct inverse_real_fft {
     fftw_plan plan;
 };
 
-void load(real_fft &fft, const capture_source &source, int64_t count) {
+// count samples into the transform's input (zero beyond), and running sums
+// of their squares: energy[i] holds the samples before i.
+std::vector<double> load(real_fft &fft, const capture_source &source, int64_t count) {
     std::vector<int32_t> x(static_cast<size_t>(count));
     read_samples(source, 0, count, x.data());
     std::fill(fft.input, fft.input + fft.size, 0.0);
-    for (int64_t n = 0; n < count; ++n) fft.input[n] = x[static_cast<size_t>(n)] / full_scale;
+    std::vector<double> energy(static_cast<size_t>(count) + 1, 0.0);
+    for (int64_t n = 0; n < count; ++n) {
+        double v = x[static_cast<size_t>(n)] / full_scale;
+        fft.input[n] = v;
+        energy[static_cast<size_t>(n) + 1] = energy[static_cast<size_t>(n)] + v * v;
+    }
     fft.run();
+    return energy;
 }
 
-constexpr int64_t correlation_length = 65536;
+struct lag_search {
+    int64_t lag = 0;
+    std::string missing;
+};
 
-int64_t find_latency(const capture_source &capture, const capture_source &reference) {
-    int64_t count = std::min({capture.samples, reference.samples, correlation_length});
-    int size = static_cast<int>(2 * count);
+lag_search find_latency(const capture_source &capture, const capture_source &reference, int64_t range) {
+    int64_t m = std::min(reference.samples, reference_segment);
+    int64_t c = std::min(capture.samples, m + range);
+    int size = static_cast<int>(std::bit_ceil(static_cast<uint64_t>(m + c)));
     real_fft a(size), b(size);
-    load(a, capture, count);
-    load(b, reference, count);
-    for (int m = 0; m <= size / 2; ++m) b.output[m] = a.output[m] * std::conj(b.output[m]);
+    std::vector<double> capture_energy = load(a, capture, c), reference_energy = load(b, reference, m);
+    lag_search out;
+    std::string within = " within " + std::to_string(range) + " samples either way";
+    if (!(reference_energy.back() > 0)) return out.missing = "silent reference", out;
+    if (!(capture_energy.back() > 0)) return out.missing = "silent capture" + within, out;
+    for (int i = 0; i <= size / 2; ++i) b.output[i] = a.output[i] * std::conj(b.output[i]);
     std::vector<double> correlation(static_cast<size_t>(size));
     {
         inverse_real_fft inverse(size, b.output, correlation.data());
         fftw_execute(inverse.plan);
     }
-    int64_t best = 0;
-    double best_value = -1;
-    for (int64_t lag = -count / 2; lag <= count / 2; ++lag) {
-        double v = std::fabs(correlation[static_cast<size_t>(lag >= 0 ? lag : size + lag)]);
-        if (v > best_value) best_value = v, best = lag;
+    // reference[n] meets capture[n + lag] for n in [first, end)
+    int64_t low = std::max(-range, -(m - 1)), high = std::min(range, c - 1);
+    int64_t least_overlap = std::max<int64_t>(1, std::min(m, c) / 2);
+    std::vector<double> match(static_cast<size_t>(high - low + 1), 0.0);
+    for (int64_t lag = low; lag <= high; ++lag) {
+        int64_t first = std::max<int64_t>(0, -lag), end = std::min(m, c - lag);
+        if (end - first < least_overlap) continue;
+        double er = reference_energy[static_cast<size_t>(end)] - reference_energy[static_cast<size_t>(first)];
+        double ec = capture_energy[static_cast<size_t>(end + lag)] - capture_energy[static_cast<size_t>(first + lag)];
+        double v = correlation[static_cast<size_t>(lag >= 0 ? lag : size + lag)] / size;
+        if (er > 0 && ec > 0) match[static_cast<size_t>(lag - low)] = std::fabs(v) / std::sqrt(er * ec);
     }
-    return best;
+    auto best = static_cast<int64_t>(std::max_element(match.begin(), match.end()) - match.begin());
+    double peak = match[static_cast<size_t>(best)];
+    int64_t first = std::max<int64_t>(0, -(best + low)), end = std::min(m, c - (best + low));
+    double overlap = static_cast<double>(end - first);
+    // Chance alone gives about 1 / sqrt(overlap); a match must stand far above it.
+    if (!(peak >= std::max(0.3, 8 / std::sqrt(overlap)))) return out.missing = "no match" + within, out;
+    // Another lag outside the best one's peak that matches as well, within
+    // what noise could make of the difference, leaves the lag unknown.
+    int64_t left = best, right = best;
+    auto size_of = static_cast<int64_t>(match.size());
+    while (left > 0 && match[static_cast<size_t>(left - 1)] > peak / 2) --left;
+    while (right + 1 < size_of && match[static_cast<size_t>(right + 1)] > peak / 2) ++right;
+    double second = 0;
+    for (int64_t i = 0; i < size_of; ++i)
+        if (i < left || i > right) second = std::max(second, match[static_cast<size_t>(i)]);
+    double margin = std::max(1e-6, 4 * std::sqrt(std::max(0.0, 1 - peak * peak) / overlap));
+    if (second > peak - margin) return out.missing = "ambiguous: the reference repeats" + within, out;
+    out.lag = best + low;
+    return out;
 }
 
 }  // namespace
 
-reference_match match_reference(const capture_source &capture, const capture_source &reference, bool upper_24_bits) {
+reference_match match_reference(const capture_source &capture, const capture_source &reference, bool upper_24_bits,
+                                int64_t range) {
     reference_match out;
     out.compared = true;
-    out.latency = find_latency(capture, reference);
+    out.largest_lag = range;
+    lag_search found = find_latency(capture, reference, range);
+    if (!found.missing.empty()) {
+        out.missing = found.missing;
+        return out;
+    }
+    out.latency = found.lag;
     // reference[n] meets capture[n + latency]
     int64_t first = std::max<int64_t>(0, -out.latency);
     int64_t end = std::min(reference.samples, capture.samples - out.latency);

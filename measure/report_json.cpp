@@ -5,34 +5,52 @@
 
 #include "figure_names.h"
 #include "multitone_report.h"
+#include "utf8_text.h"
 
 namespace {
 
-// JSON has no NaN or infinity: those are null.
-std::string number(figure which, double value) { return std::isfinite(value) ? format_number(which, value) : "null"; }
+// JSON has no NaN or infinity: a figure not measured is null (with its
+// reason beside it), an infinity the string "inf" or "-inf".
+std::string number(figure which, double value) {
+    if (std::isinf(value)) return value > 0 ? "\"inf\"" : "\"-inf\"";
+    return std::isnan(value) ? "null" : format_number(which, value);
+}
 
+// A byte that is not part of valid UTF-8 is written as the code point of
+// its value (\u00XX), so that a name stays both valid JSON and recoverable.
 std::string quoted(const std::string &text) {
     std::string out = "\"";
-    for (unsigned char ch : text) {
+    for (size_t at = 0; at < text.size();) {
+        auto ch = static_cast<unsigned char>(text[at]);
+        size_t length = utf8_sequence_length(text, at);
         if (ch == '"' || ch == '\\') {
             out += '\\';
             out += static_cast<char>(ch);
-        } else if (ch < 0x20) {
+        } else if (ch < 0x20 || ch == 0x7F || length == 0) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", ch);
             out += escape;
         } else {
-            out += static_cast<char>(ch);
+            out.append(text, at, length);
+            at += length;
+            continue;
         }
+        ++at;
     }
     return out + "\"";
 }
 
 std::string percent(double db) {
-    if (!std::isfinite(db)) return "null";
+    if (std::isnan(db)) return "null";
+    if (std::isinf(db)) return db > 0 ? "\"inf\"" : "0";
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", percent_of_db(db));
     return text;
+}
+
+// ", "key_reason": "why"' when the value is not measured.
+std::string reason(const char *key, double value, const std::string &why) {
+    return std::isnan(value) ? std::string(", \"") + key + "_reason\": " + quoted(why) : "";
 }
 
 std::string signal_figure(const channel_figures &c, figure which) {
@@ -41,11 +59,13 @@ std::string signal_figure(const channel_figures &c, figure which) {
     double start = signal_value(c.worst.start, which);
     std::string text =
         "        " + quoted(info.name) + ": {\"unit\": " + quoted(info.unit) + ", \"whole\": " + number(which, whole);
+    text += reason("whole", whole, missing_reason(c, which, false));
     if (which == figure::thd || which == figure::thdn) text += ", \"whole_percent\": " + percent(whole);
-    text += ", \"worst\": " + number(which, worst);
+    text += ", \"worst\": " + number(which, worst) + reason("worst", worst, missing_reason(c, which, true));
     if (which == figure::thd || which == figure::thdn) text += ", \"worst_percent\": " + percent(worst);
     text +=
-        ", \"worst_at\": " + (std::isnan(start) ? std::string("null") : std::to_string(static_cast<long long>(start)));
+        ", \"worst_at\": " +
+        (std::isnan(start) || std::isnan(worst) ? std::string("null") : std::to_string(static_cast<long long>(start)));
     return text + "}";
 }
 
@@ -56,7 +76,8 @@ std::string limit_object(const limit_result &r) {
                                                                 : number(r.checked->which, r.measured);
     return "{\"limit\": " + quoted(r.checked->text) + ", \"worst\": " + (r.checked->worst ? "true" : "false") +
            (r.source >= 0 ? ", \"from\": " + std::to_string(r.source) : "") + ", \"measured\": " + measured +
-           (r.bound ? ", \"below_floor\": true" : "") + ", \"verdict\": \"" + (r.pass ? "PASS" : "FAIL") + "\"}";
+           reason("measured", r.measured, r.missing) + (r.bound ? ", \"below_floor\": true" : "") +
+           ", \"verdict\": \"" + (r.pass ? "PASS" : "FAIL") + "\"}";
 }
 
 std::string channel_object(const measurement &m, int index) {
@@ -70,7 +91,11 @@ std::string channel_object(const measurement &m, int index) {
         text += separator + signal_figure(c, which);
         separator = ",\n";
     }
-    if (c.reference.compared) {
+    if (c.reference.compared && !c.reference.missing.empty()) {
+        std::string why = quoted(c.reference.missing);
+        text += ",\n        \"latency\": {\"unit\": \"samples\", \"whole\": null, \"whole_reason\": " + why +
+                "},\n        \"bitexact\": {\"whole\": null, \"whole_reason\": " + why + "}";
+    } else if (c.reference.compared) {
         char line[512];
         std::snprintf(line, sizeof line,
                       ",\n        \"latency\": {\"unit\": \"samples\", \"whole\": %lld, \"ms\": %.4f}"
@@ -84,7 +109,7 @@ std::string channel_object(const measurement &m, int index) {
     }
     if (m.settings.driven && *m.settings.driven != index)
         text += ",\n        \"crosstalk\": {\"unit\": \"dB\", \"whole\": " + number(figure::crosstalk, c.crosstalk_db) +
-                "}";
+                reason("whole", c.crosstalk_db, c.crosstalk_missing) + "}";
     text += "\n      },\n      \"limits\": [";
     separator = "\n";
     for (const limit_result &r : m.results) {

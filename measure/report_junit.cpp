@@ -3,19 +3,33 @@
 #include <cmath>
 
 #include "figure_names.h"
+#include "utf8_text.h"
 
 namespace {
 
+// An attribute value: markup escaped, tabs and line ends as references (an
+// attribute would fold them into blanks), and what XML cannot hold (other
+// control characters, bytes that are not UTF-8) as U+FFFD.
 std::string escaped(const std::string &text) {
     std::string out;
-    for (char ch : text) {
-        switch (ch) {
+    for (size_t at = 0; at < text.size();) {
+        char ch = text[at];
+        size_t length = utf8_sequence_length(text, at);
+        bool unallowed = length == 0 ||
+                         (static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') ||
+                         text.compare(at, length, "\xEF\xBF\xBE") == 0 || text.compare(at, length, "\xEF\xBF\xBF") == 0;
+        switch (unallowed ? '\0' : ch) {
+        case '\0': out += "\xEF\xBF\xBD"; break;
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default: out += ch;
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out.append(text, at, length);
         }
+        at += length == 0 ? 1 : length;
     }
     return out;
 }
@@ -31,6 +45,7 @@ std::string format_junit(const measurement &m) {
         const figure_info &info = info_of(r.checked->which);
         std::string measured = format_number(r.checked->which, r.measured);
         if (std::isfinite(r.measured) && *info.unit) measured += std::string(" ") + info.unit;
+        if (std::isnan(r.measured)) measured += " (" + r.missing + ")";
         if (r.bound) measured = "< " + measured;
         std::string name =
             escaped(r.checked->text + (r.source >= 0 ? " from channel " + std::to_string(r.source) : ""));

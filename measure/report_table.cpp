@@ -8,8 +8,9 @@
 
 namespace {
 
-std::string with_unit(figure which, double value) {
+std::string with_unit(figure which, double value, const std::string &missing = {}) {
     std::string text = format_number(which, value);
+    if (std::isnan(value) && !missing.empty()) text += " (" + missing + ")";
     const char *unit = info_of(which).unit;
     if (std::isfinite(value) && *unit) text += std::string(" ") + unit;
     if ((which == figure::thd || which == figure::thdn) && std::isfinite(value)) {
@@ -37,12 +38,17 @@ std::string channel_block(const measurement &m, int index) {
     text += row("figure", "whole capture", "worst window");
     for (figure which :
          {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr}) {
-        double worst = figure_value(c, which, true);
+        double whole = figure_value(c, which, false), worst = figure_value(c, which, true);
         double start = signal_value(c.worst.start, which);
-        std::string at = std::isnan(start) ? "" : " at sample " + std::to_string(static_cast<long long>(start));
-        text += row(info_of(which).name, with_unit(which, figure_value(c, which, false)), with_unit(which, worst) + at);
+        std::string at =
+            std::isnan(start) || std::isnan(worst) ? "" : " at sample " + std::to_string(static_cast<long long>(start));
+        text += row(info_of(which).name, with_unit(which, whole, missing_reason(c, which, false)),
+                    with_unit(which, worst, missing_reason(c, which, true)) + at);
     }
-    if (c.reference.compared) {
+    if (c.reference.compared && !c.reference.missing.empty()) {
+        text += row("latency", with_unit(figure::latency, not_measured, c.reference.missing));
+        text += row("bitexact", with_unit(figure::bitexact, not_measured, c.reference.missing));
+    } else if (c.reference.compared) {
         char line[160];
         std::snprintf(line, sizeof line, "%lld samples (%.3f ms)", static_cast<long long>(c.reference.latency),
                       c.reference.latency * 1000.0 / m.settings.rate);
@@ -57,7 +63,7 @@ std::string channel_block(const measurement &m, int index) {
         text += row("bitexact", line);
     }
     if (m.settings.driven && *m.settings.driven != index)
-        text += row("crosstalk", with_unit(figure::crosstalk, c.crosstalk_db));
+        text += row("crosstalk", with_unit(figure::crosstalk, c.crosstalk_db, c.crosstalk_missing));
     return text;
 }
 
@@ -73,7 +79,7 @@ std::string format_table(const measurement &m) {
         char line[512];
         std::string channel = r.channel < 0 ? "all" : std::to_string(r.channel);
         std::string what = r.checked->text + (r.source >= 0 ? " from " + std::to_string(r.source) : "");
-        std::string measured = (r.bound ? "< " : "") + with_unit(r.checked->which, r.measured);
+        std::string measured = (r.bound ? "< " : "") + with_unit(r.checked->which, r.measured, r.missing);
         std::snprintf(line, sizeof line, "  channel %-3s %-24s %-24s %s\n", channel.c_str(), what.c_str(),
                       measured.c_str(), r.pass ? "PASS" : "FAIL");
         text += line;

@@ -2,11 +2,19 @@
 // JUnit reports of a small case against their golden files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "channel_analysis.h"
+#include "child_process.h"
 #include "measure_support.h"
+#include "measurement.h"
+#include "plot.h"
 #include "program_run.h"
+#include "report_json.h"
+#include "report_junit.h"
 #include "temp_folder.h"
 #include "text_lines.h"
 
@@ -20,6 +28,11 @@ struct small_case {
         write_capture(folder / "ref.raw", x);
         write_file(folder / "empty.raw", {});
         write_file(folder / "odd.raw", {1, 2, 3, 4, 5});
+        std::filesystem::create_symlink("good.raw", folder / "link.raw");
+        std::ofstream(folder / "nul.txt") << std::string("thd<=-3\0level>=-9\n", 19);
+        std::ofstream(folder / "ok.txt") << "thd<=-3\n";
+        std::ofstream(folder / "big.txt") << std::string((1 << 20) + 1, '\n');
+        std::filesystem::create_directory(folder / "dir");
     }
 };
 
@@ -45,11 +58,24 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         {{"--limit", "crosstalk<=-90", "good.raw"}, "Limit \"crosstalk<=-90\" needs --driven."},
         {{"--driven", "1", "good.raw"}, "--driven 1 names no channel: there are 1."},
         {{"--frobnicate", "good.raw"}, "Unknown option --frobnicate (see veskmeasure --help)."},
+        {{"--plot-range", "0:-10", "good.raw"}, "--plot-range takes LOW:HIGH in dB, LOW below HIGH, not \"0:-10\"."},
         {{"--json"}, "--json needs a value."},
         {{"--plot", "p.png", "good.raw"},
          "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).",
          "/nonexistent"},
+        {{"--limits", "/dev/zero", "good.raw"}, "Cannot read /dev/zero: not a regular file."},
+        {{"--limits", "dir", "good.raw"}, "Cannot read dir: not a regular file."},
+        {{"--limits", "big.txt", "good.raw"}, "Cannot read big.txt: longer than 1 MiB."},
+        {{"--limits", "nul.txt", "good.raw"}, "Cannot read nul.txt: not text (it holds a NUL byte)."},
+        {{"--json", "good.raw", "good.raw"}, "--json good.raw would overwrite the input good.raw."},
+        {{"--junit", "./dir/../link.raw", "ref.raw,good.raw"},
+         "--junit ./dir/../link.raw would overwrite the input good.raw."},
+        {{"--reference", "ref.raw", "--plot", "ref.raw", "good.raw"},
+         "--plot ref.raw would overwrite the input ref.raw."},
+        {{"--limits", "ok.txt", "--junit", "ok.txt", "good.raw"}, "--junit ok.txt would overwrite the input ok.txt."},
+        {{"--plot", "./out.json", "good.raw"}, "--json and --plot both name ./out.json."},
     };
+    size_t files = static_cast<size_t>(std::distance(std::filesystem::directory_iterator(c.folder.path), {}));
     for (const bad &b : cases) {
         std::vector<std::string> args = {"--json", "out.json", "--junit", "out.xml"};
         args.insert(args.end(), b.args.begin(), b.args.end());
@@ -57,29 +83,92 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         EXPECT_EQ(r.status, 2) << b.line;
         EXPECT_EQ(r.error, "veskmeasure: " + b.line + "\n");
         EXPECT_EQ(r.output, "");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.folder.path), {}), 4) << b.line;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.folder.path), {}), files) << b.line;
+        EXPECT_EQ(read_file(c.folder / "good.raw").size(), 4 * 4096u);
     }
 }
 
 TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     small_case c;
     std::ofstream(c.folder / "limits.txt") << "# the usual\nthd<=-50\n\n  snr>=100\n";
-    measure_result r =
-        run_veskmeasure({"--reference", "ref.raw", "--limits", "limits.txt", "--limit", "bitexact", "--limit",
-                         "worst:level=-6+-0.1", "--json", "out.json", "--junit", "out.xml", "good.raw"},
-                        c.folder.path);
+    measure_result r = run_veskmeasure({"--reference", "ref.raw", "--latency-range", "15", "--limits", "limits.txt",
+                                        "--limit", "bitexact", "--limit", "worst:level=-6+-0.1", "--json", "out.json",
+                                        "--junit", "out.xml", "good.raw"},
+                                       c.folder.path);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(text_of(golden / "small_case.json")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
 
-    r = run_veskmeasure({"--plot", "out.png", "--limit", "thd<=-50", "good.raw"}, c.folder.path);
+    // A name is data to gnuplot, never a command.
+    const std::string name = "a'\nsystem \"touch X\"\n#`touch Y`.raw";
+    std::filesystem::copy_file(c.folder / "good.raw", c.folder / name);
+    r = run_veskmeasure({"--plot", "out.png", "--limit", "thd<=-50", name}, c.folder.path);
     EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(c.folder / "X") || std::filesystem::exists(c.folder / "Y"));
     EXPECT_EQ(lines_of(r.output).back(), "Verdict: PASS, 1 of 1 limits hold.");
     std::vector<uint8_t> png = read_file(c.folder / "out.png");
-    ASSERT_GT(png.size(), 8u);
+    ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    EXPECT_EQ(std::vector<uint8_t>(png.begin() + 16, png.begin() + 24),
+              (std::vector<uint8_t>{0, 0, 1200 >> 8, 1200 & 255, 0, 0, 320 >> 8, 320 & 255}));  // width, height
+}
+
+// What gnuplot is given to draw: the spectrum with its peak at the tone's
+// level, marks only on harmonics that are there, the band's edges, the bin
+// width and the figures.
+TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
+    temp_folder folder;
+    std::vector<int32_t> x(48000);
+    for (size_t n = 0; n < x.size(); ++n)
+        x[n] = static_cast<int32_t>(
+            std::lround((0.5 * std::sin(2 * M_PI * n / 48) + 5e-4 * std::sin(4 * M_PI * n / 48)) * 2147483648.0));
+    write_capture(folder / "c.raw", x);
+    measure_settings settings;
+    measurement m{settings, {analyse_channel(open_capture((folder / "c.raw").string()), {48000, 1024})}, {}};
+    std::string script = plot_script(m);
+    double peak_hz = 0, peak_db = -1000;
+    std::istringstream spectrum(script.substr(script.find("$spectrum0 << EOD\n") + 18));
+    for (double hz, db; spectrum >> hz >> db;)  // up to the block's end, EOD
+        if (db > peak_db) peak_hz = hz, peak_db = db;
+    EXPECT_NEAR(peak_hz, 1000, 3);
+    EXPECT_NEAR(peak_db, -6.02, 0.3);  // the peak bin, within the window's scalloping
+    EXPECT_NE(script.find("$marks0 << EOD\n1000.000 -6.24 \"F\"\n2000.000 -66.24 \"2\"\nEOD\n"), std::string::npos);
+    for (const char *drawn :
+         {"set arrow from 20, graph 0 to 20, graph 1", "set arrow from 20000, graph 0 to 20000, graph 1",
+          "per-bin spectrum, 2.93 Hz bins", "set label 1 \"level -6.021 dBFS\\nTHD -60.00 dB\\nTHD+N -60.00 dB\"",
+          "set yrange [*:10]"})
+        EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
+    settings.plot_low_db = -150, settings.plot_high_db = 0;
+    EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
+}
+
+TEST(MeasureCommand, ReportsStayValidForAnyBytesInAName) {
+    std::string every_byte;
+    for (int b = 1; b < 256; ++b) every_byte += static_cast<char>(b);
+    const std::string valid = "\xCE\xA9mega \xE2\x9C\x93";
+    const std::string names[] = {every_byte, valid + "\xC0\x80\xED\xA0\x80\xF4\x90\x80\x80\xE2\x82\xEF\xBF\xBF"};
+    temp_folder folder;
+    for (const std::string &name : names) {
+        measure_settings settings;
+        limit l = parse_limit("thd<=-50");
+        measurement m{settings, {channel_figures()}, {{0, &l, not_measured, false, "no tone"}}};
+        m.channels[0].name = name;
+        std::ofstream(folder / "r.json") << format_json(m);
+        std::ofstream(folder / "r.xml") << format_junit(m);
+        child_process python("/usr/bin/env",
+                             {"python3", "-c",
+                              "import json, sys, xml.dom.minidom\n"
+                              "name = json.load(open(sys.argv[1], encoding='utf-8'))['channels'][0]['files']\n"
+                              "xml.dom.minidom.parse(sys.argv[2])\n"
+                              "sys.stdout.buffer.write(name.encode('latin-1' if max(name) < chr(256) else 'utf-8'))\n",
+                              (folder / "r.json").string(), (folder / "r.xml").string()});
+        EXPECT_EQ(python.finish(std::chrono::seconds(20)), 0);
+        // Bytes that are not UTF-8 come back as the code points of their values.
+        EXPECT_EQ(python.output().substr(0, name == every_byte ? name.size() : valid.size()),
+                  name == every_byte ? name : valid);
+    }
 }
 
 }  // namespace

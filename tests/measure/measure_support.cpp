@@ -15,7 +15,7 @@ std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed) {
     double a = amplitude(s.level_dbfs), h = a * amplitude(s.thd_db) / std::sqrt(2.0);
     std::vector<int32_t> out(static_cast<size_t>(s.samples));
     for (int64_t n = 0; n < s.samples; ++n) {
-        double w = 2 * M_PI * s.freq_hz * n / 48000;
+        double w = 2 * M_PI * s.freq_hz * n / s.rate;
         double v = a * std::sin(w + 0.1) + h * std::sin(2 * w) + h * std::sin(3 * w + 1) + gauss(random);
         out[static_cast<size_t>(n)] = static_cast<int32_t>(std::lround(v * 2147483648.0));
     }

@@ -13,6 +13,7 @@ struct known_signal {
     double thd_db = -200;      // split evenly over harmonics 2 and 3
     double noise_dbfs = -200;  // white, over the whole band, sine-referenced
     int64_t samples = 48000;
+    double rate = 48000;
 };
 
 std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed = 1);

@@ -312,4 +312,12 @@ TEST(MultitoneCommand, ReportsOfTwoChannelsWithTheirOwnTones) {
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "multitone_case.txt")));
     EXPECT_EQ(lines_of(text_of(folder / "out.json")), lines_of(text_of(golden / "multitone_case.json")));
     EXPECT_EQ(lines_of(text_of(folder / "out.xml")), lines_of(text_of(golden / "multitone_case.xml")));
+
+    r = run_veskmeasure(
+        {"--reference", "tones0.raw", "--reference", "tones1.raw", "--plot", "out.png", "c0.raw", "c1.raw"},
+        folder.path);
+    EXPECT_EQ(r.status, 0) << r.error;
+    std::vector<uint8_t> png = read_file(folder / "out.png");
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
 }
