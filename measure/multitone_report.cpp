@@ -108,7 +108,8 @@ std::string multitone_table(const multitone_result &r, double rate) {
             text += line + tone_rows(ch);
         }
     }
-    if (!std::isnan(r.gain_match_db) || !r.match_why.empty())
+    // Channels on tones of their own have a crosstalk matrix instead.
+    if (r.crosstalk.empty() && (!std::isnan(r.gain_match_db) || !r.match_why.empty()))
         text += "Channel match: gain " +
                 (r.match_why.empty() ? fixed(r.gain_match_db, 3) + " dB, phase " + fixed(r.phase_match_deg, 2) + " deg"
                                      : "n/a, phase n/a (" + r.match_why + ")") +
