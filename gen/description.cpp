@@ -38,10 +38,13 @@ std::string json_array(const std::vector<T> &items, F format) {
     return out + "]";
 }
 
+// A value that rounds to zero is written 0, never -0 (a phase a hair below zero).
 std::string number(const char *format, double v) {
     char text[64];
     std::snprintf(text, sizeof text, format, v);
-    return text;
+    std::string out = text;
+    if (out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos) out.erase(0, 1);
+    return out;
 }
 
 }  // namespace

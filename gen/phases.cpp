@@ -14,7 +14,7 @@ namespace {
 // at a share of its peak that rises from 0.6 to 0.95: hard at first to move
 // far, gently later to settle.
 int improvement_rounds(int64_t block, int channels) {
-    int64_t work = block;  // a length not a power of two costs three transforms of twice its length or more
+    int64_t work = block;  // a length not a power of two is counted as several times dearer
     if (block & (block - 1))
         for (work = 3; work < 6 * block; work *= 2) {}
     return int(std::clamp<int64_t>((int64_t(1) << 24) / (work * channels), 50, 400));
@@ -46,7 +46,7 @@ std::vector<double> low_crest_phases(const std::vector<int64_t> &bins, int64_t b
     std::vector<double> phases = schroeder_phases(bins), best = phases;
     if (bins.size() < 3) return best;
     std::vector<std::complex<double>> spectrum(static_cast<size_t>(block));
-    fourier_plan plan = plan_fourier(spectrum.size());
+    fourier_plan plan(spectrum.size());
     double best_peak = INFINITY;
     for (int round = 0; round <= rounds; ++round) {
         std::vector<double> x = fast_block(bins, phases, plan, spectrum);

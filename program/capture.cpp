@@ -1,15 +1,14 @@
 #include "capture.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "follower.h"
-#include "format_text.h"
 #include "sample_buffer.h"
 
 namespace {
@@ -25,6 +24,25 @@ void report_write_failure(uint32_t ch, int error) {
 FILE *open_for_capture(const char *name) {
     FILE *file = std::fopen(name, "wb");
     if (file) std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
+}
+
+// For a -cX file: opened for writing as "wb" would, but not emptied, and
+// created noting that this run made it.
+FILE *open_unemptied(const char *name, bool &created) {
+    int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = descriptor >= 0;
+    if (descriptor < 0 && errno == EEXIST) descriptor = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    FILE *file = fdopen(descriptor, "wb");  // fdopen never truncates
+    if (!file) {
+        int error = errno;
+        close(descriptor);
+        if (created) unlink(name);
+        errno = error;
+        return nullptr;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);
     return file;
 }
 
@@ -45,73 +63,52 @@ std::string per_block_file_name(const char *prefix, uint32_t block_number) {
     return name.size() <= longest_file_name ? name : std::string();
 }
 
-// The name's path with its links, "." and ".." resolved as far as it exists.
-std::filesystem::path resolved_path(const char *name) {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error);
-    return error ? std::filesystem::path(name).lexically_normal() : path;
-}
-
-// Files that exist are compared by device and inode, names that do not
-// exist yet by their resolved paths.
-bool same_file(const char *a, const char *b) {
-    struct stat a_status;
-    struct stat b_status;
-    bool a_exists = stat(a, &a_status) == 0;
-    bool b_exists = stat(b, &b_status) == 0;
-    if (a_exists || b_exists)
-        return a_exists && b_exists && a_status.st_dev == b_status.st_dev && a_status.st_ino == b_status.st_ino;
-    return resolved_path(a) == resolved_path(b);
-}
-
-std::string clash_line(char first_letter, uint32_t first_channel, const char *first_name, char second_letter,
-                       uint32_t second_channel, const char *second_name, const char *what) {
-    std::string line;
-    append_format(line, "-%c%u %s and -%c%u %s name the same %s.\n", first_letter, first_channel, first_name,
-                  second_letter, second_channel, second_name, what);
-    return line;
-}
-
 }  // namespace
-
-std::string capture_file_clash(const run_settings &settings) {
-    for (uint32_t ch = 0; ch < channel_table_size; ++ch) {
-        const char *capture = settings.capture_file[ch];
-        if (!capture) continue;
-        bool per_block = settings.capture_per_block[ch];
-        char letter = per_block ? 'u' : 'c';
-        for (uint32_t out = 0; out < channel_table_size && !per_block; ++out) {
-            const char *playback = settings.playback_file[out];
-            if (playback && same_file(playback, capture))
-                return clash_line('r', out, playback, letter, ch, capture, "file");
-        }
-        for (uint32_t other = ch + 1; other < channel_table_size; ++other) {
-            const char *other_capture = settings.capture_file[other];
-            if (other_capture && settings.capture_per_block[other] == per_block && same_file(capture, other_capture))
-                return clash_line(letter, ch, capture, letter, other, other_capture,
-                                  per_block ? "file prefix" : "file");
-        }
-    }
-    return {};
-}
 
 bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer) {
     return allocate_samples(buffer, std::size_t{blocks_per_read} * channel_table_size * samples_per_block,
                             "the capture buffer");
 }
 
-bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_streams &streams) {
+bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_files &files) {
     for (uint32_t ch = 0; ch < input_channels; ++ch) {
         const char *name = settings.capture_file[ch];
         if (!name || settings.capture_per_block[ch]) continue;
-        streams[ch] = open_for_capture(name);
-        if (!streams[ch]) {
+        files.stream[ch] = open_unemptied(name, files.created[ch]);
+        if (!files.stream[ch]) {
             std::printf("Could not open %s for writing: %s\n", name, std::strerror(errno));
             return false;
         }
+        files.name[ch] = name;
         std::printf("Capturing channel %d to %s.\n", static_cast<int>(ch), name);
     }
     return true;
+}
+
+bool empty_capture_files(capture_files &files) {
+    if (files.emptied) return true;
+    files.emptied = true;
+    for (uint32_t ch = 0; ch < files.stream.size(); ++ch) {
+        FILE *stream = files.stream[ch];
+        if (!stream || files.created[ch]) continue;
+        // Devices and pipes have nothing to empty, as with "wb".
+        struct stat status;
+        if (fstat(fileno(stream), &status) == 0 && !S_ISREG(status.st_mode)) continue;
+        if (ftruncate(fileno(stream), 0) != 0) {
+            std::printf("Could not empty %s: %s\n", files.name[ch], std::strerror(errno));
+            return false;
+        }
+    }
+    return true;
+}
+
+void discard_capture_files(capture_files &files) {
+    for (uint32_t ch = 0; ch < files.stream.size(); ++ch) {
+        if (!files.stream[ch]) continue;
+        std::fclose(files.stream[ch]);
+        files.stream[ch] = nullptr;
+        if (files.created[ch]) unlink(files.name[ch]);
+    }
 }
 
 block_capture handle_captured_block(const run_settings &settings, uint32_t input_channels, const int32_t *block,

@@ -10,17 +10,22 @@
 // Blocks that one read may deliver; the buffer holds that many of 32 channels.
 constexpr uint32_t blocks_per_read = 10;
 
-// The line that refuses a capture file that is also a playback file, or two
-// channels capturing to the same file or per-block prefix; empty when there
-// is none. Looks at the files without opening them.
-std::string capture_file_clash(const run_settings &settings);
-
 // false: the buffer could not be allocated (reported).
 bool allocate_capture_buffer(uint32_t samples_per_block, sample_block &buffer);
 
-// Opens the -cX files of input channels 0 up to input_channels, in order.
-// false: one could not be opened (reported) and none after it was.
-bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_streams &streams);
+// Opens the -cX files of input channels 0 up to input_channels, in order,
+// without emptying them. false: one could not be opened (reported) and none
+// after it was.
+bool open_capture_files(const run_settings &settings, uint32_t input_channels, capture_files &files);
+
+// Empties the files that were there before the run, as opening them anew
+// would; once the run goes ahead, before the first block is written. Does
+// nothing the second time. false: one could not be emptied (reported).
+bool empty_capture_files(capture_files &files);
+
+// For a refused run: closes the files and removes those it made, leaving
+// the others as they were.
+void discard_capture_files(capture_files &files);
 
 enum class block_capture {
     whole,         // every file got the block

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "file_clash.h"
 #include "format_text.h"
 #include "hardware_settings.h"
 #include "loopback_levels.h"
@@ -172,6 +173,7 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
         if (!level) return failure(output, "Unrecognized loopback \"%s\".\n", argument);
         settings.loopback = level->value;
     } else if (named(name, "a")) {
+        if (looks_like_option(argument)) return failure(output, "Missing value for %s.\n", word);
         if (check_port(word, argument, output) == outcome::failed) return outcome::failed;
         settings.server_address = argument;
     } else if (begins_with_letter(name, 'r')) {
@@ -181,6 +183,8 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
     } else if (named(name, "d")) {
         settings.debug_mask = static_cast<uint32_t>(number);
     } else if (named(name, "g")) {
+        if (!is_plain_argument(argument))
+            return failure(output, "\"%s\" doesn't look like a valid filename.\n", argument);
         settings.log_path = argument;
     } else if (named(name, "j")) {
         settings.junk_blocks = number;
@@ -192,6 +196,7 @@ outcome apply_option_with_argument(const char *word, const char *argument, run_s
         settings.setup_value = value;
         settings.setup_mask = mask;
     } else if (named(name, "o")) {
+        if (looks_like_option(argument)) return failure(output, "Missing value for %s.\n", word);
         settings.master_keyword = argument;
     } else {
         return outcome::no_match;
@@ -269,7 +274,10 @@ command_line_result parse_command_line(int argc, const char *const *argv, run_se
     if (index == argc) {
         if (frequency_given && check_frequency(settings.frequency_hz, settings.sample_rate, output) == outcome::failed)
             return {false, 1};
-        return {true, 0};
+        // Nothing is opened or emptied before the files are known to be apart.
+        std::string clash = file_clash(settings);
+        output += clash;
+        return {clash.empty(), clash.empty() ? 0 : 1};
     }
     // Help asked for is a success; an unknown word or a missing argument is not.
     output += usage_text();

@@ -13,5 +13,6 @@ struct command_line_result {
 
 // argv[0] is the program name; the words after it are read. Everything the
 // parse prints (notices, the failure message, usage or version) is appended
-// to output, in order.
+// to output, in order. Files named by the options that would overwrite each
+// other refuse the command line too (they are looked at, never opened).
 command_line_result parse_command_line(int argc, const char *const *argv, run_settings &settings, std::string &output);

@@ -11,10 +11,16 @@
 
 #include "format_text.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace {
 
 std::atomic<int> noted_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch a lock-free flag");
+
+bool interrupt_reported = false;  // the run's thread only
 
 std::thread receiver;
 int receiver_wake[2] = {-1, -1};  // closing the write end lets the receiver end
@@ -61,6 +67,14 @@ void receive_signals() {
     }
 }
 
+// Ending by a signal skips the leak check that a sanitized build makes at
+// exit; an interrupted run must release everything all the same.
+void check_for_leaks() {
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();
+#endif
+}
+
 }  // namespace
 
 void start_catching_interrupts() {
@@ -88,16 +102,28 @@ std::string interrupted_line(int signal) {
     return line;
 }
 
+int report_interrupt() {
+    int signal = interrupting_signal();
+    if (signal != 0 && !interrupt_reported) {
+        interrupt_reported = true;
+        std::fputs(interrupted_line(signal).c_str(), stdout);
+    }
+    return signal;
+}
+
 void finish_catching_interrupts() {
     if (!receiver.joinable()) return;
     close(receiver_wake[1]);
     receiver.join();
     close(receiver_wake[0]);
-    std::fflush(stdout);
-    if (int signal = interrupting_signal()) {
-        take_default_actions();
-        raise(signal);  // held back until the unblocking below
-    }
+    // A signal that came once the receiver had ended is noted here.
     sigset_t signals = interrupt_signals();
     pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+    if (int signal = report_interrupt()) {
+        std::fflush(stdout);
+        check_for_leaks();
+        take_default_actions();
+        raise(signal);
+    }
+    std::fflush(stdout);
 }

@@ -21,6 +21,11 @@ int interrupting_signal();
 // "Interrupted by SIGINT", the line that reports why the run ends early.
 std::string interrupted_line(int signal);
 
-// Stops noting the signals. When one asked the run to end, the process now
-// ends by it, with its default action, and this does not return.
+// As interrupting_signal(); the first time a signal is seen, whatever step
+// the run is at, its line is printed (once for the whole run).
+int report_interrupt();
+
+// Stops noting the signals. When one asked the run to end (or comes now),
+// its line is printed if it has not been, and the process ends by the
+// signal with its default action; this then does not return.
 void finish_catching_interrupts();

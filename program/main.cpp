@@ -30,11 +30,7 @@ int finish(int status) {
 }
 
 // A signal noted before output starts ends the run at the next step.
-bool interrupted() {
-    int signal = interrupting_signal();
-    if (signal != 0) std::fputs(interrupted_line(signal).c_str(), stdout);
-    return signal != 0;
-}
+bool interrupted() { return report_interrupt() != 0; }
 
 // From the connection to the end of the transfer. Every way out leads to the
 // shutdown, except the playback-file and extended-stimulus errors.
@@ -43,14 +39,17 @@ run_end connect_stage_and_transfer(run_settings &settings, run_state &run) {
     if (setup != setup_result::ready) return setup == setup_result::done ? run_end::completed : run_end::failed;
     if (interrupted()) return run_end::completed;
     plan_sequence(settings, run.output_channels);
-    if (!open_capture_files(settings, run.input_channels, run.capture_stream)) return run_end::failed;
+    if (!open_capture_files(settings, run.input_channels, run.capture)) return run_end::failed;
     if (!read_playback_files(settings, run.output_channels, run.playback)) return run_end::refused;
     if (interrupted()) return run_end::completed;
     if (!set_loopback(settings, run.instance)) return run_end::failed;
     if (!choose_stimuli(settings, run.output_channels, run.stimuli, run.playback, run.stimulus))
         return run_end::refused;
+    // Past the last refusal: the capture files are now this run's.
+    if (!empty_capture_files(run.capture)) return run_end::failed;
     if (interrupted()) return run_end::completed;
-    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus, run.playback.sequence_length))
+    if (!stage_sequence(settings, run.instance, run.output_channels, run.stimulus, run.playback.sequence_length,
+                        run.capture_blocks))
         return run_end::failed;
     std::fputs(format_sequence_summary(settings, run.playback.sequence_length).c_str(), stdout);
     if (interrupted()) return run_end::completed;
@@ -66,11 +65,6 @@ int main(int argc, char **argv) {
     command_line_result parsed = parse_command_line(argc, argv, settings, parse_output);
     std::fputs(parse_output.c_str(), stdout);
     if (!parsed.proceed) return finish(parsed.exit_status);
-    // Nothing is opened or emptied before the files are known to be apart.
-    if (std::string clash = capture_file_clash(settings); !clash.empty()) {
-        std::fputs(clash.c_str(), stdout);
-        return finish(static_cast<int>(run_end::refused));
-    }
     setup_follower(settings.sample_rate);
     start_catching_interrupts();
 

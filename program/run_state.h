@@ -32,6 +32,16 @@ using stimulus_table = std::array<const int32_t *, channel_table_size>;
 
 using capture_streams = std::array<FILE *, channel_table_size>;
 
+// The -cX files. Until the run is known to go ahead they are open but
+// neither emptied nor made for good: a refused run leaves them as it found
+// them.
+struct capture_files {
+    capture_streams stream{};
+    std::array<const char *, channel_table_size> name{};
+    std::array<bool, channel_table_size> created{};  // made by this run
+    bool emptied = false;
+};
+
 struct run_state {
     vesk_instance *instance = nullptr;
     bool connected = false;
@@ -42,6 +52,7 @@ struct run_state {
     playback_samples playback;
     stimulus_table stimulus{};
     sample_block capture_buffer;
-    capture_streams capture_stream{};
+    capture_files capture;
+    uint64_t capture_blocks = 0;  // staged for capture: what a stream that runs to its end delivers
     bool output_started = false;
 };

@@ -14,12 +14,20 @@ constexpr uint64_t minimum_sync_samples = 4000;
 struct segment_target {
     vesk_instance *instance;
     uint32_t output_channels;
+    uint64_t &capture_blocks;  // blocks staged for capture so far
 };
+
+void count_captured(const segment_target &target, uint32_t flags, uint32_t block_count) {
+    if ((flags & VESK_STAGE_NO_CAPTURE) == 0) target.capture_blocks += block_count;
+}
 
 bool stage_segment(const segment_target &target, const char *label, uint32_t flags, const int32_t *const *channels,
                    uint32_t block_count, uint32_t tag) {
     int32_t code = vesk_stage_output(target.instance, flags, target.output_channels, channels, block_count, tag);
-    if (code == VESK_SUCCESS) return true;
+    if (code == VESK_SUCCESS) {
+        count_captured(target, flags, block_count);
+        return true;
+    }
     std::printf("vesk_stage_output (%s): %s: %s\n", label, vesk_returntext(target.instance, code),
                 vesk_errtext(target.instance));
     return false;
@@ -39,6 +47,7 @@ bool stage_extended_blocks(const segment_target &target, uint32_t samples_per_bl
                         vesk_returntext(target.instance, code), vesk_errtext(target.instance));
             return false;
         }
+        count_captured(target, flags, 1);
     }
     return true;
 }
@@ -71,8 +80,9 @@ bool set_loopback(const run_settings &settings, vesk_instance *instance) {
 }
 
 bool stage_sequence(const run_settings &settings, vesk_instance *instance, uint32_t output_channels,
-                    const stimulus_table &stimulus, int32_t sequence_length) {
-    const segment_target target{instance, output_channels};
+                    const stimulus_table &stimulus, int32_t sequence_length, uint64_t &capture_blocks) {
+    capture_blocks = 0;
+    const segment_target target{instance, output_channels, capture_blocks};
     // Quiet, ramp and junk blocks are captured only in promiscuous mode.
     const uint32_t not_captured = settings.promiscuous ? 0 : VESK_STAGE_NO_CAPTURE;
     const int32_t *const *data = stimulus.data();

@@ -12,7 +12,8 @@ void plan_sequence(run_settings &settings, uint32_t output_channels);
 // false: the server refused (reported).
 bool set_loopback(const run_settings &settings, vesk_instance *instance);
 
-// Stages the reset and every segment in playing order. false: a step failed
-// (reported) and nothing after it was staged.
+// Stages the reset and every segment in playing order; capture_blocks
+// becomes the number of blocks staged for capture, those the summary marks
+// (*). false: a step failed (reported) and nothing after it was staged.
 bool stage_sequence(const run_settings &settings, vesk_instance *instance, uint32_t output_channels,
-                    const stimulus_table &stimulus, int32_t sequence_length);
+                    const stimulus_table &stimulus, int32_t sequence_length, uint64_t &capture_blocks);

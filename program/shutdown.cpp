@@ -4,6 +4,7 @@
 
 #include "capture.h"
 #include "follower.h"
+#include "interrupt.h"
 
 namespace {
 
@@ -12,11 +13,17 @@ void disconnect(run_state &run) {
     run.connected = false;
 }
 
-bool release_resources(run_state &run) {
+// refused: the run was refused before it went ahead, and leaves the capture
+// files as it found them.
+bool release_resources(run_state &run, bool refused) {
     vesk_shutdown(run.instance);
     run.instance = nullptr;
     cleanup_follower();
-    bool closed = close_capture_streams(run.capture_stream);
+    bool closed = true;
+    if (refused)
+        discard_capture_files(run.capture);
+    else
+        closed = empty_capture_files(run.capture) && close_capture_streams(run.capture.stream);
     run.stimulus = {};
     run.stimuli = {};
     run.playback = {};
@@ -28,8 +35,10 @@ bool release_resources(run_state &run) {
 
 bool shut_down(run_state &run) {
     disconnect(run);
+    report_interrupt();
     std::printf("Shutting down.\n");
-    bool closed = release_resources(run);
+    bool closed = release_resources(run, false);
+    report_interrupt();
     std::printf("Done.\n");
     std::fflush(stdout);
     return closed;
@@ -37,6 +46,6 @@ bool shut_down(run_state &run) {
 
 void release_run(run_state &run) {
     disconnect(run);
-    release_resources(run);
+    release_resources(run, true);
     std::fflush(stdout);
 }

@@ -8,5 +8,5 @@
 bool shut_down(run_state &run);
 
 // For the errors that end the process at once with status 1: releases
-// everything without a word.
+// everything without a word and leaves the capture files as it found them.
 void release_run(run_state &run);

@@ -20,6 +20,11 @@ struct transfer_progress {
     uint32_t blocks_received = 0;
     uint32_t first_block_time = 0;  // tick() + 1 at the first block; 0 before it
     bool block_file_skipped = false;
+    // The sequence number the next read of the same tag starts at.
+    bool have_read = false;
+    uint32_t last_tag = 0;
+    uint32_t next_sequence = 0;
+    uint64_t blocks_skipped = 0;  // by the stream, within a tag
 };
 
 enum class drain_end {
@@ -36,6 +41,19 @@ uint32_t input_channel_mask(uint32_t input_channels) {
 void sleep_us(useconds_t interval) {
     std::fflush(stdout);
     usleep(interval);
+}
+
+// Blocks of one segment that the stream jumped over never reach the files.
+void note_skipped_blocks(uint32_t tag, uint32_t sequence, uint32_t count, transfer_progress &progress) {
+    uint32_t skipped = sequence - progress.next_sequence;
+    if (progress.have_read && tag == progress.last_tag && skipped != 0 && skipped < 0x80000000u) {
+        std::printf("The stream skipped %u blocks (tag 0x%08x, sequence %d..%d).\n", skipped, tag,
+                    static_cast<int>(progress.next_sequence), static_cast<int>(sequence - 1));
+        progress.blocks_skipped += skipped;
+    }
+    progress.have_read = true;
+    progress.last_tag = tag;
+    progress.next_sequence = sequence + count;
 }
 
 // Reads until no block is ready, the stream ends or something fails.
@@ -57,12 +75,13 @@ drain_end drain_input(const run_settings &settings, run_state &run, transfer_pro
         if (count == 0) return drain_end::reading;
         std::printf("got %d blocks from vesk_read_input (tag 0x%08x, sequence %d..%d)\n", static_cast<int>(count), tag,
                     static_cast<int>(sequence), static_cast<int>(sequence + count - 1));
+        note_skipped_blocks(tag, sequence, count, progress);
         for (uint32_t k = 0; k < count; ++k) {
             if (progress.first_block_time == 0) progress.first_block_time = tick() + 1;
             ++progress.blocks_received;
             block_capture captured =
                 handle_captured_block(settings, run.input_channels, run.capture_buffer.data() + k * block_samples,
-                                      progress.blocks_received, run.capture_stream);
+                                      progress.blocks_received, run.capture.stream);
             if (captured == block_capture::write_failed) return drain_end::failed;
             if (captured == block_capture::file_skipped) progress.block_file_skipped = true;
         }
@@ -103,6 +122,7 @@ bool transfer_until_end(const run_settings &settings, run_state &run) {
     transfer_progress progress;
     drain_end end = drain_end::reading;
     bool stopped = true;
+    bool stop_asked = false;
     while (end == drain_end::reading) {
         sleep_us(drain_interval_us);
         end = drain_input(settings, run, progress);
@@ -110,18 +130,28 @@ bool transfer_until_end(const run_settings &settings, run_state &run) {
         if (early_stop_due(settings.stop_ms, progress.first_block_time)) {
             std::printf("Stopping playback after %u ms\n", tick() - progress.first_block_time + 1);
             stopped = stop_output(run.instance);
+            stop_asked = true;
             if (end == drain_end::reading) end = drain_end::stream_ended;
-        } else if (int signal = interrupting_signal(); signal != 0 && end == drain_end::reading) {
+        } else if (end == drain_end::reading && report_interrupt() != 0) {
             // An interrupt stops playback as the early stop does.
-            std::fputs(interrupted_line(signal).c_str(), stdout);
             stop_output(run.instance);
+            stop_asked = true;
             end = drain_end::stream_ended;
         } else if (end == drain_end::failed && still_connected(run.instance, settings.samples_per_block)) {
             // Nothing may go on playing (a loop for ever) once veskplay has ended.
             stop_output(run.instance);
         }
     }
-    return end == drain_end::stream_ended && stopped && !progress.block_file_skipped;
+    // A looped sequence has no end to reach.
+    bool whole_stream = true;
+    uint64_t through = progress.blocks_received + progress.blocks_skipped;
+    if (end == drain_end::stream_ended && !stop_asked && settings.extended_mode != 2 && through < run.capture_blocks) {
+        std::printf("The stream ended after %llu of %llu capture blocks.\n", static_cast<unsigned long long>(through),
+                    static_cast<unsigned long long>(run.capture_blocks));
+        whole_stream = false;
+    }
+    return end == drain_end::stream_ended && stopped && !progress.block_file_skipped && progress.blocks_skipped == 0 &&
+           whole_stream;
 }
 
 bool wait_for_codec_halt(vesk_instance *instance) {
@@ -129,6 +159,7 @@ bool wait_for_codec_halt(vesk_instance *instance) {
         uint32_t state = 0;
         uint32_t unused = 0xFFFFFFFFu;
         int32_t code = vesk_query(instance, VESK_QUERY_PLAYBACK, &state, &unused, nullptr, nullptr);
+        report_interrupt();  // the wait goes on: it is short, and the codec must stop
         if (code != VESK_SUCCESS) {
             print_call_failure("vesk_query (playback): %s: %s\n", instance, code);
             return false;
@@ -139,6 +170,7 @@ bool wait_for_codec_halt(vesk_instance *instance) {
         }
         if (waits == 0) std::printf("Waiting for codec to stop playing\n");
         sleep_us(halt_poll_interval_us);
+        report_interrupt();
         if (waits == last_halt_wait) {
             std::printf("Waited too long for codec to stop playing\n");
             return false;

@@ -12,6 +12,9 @@ bool start_output(const run_settings &settings, run_state &run);
 // file fails, or the early stop fires; after a failure output is stopped
 // while the connection lasts. true: everything asked for was done (the
 // stream ended or the early stop was taken, and every block was written).
+// A stream that skips blocks of a segment, or ends before run.capture_blocks
+// have come with no stop asked for (a looped sequence has no end), is
+// reported and gives false.
 bool transfer_until_end(const run_settings &settings, run_state &run);
 
 // Polls the playback state until the codec halts, at most 11 times.

@@ -15,7 +15,7 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-# veskmeasure: FFTW3 for its spectra, gnuplot for its plots.
+# veskmeasure and veskgen: FFTW3 for their transforms; veskmeasure: gnuplot for its plots.
 [ -f /usr/include/fftw3.h ] || need+=(libfftw3-dev)
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 for pkg in "$@"; do

@@ -90,7 +90,8 @@ TEST(CommandLine, NumberForms) {
         {"-ts", "4294967396"}, {"-td", "0.5v"}};
     for (auto [option, word] : not_numbers)
         cases.push_back({{option, word}, 1, '"' + std::string(word) + "\" isn't a valid number for " + option + ".\n"});
-    for (auto [option, word] : {std::pair{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}})
+    for (auto [option, word] :
+         {std::pair{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}, {"-a", "-w"}, {"-o", "/w"}})
         cases.push_back({{option, word}, 1, "Missing value for " + std::string(option) + ".\n"});
     expect_parses(cases);
     expect_parses(ending(proceeds, "", {{"-d", "0xFFFFFFFF"}, {"-d", "-1"}}, "debug=4294967295"));
@@ -112,7 +113,28 @@ TEST(CommandLine, ChannelNumbers) {
         {{"-c3", "/tmp/x"}, 1, "\"/tmp/x\" doesn't look like a valid filename.\n"},
         {{"-c3", "-x"}, 1, "\"-x\" doesn't look like a valid filename.\n"},
         {{"-r0", "/in.raw"}, 1, "\"/in.raw\" doesn't look like a valid filename.\n"},
+        {{"-g", "-w"}, 1, "\"-w\" doesn't look like a valid filename.\n"},
+        {{"-g", "/tmp/log"}, 1, "\"/tmp/log\" doesn't look like a valid filename.\n"},
     });
+}
+
+// A capture or playback file that another option would also write is
+// refused before anything is opened; a -u prefix writes prefix.N from N = 1.
+TEST(CommandLine, FilesThatWouldOverwriteEachOther) {
+    expect_parses({
+        {{"-u0", "blk", "-c1", "blk.1"}, 1, "-c1 blk.1 is one of the block files of -u0 blk.\n"},
+        {{"-r2", "./d/blk.4294967295", "-u31", "d/blk"},
+         1,
+         "-r2 ./d/blk.4294967295 is one of the block files of -u31 d/blk.\n"},
+        {{"-c0", "out.raw", "-r1", "./out.raw"}, 1, "-r1 ./out.raw and -c0 out.raw name the same file.\n"},
+        {{"-c0", "d/../x", "-c5", "x"}, 1, "-c0 d/../x and -c5 x name the same file.\n"},
+        {{"-u1", "b", "-u0", "./b"}, 1, "-u0 ./b and -u1 b name the same file prefix.\n"},
+        {{"-u0", "blk", "-c0", "blk.1"}, proceeds, "", "c0=blk.1"},  // the later option replaces the prefix
+        {{"-u0", "out.raw", "-r0", "out.raw"}, proceeds, "", "u0=out.raw r0=out.raw"},
+    });
+    for (const char *apart : {"blk.0", "blk.01", "blk.4294967296", "blk.1x", "blk.", "blk1", "blk.1.1"})
+        expect_parses({{{"-u0", "blk", "-c1", apart}, proceeds, ""}, {{"-u0", "blk", "-u1", apart}, proceeds, ""}});
+    expect_parses({{{"-u0", "blk", "-c1", "blk"}, proceeds, ""}});
 }
 
 // Whole keywords in any case; a later -y replaces an earlier one.

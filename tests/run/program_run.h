@@ -12,6 +12,14 @@
 #include "temp_folder.h"
 #include "text_lines.h"
 
+// The address sanitizer's runtime reserves more address space than any
+// memory limit a test sets.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool address_sanitized = true;
+#else
+constexpr bool address_sanitized = false;
+#endif
+
 struct program_result {
     int status = -1;  // exit status; -1 when it did not exit normally
     std::string output;

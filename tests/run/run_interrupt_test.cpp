@@ -23,25 +23,39 @@ bool died_by(int wait_status, int signal_number) {
 // comes and answers it half a second late, so the signal lands inside the
 // library call.
 TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
-    const std::string read = "READ 0x1 0xa 0 0 len=0", stop = "OUTPUT 0x220000 0 0 0 len=0";
+    const std::string read = "READ 0x1 0xa 0 0 len=0", stop = "OUTPUT 0x220000 0 0 0 len=0",
+                      halt_query = "QUERY 0x2 0 0 0 len=0";
     const lines two_blocks = {"got 2 blocks from vesk_read_input (tag 0x00000003, sequence 0..1)",
                               "Wrote block 1 for channel 0", "Wrote block 2 for channel 0"};
+    const lines whole_stream = concat(
+        two_blocks, {"got 1 blocks from vesk_read_input (tag 0x00000003, sequence 2..2)", "Wrote block 3 for channel 0",
+                     "vesk_read_input: End of stream: End-of-stream indication from server"});
     const struct {
         int signal_number;
         std::size_t opening;   // how many lines of the opening the run prints
-        lines read_before;     // the transfer's lines before the interruption
+        lines transfer;        // the lines after the opening, before the interruption
+        lines after;           // the lines between the interruption and the shutdown
         lines requests_after;  // from the trigger on
         int nth = 1;
-        int file_blocks = 0;  // blocks in the capture file; -1: none made
+        int file_blocks = 0;       // blocks in the capture file; -1: none made
+        bool stream_ends = false;  // else it stalls once two blocks have come
     } cases[] = {
-        {SIGINT, 1, {}, {plain_requests[3]}, 1, -1},                                    // during the connection set-up
-        {SIGTERM, 4, {}, {plain_requests[4]}},                                          // loopback
-        {SIGINT, 12, {}, lines(plain_requests.begin() + 5, plain_requests.end() - 1)},  // staging
+        {SIGINT, 1, {}, {}, {plain_requests[3]}, 1, -1},  // during the connection set-up
+        {SIGTERM, 4, {}, {}, {plain_requests[4]}},        // loopback
+        {SIGINT, 12, {}, {}, lines(plain_requests.begin() + 5, plain_requests.end() - 1)},  // staging
         // Output has started by the time the signal is seen: it is stopped.
-        {SIGINT, 13, {}, {plain_requests.back(), read, stop, "QUERY 0x2 0 0 0 len=0"}},
+        {SIGINT, 13, {}, {"Codec has halted"}, {plain_requests.back(), read, stop, halt_query}},
         // No block is lost mid-transfer: what was read before the signal is in the file.
-        {SIGINT, 13, two_blocks, {read, stop, "QUERY 0x2 0 0 0 len=0"}, 3, 2},
-        {SIGTERM, 13, two_blocks, {read, stop, "QUERY 0x2 0 0 0 len=0"}, 3, 2},
+        {SIGINT, 13, two_blocks, {"Codec has halted"}, {read, stop, halt_query}, 3, 2},
+        // After the last block the run reports the signal as soon as it sees it.
+        {SIGINT,
+         13,
+         whole_stream,
+         {"Waiting for codec to stop playing", "Codec has halted"},
+         {halt_query, halt_query},
+         1,
+         3,
+         true},
     };
     for (const auto &c : cases) {
         const std::string name = c.signal_number == SIGINT ? "SIGINT" : "SIGTERM";
@@ -56,14 +70,14 @@ TEST(Interrupt, EndsTheRunThroughTheShutdownAndByTheSignal) {
                                return fake::late(r.command == VESK_CMD_QUERY ? fake::ordinary(1, 1) : fake::ordinary(),
                                                  500ms);
                            }};
-        device.reads.resize(200, nothing_ready());
+        if (c.stream_ends)
+            device.reads.push_back(captured_blocks(captured(2, 1, 1, 64), 3, 2));
+        else
+            device.reads.resize(200, nothing_ready());
         whole_run run = run_veskplay(device, plain_args, work.path, {}, &program);
         EXPECT_TRUE(died_by(run.wait_status, c.signal_number)) << "wait status " << run.wait_status;
-        lines end = {"Interrupted by " + name};
-        if (c.opening == plain_opening("").size())  // output had started: it is stopped
-            end.push_back("Codec has halted");
-        EXPECT_EQ(run.lines(), concat(concat(first_lines(plain_opening(run.address), c.opening), c.read_before),
-                                      concat(end, shutdown_lines)));
+        EXPECT_EQ(run.lines(), concat(concat(first_lines(plain_opening(run.address), c.opening), c.transfer),
+                                      concat(concat({"Interrupted by " + name}, c.after), shutdown_lines)));
         EXPECT_EQ(last_lines(describe(run.requests), c.requests_after.size()), c.requests_after);
         EXPECT_EQ(std::filesystem::exists(work / "cap.raw"), c.file_blocks >= 0);
         if (c.file_blocks >= 0) {
@@ -98,6 +112,7 @@ TEST(Interrupt, IgnoredSignalStaysIgnored) {
         return std::nullopt;
     }};
     device.reads.assign(20, nothing_ready());
+    device.reads.push_back(captured_blocks(captured(0, 3, 1, 64), 3, 0));
     whole_run run = run_veskplay(device, plain_args, work.path, "trap '' INT", &program);
     EXPECT_EQ(run.result.status, 0);
     EXPECT_EQ(run.result.output.find("Interrupted"), std::string::npos);

@@ -127,11 +127,11 @@ std::vector<int32_t> framing_pattern(int n) {
 // What each channel plays: its stimulus line and the data segment's samples.
 TEST(WholeRun, StimulusIsNamedAndSent) {
     // Block b of the extended sequence holds block b of each file, the short ones padded with silence.
-    std::vector<int32_t> first = playback_pattern(160, 1), shorter = playback_pattern(64, 1), extended;
-    first.resize(3 * 64, 0);
-    shorter.resize(3 * 64, 0);
+    std::vector<int32_t> first = playback_pattern(160, 1), shorter = playback_pattern(64, 1),
+                         equal = playback_pattern(138, 3), extended;
+    for (std::vector<int32_t> *file : {&first, &shorter, &equal}) file->resize(3 * 64, 0);
     for (std::ptrdiff_t b = 0; b < 3 * 64; b += 64)
-        for (const std::vector<int32_t> &file : {first, playback_pattern(64 * 3, 2), shorter})
+        for (const std::vector<int32_t> &file : {first, playback_pattern(64 * 3, 2), shorter, equal})
             extended.insert(extended.end(), file.begin() + b, file.begin() + b + 64);
     const struct {
         std::vector<std::string> args;
@@ -167,20 +167,22 @@ TEST(WholeRun, StimulusIsNamedAndSent) {
           "Server reports 33 input channels; only channels 0..31 are used."},
          "READ 0xffffffff 0xa 0 0 len=0"},
         // Extended mode cuts every file into blocks of the first one's length and plays them side by side.
-        {{"-x", "-r0", "first.raw", "-r1", "long.raw", "-r2", "exact.raw"},
-         lines(3, "external input."),
+        {{"-x", "-r0", "first.raw", "-r1", "long.raw", "-r2", "exact.raw", "-r3", "equal.raw"},
+         lines(4, "external input."),
          extended,
-         {.outputs = 3},
+         {.outputs = 4},
          {"first.raw contains 2 full blocks and a remnant of 128 bytes",
           "The length of the output sequence will be set to 3 blocks", "long.raw contains 5 full blocks",
           "long.raw is longer than first playback file; truncating to 3 blocks", "exact.raw contains 1 full blocks",
-          "exact.raw is shorter than first playback file; will be silence-padded to 3 blocks"}},
+          "exact.raw is shorter than first playback file; will be silence-padded to 3 blocks",
+          "equal.raw contains 2 full blocks and a remnant of 40 bytes"}},
     };
     temp_folder work;
     write_file(work / "exact.raw", host_order_bytes(playback_pattern(64, 1)));
     write_file(work / "longer.raw", host_order_bytes(playback_pattern(100, 2)));
     write_file(work / "first.raw", host_order_bytes(playback_pattern(160, 1)));  // a remnant of 32 samples
     write_file(work / "long.raw", host_order_bytes(playback_pattern(64 * 5, 2)));
+    write_file(work / "equal.raw", host_order_bytes(playback_pattern(138, 3)));  // as many blocks as first.raw
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         lines args = concat({"-s", "64", "-qq", "0", "-j", "0", "-e", "0", "-b", "1"}, c.args);
@@ -201,11 +203,16 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     const struct {
         std::string args;
         lines last;  // the transcript's last lines
+        std::string shell_setup = {};
     } cases[] = {
         {"-r0 missing.raw -r1 one.raw", {"Could not open missing.raw for reading: No such file or directory"}},
         {"-r1 short.raw", {"short.raw is the wrong length (expected 64 samples, got 63)"}},
         {"-x -r0 empty.raw", {"empty.raw contains 0 full blocks", "empty.raw is empty"}},
         {"-x -r0 huge.raw", {"huge.raw is too large to play (4 GiB or more)"}},
+        {"-x -r0 big.raw",
+         {"big.raw contains 4194304 full blocks", "The length of the output sequence will be set to 4194304 blocks",
+          "Could not allocate memory for playback file big.raw (1073741824 bytes)."},
+         "ulimit -v 65536"},
         {"-x -r0 one.raw",
          {"Channel 0 stimulus data is external input.",
           "In extended mode, channel stimulus must be external data or silence; channel 1 is not"}},
@@ -216,15 +223,24 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     write_file(work / "one.raw", std::vector<uint8_t>(64 * 4, 1));
     write_file(work / "huge.raw", {});
     std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
+    write_file(work / "big.raw", {});
+    std::filesystem::resize_file(work / "big.raw", uint64_t{1} << 30);
+    // A capture file from an earlier run, and one that does not exist yet.
+    const std::vector<uint8_t> earlier(100, 9);
+    write_file(work / "cap.raw", earlier);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args);
-        whole_run run = run_veskplay({.outputs = 2}, concat({"-s", "64", "-c0", "cap.raw"}, words(c.args)), work.path);
+        if (address_sanitized && c.shell_setup.starts_with("ulimit -v")) continue;
+        whole_run run = run_veskplay({.outputs = 2, .inputs = 2},
+                                     concat({"-s", "64", "-c0", "cap.raw", "-c1", "new.raw"}, words(c.args)), work.path,
+                                     c.shell_setup);
 
         EXPECT_EQ(run.result.status, 1);
         EXPECT_EQ(last_lines(run.lines(), c.last.size()), c.last);
         EXPECT_TRUE(run.staged().empty());
-        EXPECT_EQ(read_file(work / "cap.raw").size(), 0u);
-        std::filesystem::remove(work / "cap.raw");
+        // Every file is left as the run found it.
+        EXPECT_EQ(read_file(work / "cap.raw"), earlier);
+        EXPECT_FALSE(std::filesystem::exists(work / "new.raw"));
     }
 }
 

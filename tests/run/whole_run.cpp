@@ -1,13 +1,38 @@
 #include "whole_run.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdio>
 #include <map>
+
+namespace {
+
+// Every block staged for capture as its tag and sequence number, in order,
+// and how many reads have taken; for the server's thread only.
+struct staged_capture {
+    uint32_t block_size = 0, staged = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> blocks;
+    std::size_t taken = 0;
+};
+
+// The next blocks of one tag, no more than asked for, or end of stream.
+fake::reply next_blocks(staged_capture &s, const fake::request &r) {
+    std::size_t first = s.taken;
+    while (s.taken < s.blocks.size() && s.taken - first < r.arg1 && s.blocks[s.taken].first == s.blocks[first].first)
+        ++s.taken;
+    if (s.taken == first) return fake::ordinary(1);
+    auto [tag, sequence] = s.blocks[first];
+    return captured_blocks(captured(int(sequence), int(s.taken - first), std::popcount(r.arg0), int(s.block_size)), tag,
+                           sequence);
+}
+
+}  // namespace
 
 fake::script device_script(fake_device device) {
     auto reads = std::make_shared<std::atomic<std::size_t>>(0);
     auto playback_queries = std::make_shared<std::atomic<std::size_t>>(0);
-    return [device = std::move(device), reads, playback_queries](const fake::request &r) {
+    auto staged = std::make_shared<staged_capture>();
+    return [device = std::move(device), reads, playback_queries, staged](const fake::request &r) {
         if (device.fault)
             if (std::optional<fake::reply> faulty = device.fault(r)) return *faulty;
         if (r.command == VESK_CMD_QUERY && r.arg0 == VESK_QUERY_SETUP)
@@ -18,7 +43,12 @@ fake::script device_script(fake_device device) {
         if (r.command == VESK_CMD_QUERY && r.arg0 == VESK_QUERY_PLAYBACK)
             return fake::ordinary(
                 device.playback_states[std::min((*playback_queries)++, device.playback_states.size() - 1)]);
+        if (r.command == VESK_CMD_CONNECT) staged->block_size = r.arg1;
+        for (uint32_t b = 0; r.command == VESK_CMD_STAGE_OUTPUT && b < r.arg2; ++b)
+            if ((r.arg0 & VESK_STAGE_NO_CAPTURE) == 0) staged->blocks.push_back({r.arg3, staged->staged + b});
+        if (r.command == VESK_CMD_STAGE_OUTPUT) staged->staged += r.arg2;
         if (r.command == VESK_CMD_READ_INPUT) {
+            if (device.reads.empty()) return next_blocks(*staged, r);
             std::size_t at = (*reads)++;
             return at < device.reads.size() ? device.reads[at] : fake::ordinary(1);  // end of stream
         }

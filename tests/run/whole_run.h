@@ -1,6 +1,7 @@
 // One veskplay run against a fake device: the transcript, the status and
 // every request the device saw. The device answers set-up, staging and
-// control requests as a real one would, hands out the scripted reads and
+// control requests as a real one would, hands out the scripted reads (or,
+// with none scripted, every block staged for capture, up to ten a read) and
 // then ends the stream; a fault replaces the reply to any request it picks.
 #pragma once
 
@@ -23,7 +24,7 @@ struct fake_device {
     std::optional<hardware_setup> setup = {};  // none: refuses the set-up query like Plenar-B
     uint32_t outputs = 1;
     uint32_t inputs = 1;
-    std::vector<fake::reply> reads = {};          // READ_INPUT replies in order, then end of stream
+    std::vector<fake::reply> reads = {};          // READ_INPUT replies in order, then end of stream; none: as staged
     std::vector<uint32_t> playback_states = {4};  // QUERY 2 replies in order; the last repeats
     std::function<std::optional<fake::reply>(const fake::request &)> fault = {};
 };

@@ -56,7 +56,7 @@ std::vector<std::vector<int32_t>> by_input(const std::vector<batch> &batches, ui
     return heard;
 }
 
-struct played_sequence : ::testing::Test {
+struct PlayedSequence : ::testing::Test {
     void open(std::vector<std::string> options, uint32_t loopback) {
         client.reset();
         sim = std::make_unique<vesksim_child>(std::move(options));
@@ -84,7 +84,7 @@ struct played_sequence : ::testing::Test {
     instance_ptr client;
 };
 
-TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWholeBlock) {
+TEST_F(PlayedSequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWholeBlock) {
     open({"--speed", "0", "--outputs", "2", "--inputs", "3"}, VESK_LOOPBACK_SERVER);
     const auto a0 = random_block(1), a1 = random_block(2), b1 = random_block(3);
     ASSERT_EQ(stage(VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, {nullptr, nullptr}, 3, 1), 0);
@@ -142,7 +142,7 @@ TEST_F(played_sequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhol
 // loopback, 24 bits and 3 samples late, is checked end to end through
 // veskmeasure). Under the server and i2s loopbacks an input above the
 // outputs hears silence, whatever an earlier read of another input left.
-TEST_F(played_sequence, UnalignedCaptureIsAQuarterBlockLateAndInputsAboveTheOutputsHearSilence) {
+TEST_F(PlayedSequence, UnalignedCaptureIsAQuarterBlockLateAndInputsAboveTheOutputsHearSilence) {
     const auto a = random_block(7);
     for (uint32_t loopback : {VESK_LOOPBACK_SERVER, VESK_LOOPBACK_I2S}) {
         open({"--speed", "0", "--inputs", "3"}, loopback);
@@ -166,7 +166,7 @@ int32_t floored_24(double sample) {
 // Loopback 0 with --dut: inputs 0 to 2 hear outputs 0 and 1. The levels the
 // model gives are measured end to end through veskmeasure; here every
 // sample is pinned.
-TEST_F(played_sequence, DeviceUnderTestHasTheImpairmentsAsked) {
+TEST_F(PlayedSequence, DeviceUnderTestHasTheImpairmentsAsked) {
     constexpr int64_t samples = 4 * N;
     const auto a0 = random_block(41), a1 = random_block(42);
     // Output m heard `delay` samples late; silence before and beyond output 1.
@@ -223,7 +223,7 @@ std::complex<double> butterworth(double highpass, double lowpass, double f, doub
 // Each input hears a sine of whole cycles per block from its own output.
 // Only input 0 is read at first, so the others' filters must catch up on
 // blocks nobody read; played again and read whole, every sample agrees.
-TEST_F(played_sequence, DeviceUnderTestFiltersAsTheFormulaSays) {
+TEST_F(PlayedSequence, DeviceUnderTestFiltersAsTheFormulaSays) {
     constexpr uint32_t cycles[] = {1, 2, 3, 5, 8, 13, 19, 25}, blocks = 16;
     std::vector<std::vector<int32_t>> sines(8, std::vector<int32_t>(N));
     std::vector<const int32_t *> outputs;

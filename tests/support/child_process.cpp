@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +13,8 @@
 using std::chrono::steady_clock;
 
 child_process::child_process(const std::string &program, const std::vector<std::string> &args,
-                             const std::filesystem::path &work, const std::filesystem::path &error_file) {
+                             const std::filesystem::path &work, const std::filesystem::path &error_file,
+                             uintmax_t max_file_bytes) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::vector<char *> argv = {const_cast<char *>(program.c_str())};  // execv changes none of them
@@ -29,6 +31,11 @@ child_process::child_process(const std::string &program, const std::vector<std::
         sigprocmask(SIG_SETMASK, &none, nullptr);
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
+        if (max_file_bytes) {
+            const rlimit limit{static_cast<rlim_t>(max_file_bytes), static_cast<rlim_t>(max_file_bytes)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+            signal(SIGXFSZ, SIG_IGN);  // kept across exec: the write fails rather than the child
+        }
         if (work.empty() || chdir(work.c_str()) == 0) execv(program.c_str(), argv.data());
         _exit(127);
     }

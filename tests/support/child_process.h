@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,9 +15,11 @@
 struct child_process {
     // Runs program with args in folder work (when not empty). Standard output
     // comes back through output(); standard error goes to error_file when one
-    // is given and is left as it is otherwise.
+    // is given and is left as it is otherwise. With max_file_bytes, no file
+    // of the child's grows beyond it: such a write fails with EFBIG.
     child_process(const std::string &program, const std::vector<std::string> &args,
-                  const std::filesystem::path &work = {}, const std::filesystem::path &error_file = {});
+                  const std::filesystem::path &work = {}, const std::filesystem::path &error_file = {},
+                  uintmax_t max_file_bytes = 0);
     ~child_process();
     child_process(const child_process &) = delete;
     child_process &operator=(const child_process &) = delete;

@@ -1,5 +1,9 @@
 #include "vesksim_child.h"
 
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <stdexcept>
 #include <thread>
@@ -23,6 +27,11 @@ vesksim_child::vesksim_child(const std::vector<std::string> &options)
         if (std::ifstream(port_file) >> value) port = static_cast<uint16_t>(value);
     }
     if (port == 0) throw std::runtime_error("vesksim did not report its port: " + text_of(folder / "log"));
+}
+
+vesksim_child::~vesksim_child() {
+    if (int status = stop(SIGTERM); status != 0)
+        ADD_FAILURE() << "vesksim ended with status " << status << ":\n" << text_of(folder / "log");
 }
 
 std::string vesksim_child::address() const { return "127.0.0.1:" + std::to_string(port); }

@@ -1,6 +1,8 @@
 // vesksim as a child process on an ephemeral port of 127.0.0.1. It is
 // stopped by its pid: SIGTERM when the test is done with it, and SIGKILL
-// when that does not end it within a few seconds.
+// when that does not end it within a few seconds. A server that then does
+// not end cleanly (status 0) fails the test: a sanitized build reports
+// what its shutdown failed to release at exit.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 struct vesksim_child {
     // Options follow --listen 127.0.0.1:0 --port-file FILE.
     explicit vesksim_child(const std::vector<std::string> &options = {});
+    ~vesksim_child();
 
     std::string address() const;  // "127.0.0.1:PORT"
     // Sends the signal (0: none, the server is to end by itself) and waits
