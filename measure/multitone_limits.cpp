@@ -41,8 +41,8 @@ void check_multitone_limits(const multitone_result &r, const std::vector<limit> 
                     if (j == i || !r.channels[static_cast<size_t>(j)].stimulus) continue;
                     crosstalk_cell cell = r.crosstalk.empty() ? crosstalk_cell{} : r.crosstalk[i][j];
                     std::string missing = std::isnan(cell.db) ? pair_missing(r, i, j) : "";
-                    results.push_back({i, &l, cell.db, limit_holds(l, cell.db, cell.below_floor), missing, j,
-                                       cell.below_floor});
+                    results.push_back(
+                        {i, &l, cell.db, limit_holds(l, cell.db, cell.below_floor), missing, j, cell.below_floor});
                 }
             } else if (c.stimulus &&
                        (l.which == figure::flatness || l.which == figure::tdn || l.which == figure::latency)) {
