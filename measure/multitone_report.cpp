@@ -45,10 +45,11 @@ std::string channel_head(const multitone_channel &c, size_t index) {
         std::snprintf(line, sizeof line, "Channel %zu: n/a (%s)\n", index, c.why.c_str());
         return line;
     }
-    std::string latency = c.latency >= 0 ? std::to_string(c.latency) + " samples" : "n/a (" + c.latency_why + ")";
-    std::snprintf(line, sizeof line, "Channel %zu: %lld blocks averaged from sample %lld, latency %s", index,
-                  static_cast<long long>(c.blocks), static_cast<long long>(c.first_sample), latency.c_str());
+    std::snprintf(line, sizeof line, "Channel %zu: %lld blocks averaged from sample %lld", index,
+                  static_cast<long long>(c.blocks), static_cast<long long>(c.first_sample));
     std::string text = line;
+    if (!c.stimulus) return text + ", no stimulus of its own\n";
+    text += ", latency " + (c.latency >= 0 ? std::to_string(c.latency) + " samples" : "n/a (" + c.latency_why + ")");
     if (!c.freq_hz.empty())
         text += ", tdn " + fixed(c.tdn_db, 2) + " dB, flatness " + fixed(flatness_db(c, 0, all_band), 3) + " dB";
     return text + "\n";
@@ -78,7 +79,7 @@ std::string matrix_rows(const multitone_result &r) {
         std::snprintf(cell, sizeof cell, "  %4zu", i);
         text += cell;
         for (size_t j = 0; j < n; ++j) {
-            std::string v = i == j ? "-" : crosstalk_text(r.crosstalk[i][j]);
+            std::string v = i == j || !r.channels[j].stimulus ? "-" : crosstalk_text(r.crosstalk[i][j]);
             if (v.rfind("< ", 0) == 0) v.erase(1, 1);
             std::snprintf(cell, sizeof cell, " %9s", v.c_str());
             text += cell;
