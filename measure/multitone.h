@@ -21,9 +21,10 @@ struct multitone_reference {
     std::vector<std::complex<double>> spectrum;  // the block's DFT at those bins
 };
 
-// Two tones or more on whole bins with no common factor, everything else at
-// least 80 dB down; anything else (a sine, a sine off the bins, a shorter
-// pattern repeated, noise) gives no bins.
+// Two tones or more on whole bins, within 40 dB of each other and on at most
+// half the bins of the period they repeat in, everything else at least 80 dB
+// down; anything else (a sine and its harmonics, a sine off the bins, a
+// shorter pattern repeated, noise) gives no bins.
 multitone_reference find_tones(const std::vector<int32_t> &block);
 
 // Reads count samples of a channel from first on.
