@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "band_noise.h"
 #include "fourier.h"
 #include "tone_fit.h"
 
@@ -154,26 +155,41 @@ double refine_frequency(const capture_source &source, double rate, double freq, 
     return (low + high) / 2;
 }
 
-// The whole capture's fundamental and distortion from the averaged spectra;
-// a spectrum too short for a low tone is tried again as long as the capture allows.
-void measure_spectrum(const capture_source &source, double rate, channel_figures &out) {
+// The whole capture's fundamental, distortion and noise from the averaged
+// spectra; a spectrum too short for a low tone is tried again as long as the
+// capture allows.
+void measure_spectrum(const capture_source &source, const analysis_settings &settings, channel_figures &out) {
+    double rate = settings.rate;
     int64_t length = spectrum_length(source.samples, rate);
     spectra_pass pass = average_spectra(source, rate, length, out);
     int64_t longest = std::min(source.samples, longest_spectrum(rate));
     if (pass.tone.too_low && length < longest) pass = average_spectra(source, rate, longest, out);
+    const power_spectrum &s = out.spectrum;
     if (pass.tone.at < 0) {
-        out.whole.tone_missing = pass.tone.missing;
+        out.whole.tone_missing = out.whole.dr_missing = pass.tone.missing;
+        // Without a tone the whole band is noise: the idle channel's.
+        if (!pass.tone.too_low)
+            out.whole.noise_dbfs =
+                dbfs_of_mean_square(idle_noise(s.bins, s.bin_hz, rate, window_lobe_bins, settings.noise_weighting));
         return;
     }
-    double freq = pass.tone.at * out.spectrum.bin_hz;
-    if (std::fabs(pass.followed_hz - freq) < out.spectrum.bin_hz)
+    double freq = pass.tone.at * s.bin_hz;
+    if (std::fabs(pass.followed_hz - freq) < s.bin_hz)
         freq = pass.followed_hz;
-    else if (source.samples < 2 * static_cast<int64_t>(out.spectrum.bins.size() - 1) * 2)
-        freq = refine_frequency(source, rate, freq, out.spectrum.bin_hz);
+    else if (source.samples < 2 * static_cast<int64_t>(s.bins.size() - 1) * 2)
+        freq = refine_frequency(source, rate, freq, s.bin_hz);
     out.whole.freq_hz = freq;
-    std::vector<bin_role> roles =
-        bin_roles(out.spectrum.bins.size(), out.spectrum.bin_hz, freq, rate, window_lobe_bins);
-    fill_distortion_figures(measure_distortion(out.spectrum.bins, roles, out.spectrum.bin_hz, rate), out.whole);
+    std::vector<bin_role> roles = bin_roles(s.bins.size(), s.bin_hz, freq, rate, window_lobe_bins);
+    distortion d = weighted_distortion(s.bins, roles, s.bin_hz, rate, settings.noise_weighting);
+    fill_distortion_figures(d, out.whole);
+    out.whole.noise_dbfs = dbfs_of_mean_square(band_noise(d));
+    double fundamental_dbfs = dbfs_of_mean_square(d.fundamental);
+    out.whole.dr_db = dynamic_range_db(fundamental_dbfs, out.whole.noise_dbfs);
+    if (std::isnan(out.whole.dr_db)) {
+        char why[96];
+        std::snprintf(why, sizeof why, "tone at %.1f dBFS, not within -70 to -50 dBFS", fundamental_dbfs);
+        out.whole.dr_missing = why;
+    }
 }
 
 struct time_sums {
@@ -201,30 +217,41 @@ void keep_worst(double v, double &worst, double &start, int64_t at, bool higher_
     if (seen == 0 || (higher_is_worse ? v > worst : v < worst)) worst = v, start = static_cast<double>(at);
 }
 
-// One window's distortion from its fit: the residual's spectrum is all noise,
-// its in-band part scaled for the degrees of freedom the fit took.
-void fill_window_distortion(const tone_fit &fit, const fitted_window &w, real_fft &fft, double rate, double freq,
-                            signal_figures &f) {
-    fft.run();
-    int length = fit.length;
-    double bin_hz = rate / length, noise = 0, total = 0;
+// Mean square of a window's residual spectrum weighted by gains, scaled for
+// the degrees of freedom the fit took; total the unweighted whole.
+double residual_noise(const real_fft &fft, const std::vector<double> &gains, int kept_terms, double *total = nullptr) {
+    int length = fft.size;
+    double noise = 0, sum = 0;
     for (int m = 1; m <= length / 2; ++m) {
         double p = (2 * m == length ? 1.0 : 2.0) * std::norm(fft.output[m]) / (static_cast<double>(length) * length);
-        total += p;
-        noise += p * band_share(static_cast<size_t>(m), bin_hz, rate);
+        sum += p;
+        noise += p * gains[static_cast<size_t>(m)];
     }
-    double freedom = static_cast<double>(length) / (length - fit.kept_terms);
+    double freedom = static_cast<double>(length) / (length - kept_terms);
+    if (total) *total = sum * freedom;
+    return noise * freedom;
+}
+
+// One window's distortion from its fit: the residual's spectrum is all noise,
+// its in-band part scaled for the degrees of freedom the fit took; gains
+// weight it and the harmonics in the band for the noise figures.
+void fill_window_distortion(const tone_fit &fit, const fitted_window &w, real_fft &fft, double freq,
+                            const std::vector<double> &gains, weighting weighted, signal_figures &f) {
+    fft.run();
+    int length = fit.length;
+    double total = 0;
     distortion d;
     d.fundamental = w.power[0];
-    d.noise = noise * freedom;
+    d.noise = residual_noise(fft, gains, fit.kept_terms, &total);
     for (size_t h = 1; h < w.power.size(); ++h) {
         double at = static_cast<double>(h + 1) * freq;
         d.harmonics += w.power[h];
-        if (at >= 20 && at <= 20000) d.harmonics_in_band += w.power[h];
+        if (at >= 20 && at <= 20000) d.harmonics_in_band += w.power[h] * weighting_power_gain(weighted, at);
     }
     fill_distortion_figures(d, f);
+    f.noise_dbfs = dbfs_of_mean_square(band_noise(d));
     // A fundamental not 20 dB over one bin of the noise is not there.
-    if (!(d.fundamental > 100 * total * freedom / (length / 2))) f.freq_hz = not_measured;
+    if (!(d.fundamental > 100 * total / (length / 2))) f.freq_hz = not_measured;
 }
 
 // The windows pass: exact time-domain sums for the whole capture, and per
@@ -248,6 +275,10 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
     bool dc_by_mean = out.whole.tone_missing == silence || out.whole.tone_missing == no_tone;
     std::optional<tone_fit> fit;
     if (tone) fit.emplace(length, freq, settings.rate);
+    // A capture without a tone has its idle noise in every window too.
+    bool idle = std::isnan(freq) && !std::isnan(out.whole.noise_dbfs);
+    std::vector<double> gains = band_gains(static_cast<size_t>(length / 2 + 1), settings.rate / length, settings.rate,
+                                           settings.noise_weighting);
     double omega = 2 * M_PI * freq / settings.rate;
     real_fft fft(length);
     std::vector<int32_t> x(static_cast<size_t>(length));
@@ -278,7 +309,7 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
             // the phase, the fitted DC does not.
             f.dc_percent = 100 * w.dc;
             f.freq_hz = freq;
-            fill_window_distortion(*fit, w, fft, settings.rate, freq, f);
+            fill_window_distortion(*fit, w, fft, freq, gains, settings.noise_weighting, f);
             // The frequency from the phase advance since the last window.
             if (k > 0 && start > last_start && !std::isnan(f.freq_hz)) {
                 double gap = static_cast<double>(start - last_start);
@@ -286,6 +317,11 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
                 f.freq_hz += wrap_phase(w.phase - last_phase - expected) / (2 * M_PI * gap) * settings.rate;
             }
             last_phase = w.phase, last_start = start;
+        } else if (idle) {
+            double mean = static_cast<double>(own.sum) / length / full_scale;
+            for (int n = 0; n < length; ++n) fft.input[n] = x[static_cast<size_t>(n)] / full_scale - mean;
+            fft.run();
+            f.noise_dbfs = dbfs_of_mean_square(residual_noise(fft, gains, 1));
         }
         keep_worst(f.level_dbfs, worst.value.level_dbfs, worst.start.level_dbfs, start, false, k);
         keep_worst(f.peak_dbfs, worst.value.peak_dbfs, worst.start.peak_dbfs, start, true, k);
@@ -305,6 +341,7 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
             keep_worst(f.thdn_db, worst.value.thdn_db, worst.start.thdn_db, start, true, k);
             keep_worst(f.snr_db, worst.value.snr_db, worst.start.snr_db, start, false, k);
         }
+        if (tone || idle) keep_worst(f.noise_dbfs, worst.value.noise_dbfs, worst.start.noise_dbfs, start, true, k);
     }
     worst.count = windows;
     whole.fill(out.whole);
@@ -316,7 +353,7 @@ channel_figures analyse_channel(const capture_source &source, const analysis_set
     channel_figures out;
     out.name = source.name;
     out.samples = source.samples;
-    measure_spectrum(source, settings.rate, out);
+    measure_spectrum(source, settings, out);
     measure_windows(source, settings, out);
     return out;
 }

@@ -8,10 +8,12 @@
 
 #include "capture_source.h"
 #include "figures.h"
+#include "weighting.h"
 
 struct analysis_settings {
     double rate = 48000;
     int64_t window = 1024;
+    weighting noise_weighting = weighting::none;  // of thdn, snr, noise and dr
 };
 
 channel_figures analyse_channel(const capture_source &source, const analysis_settings &settings);

@@ -53,6 +53,8 @@ std::string usage_text() {
            "  --latency-range N  largest latency searched, either way (default 65536)\n"
            "  --24bit           compare only the upper 24 bits of each sample\n"
            "  --driven N        channel N carries the signal; crosstalk on the others\n"
+           "  --weighting W     a (A-weighting), 468 (ITU-R 468) or none (default) for\n"
+           "                    thdn, snr, noise and dr\n"
            "  --limit EXPR      a limit, e.g. thdn<=-80, level=-6+-0.5, worst:thdn<=-70, bitexact\n"
            "  --limits FILE     limits, one per line\n"
            "  --json FILE       every figure and verdict as JSON (- for standard output)\n"
@@ -60,7 +62,7 @@ std::string usage_text() {
            "  --plot FILE.png   spectrum and waveform of each channel\n"
            "  --plot-range LOW:HIGH  the spectrum's level axis in dBFS (default automatic)\n"
            "  --help            this text\n"
-           "Figures: level peak dc freq thd thdn snr latency bitexact crosstalk;\n"
+           "Figures: level peak dc freq thd thdn snr noise dr latency bitexact crosstalk;\n"
            "with a multitone: flatness flatness[LOW:HIGH] tdn gain-match phase-match.\n"
            "Exit status: 0 every limit holds, 1 a limit fails, 2 bad input.\n";
 }
@@ -89,9 +91,9 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
             value = option.substr(equals + 1);
             option.erase(equals);
         } else {
-            static const char *const takes_value[] = {"--rate",   "--block", "--window",        "--reference",
-                                                      "--driven", "--limit", "--limits",        "--json",
-                                                      "--junit",  "--plot",  "--latency-range", "--plot-range"};
+            static const char *const takes_value[] = {
+                "--rate", "--block", "--window", "--reference",     "--driven",     "--limit",    "--limits",
+                "--json", "--junit", "--plot",   "--latency-range", "--plot-range", "--weighting"};
             bool known = false;
             for (const char *name : takes_value) known = known || option == name;
             if (!known) throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
@@ -123,7 +125,11 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
             s.latency_range = whole_number(option, value, 1, 1 << 20);
         else if (option == "--plot-range")
             plot_range(value, s);
-        else
+        else if (option == "--weighting") {
+            std::optional<weighting> w = weighting_by_name(value);
+            if (!w) throw measure_error("--weighting takes a, 468 or none, not \"" + value + "\".");
+            s.noise_weighting = *w;
+        } else
             throw measure_error("Unknown option " + option + " (see veskmeasure --help).");
     }
     if (s.window == 0) s.window = s.block;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "figure_limits.h"
+#include "weighting.h"
 
 struct measure_settings {
     std::vector<std::string> channels;  // one operand per channel, files joined by commas
@@ -17,6 +18,7 @@ struct measure_settings {
     std::vector<std::string> references;
     int64_t latency_range = 65536;
     bool upper_24_bits = false;
+    weighting noise_weighting = weighting::none;  // of thdn, snr, noise and dr
     std::optional<int> driven;
     std::vector<limit> limits;
     std::vector<std::string> limits_files;

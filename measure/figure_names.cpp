@@ -13,6 +13,8 @@ const figure_info table[] = {
     {figure::thd, "thd", "dB", 2, true},
     {figure::thdn, "thdn", "dB", 2, true},
     {figure::snr, "snr", "dB", 2, true},
+    {figure::noise, "noise", "dBFS", 2, true},
+    {figure::dr, "dr", "dB", 2, false},
     {figure::latency, "latency", "samples", 0, false},
     {figure::bitexact, "bitexact", "", 0, false},
     {figure::crosstalk, "crosstalk", "dB", 2, false},
@@ -26,6 +28,11 @@ const figure_info table[] = {
 
 const figure_info &info_of(figure which) { return table[static_cast<int>(which)]; }
 
+std::string unit_of(figure which, weighting w) {
+    bool weighted = which == figure::thdn || which == figure::snr || which == figure::noise || which == figure::dr;
+    return std::string(info_of(which).unit) + (weighted ? weighting_mark(w) : "");
+}
+
 double signal_value(const signal_figures &f, figure which) {
     switch (which) {
     case figure::level: return f.level_dbfs;
@@ -35,6 +42,8 @@ double signal_value(const signal_figures &f, figure which) {
     case figure::thd: return f.thd_db;
     case figure::thdn: return f.thdn_db;
     case figure::snr: return f.snr_db;
+    case figure::noise: return f.noise_dbfs;
+    case figure::dr: return f.dr_db;
     default: return not_measured;
     }
 }
@@ -75,6 +84,7 @@ std::string missing_reason(const channel_figures &channel, figure which, bool wo
     case figure::latency:
     case figure::bitexact: why = channel.reference.compared ? channel.reference.missing : "no reference"; break;
     case figure::crosstalk: why = channel.crosstalk_missing; break;
+    case figure::dr: why = worst ? "whole capture only" : channel.whole.dr_missing; break;
     default: why = (worst ? channel.worst.value : channel.whole).tone_missing;
     }
     return why.empty() ? "not measured" : why;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "figures.h"
+#include "weighting.h"
 
 enum class figure {
     level,
@@ -15,6 +16,8 @@ enum class figure {
     thd,
     thdn,
     snr,
+    noise,
+    dr,
     latency,
     bitexact,
     crosstalk,
@@ -33,6 +36,8 @@ struct figure_info {
 };
 
 const figure_info &info_of(figure which);
+// The unit, with the weighting's mark for the figures it applies to: "dB(A)".
+std::string unit_of(figure which, weighting w);
 std::optional<figure> figure_by_name(const std::string &name);
 // Measured against a reference: latency, bitexact and the multitone figures.
 bool needs_reference(figure which);

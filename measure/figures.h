@@ -17,14 +17,18 @@ struct signal_figures {
     double peak_dbfs = not_measured;
     double dc_percent = not_measured;
     double freq_hz = not_measured;
-    double thd_db = not_measured;   // harmonics 2 to 10 against the fundamental
-    double thdn_db = not_measured;  // all but fundamental and DC, 20 Hz to 20 kHz
-    double snr_db = not_measured;   // fundamental against the noise without harmonics
-    std::string tone_missing;       // why those of freq, thd, thdn and snr that are NaN are
+    double thd_db = not_measured;      // harmonics 2 to 10 against the fundamental
+    double thdn_db = not_measured;     // all but fundamental and DC, 20 Hz to 20 kHz
+    double snr_db = not_measured;      // fundamental against the noise without harmonics
+    double noise_dbfs = not_measured;  // all but fundamental and DC, 20 Hz to 20 kHz, against full scale
+    double dr_db = not_measured;       // the noise negated under a -70 to -50 dBFS tone; whole capture only
+    std::string tone_missing;          // why those of freq, thd, thdn, snr and noise that are NaN are
+    std::string dr_missing;            // why dr is NaN
 };
 
 // The worst window of each figure (lowest level, highest peak, largest DC,
-// largest frequency error, highest THD and THD+N, lowest SNR) and where it starts.
+// largest frequency error, highest THD, THD+N and noise, lowest SNR) and
+// where it starts.
 struct worst_windows {
     signal_figures value;
     signal_figures start;  // first sample of the window, per figure

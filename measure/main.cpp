@@ -21,12 +21,13 @@
 
 namespace {
 
-// A multitone has no one fundamental: its frequency, THD, THD+N and SNR
-// would describe whichever tone is strongest.
+// A multitone has no one fundamental: its frequency, THD, THD+N, SNR,
+// noise and dynamic range would take whichever tone is strongest for it and
+// the others for noise.
 void forget_single_tone_figures(channel_figures &c) {
     for (signal_figures *f : {&c.whole, &c.worst.value, &c.worst.start}) {
-        f->freq_hz = f->thd_db = f->thdn_db = f->snr_db = not_measured;
-        f->tone_missing = "a multitone";
+        f->freq_hz = f->thd_db = f->thdn_db = f->snr_db = f->noise_dbfs = f->dr_db = not_measured;
+        f->tone_missing = f->dr_missing = "a multitone";
     }
 }
 
@@ -67,7 +68,7 @@ int measure(const measure_settings &settings) {
         throw measure_error("--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).");
 
     measurement m{settings, {}, {}, {}};
-    analysis_settings analysis{settings.rate, settings.window};
+    analysis_settings analysis{settings.rate, settings.window, settings.noise_weighting};
     for (size_t c = 0; c < sources.size(); ++c) {
         m.channels.push_back(analyse_channel(sources[c], analysis));
         int file = plan.of_channel[c];

@@ -75,15 +75,15 @@ std::string marks_block(const power_spectrum &s, double freq, double rate) {
 
 // The figures the panel shows beside the spectrum, for a double-quoted
 // gnuplot string: numbers and fixed words only, lines apart by \\n.
-std::string figures_label(const channel_figures &c) {
+std::string figures_label(const channel_figures &c, weighting w) {
     std::string text;
-    for (figure which : {figure::level, figure::thd, figure::thdn}) {
+    for (figure which : {figure::level, figure::thd, figure::thdn, figure::noise}) {
         double v = figure_value(c, which, false);
         text += std::string(text.empty() ? "" : "\\n") +
                 (which == figure::thdn  ? "THD+N"
                  : which == figure::thd ? "THD"
-                                        : "level") +
-                " " + format_number(which, v) + (std::isnan(v) ? "" : std::string(" ") + info_of(which).unit);
+                                        : info_of(which).name) +
+                " " + format_number(which, v) + (std::isfinite(v) ? " " + unit_of(which, w) : "");
     }
     return text;
 }
@@ -162,7 +162,8 @@ std::string plot_script(const measurement &m) {
             }
         std::snprintf(line, sizeof line, "set ylabel 'Level (dBFS, per-bin spectrum, %.4g Hz bins)'\n",
                       ch.spectrum.bin_hz);
-        text += std::string("set xlabel 'Frequency (Hz)'\n") + line + "set label 1 \"" + figures_label(ch) +
+        text += std::string("set xlabel 'Frequency (Hz)'\n") + line + "set label 1 \"" +
+                figures_label(ch, m.settings.noise_weighting) +
                 "\" at graph 0.02, graph 0.94 front\n"
                 "plot $spectrum" +
                 n + " using 1:2 with lines lc rgb '#1f5fa8' notitle";

@@ -53,13 +53,14 @@ std::string reason(const char *key, double value, const std::string &why) {
     return std::isnan(value) ? std::string(", \"") + key + "_reason\": " + quoted(why) : "";
 }
 
-std::string signal_figure(const channel_figures &c, figure which) {
+std::string signal_figure(const channel_figures &c, figure which, weighting w) {
     const figure_info &info = info_of(which);
     double whole = figure_value(c, which, false), worst = figure_value(c, which, true);
     double start = signal_value(c.worst.start, which);
-    std::string text =
-        "        " + quoted(info.name) + ": {\"unit\": " + quoted(info.unit) + ", \"whole\": " + number(which, whole);
+    std::string text = "        " + quoted(info.name) + ": {\"unit\": " + quoted(unit_of(which, w)) +
+                       ", \"whole\": " + number(which, whole);
     text += reason("whole", whole, missing_reason(c, which, false));
+    if (!info.has_worst) return text + "}";
     if (which == figure::thd || which == figure::thdn) text += ", \"whole_percent\": " + percent(whole);
     text += ", \"worst\": " + number(which, worst) + reason("worst", worst, missing_reason(c, which, true));
     if (which == figure::thd || which == figure::thdn) text += ", \"worst_percent\": " + percent(worst);
@@ -86,9 +87,9 @@ std::string channel_object(const measurement &m, int index) {
                        ",\n      \"samples\": " + std::to_string(c.samples) +
                        ",\n      \"windows\": " + std::to_string(c.worst.count) + ",\n      \"figures\": {\n";
     std::string separator;
-    for (figure which :
-         {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr}) {
-        text += separator + signal_figure(c, which);
+    for (figure which : {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr,
+                         figure::noise, figure::dr}) {
+        text += separator + signal_figure(c, which, m.settings.noise_weighting);
         separator = ",\n";
     }
     if (c.reference.compared && !c.reference.missing.empty()) {
@@ -125,10 +126,12 @@ std::string channel_object(const measurement &m, int index) {
 
 std::string format_json(const measurement &m) {
     char head[256];
-    std::snprintf(head, sizeof head,
-                  "{\n  \"rate_hz\": %.0f,\n  \"window_samples\": %lld,\n  \"verdict\": \"%s\",\n"
-                  "  \"limits_failed\": %d,\n  \"channels\": [\n",
-                  m.settings.rate, static_cast<long long>(m.settings.window), m.pass() ? "PASS" : "FAIL", m.failures());
+    std::snprintf(
+        head, sizeof head,
+        "{\n  \"rate_hz\": %.0f,\n  \"window_samples\": %lld,\n  \"weighting\": \"%s\",\n  \"verdict\": \"%s\",\n"
+        "  \"limits_failed\": %d,\n  \"channels\": [\n",
+        m.settings.rate, static_cast<long long>(m.settings.window), weighting_name(m.settings.noise_weighting),
+        m.pass() ? "PASS" : "FAIL", m.failures());
     std::string text = head;
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c)
         text += channel_object(m, c) + (c + 1 < static_cast<int>(m.channels.size()) ? ",\n" : "\n");

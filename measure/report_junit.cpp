@@ -42,9 +42,9 @@ std::string format_junit(const measurement &m) {
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"veskmeasure\" " + counts +
                        ">\n  <testsuite name=\"veskmeasure\" " + counts + ">\n";
     for (const limit_result &r : m.results) {
-        const figure_info &info = info_of(r.checked->which);
         std::string measured = format_number(r.checked->which, r.measured);
-        if (std::isfinite(r.measured) && *info.unit) measured += std::string(" ") + info.unit;
+        std::string unit = unit_of(r.checked->which, m.settings.noise_weighting);
+        if (std::isfinite(r.measured) && !unit.empty()) measured += " " + unit;
         if (std::isnan(r.measured)) measured += " (" + r.missing + ")";
         if (r.bound) measured = "< " + measured;
         std::string name =

@@ -8,11 +8,11 @@
 
 namespace {
 
-std::string with_unit(figure which, double value, const std::string &missing = {}) {
+std::string with_unit(figure which, double value, const std::string &missing = {}, weighting w = weighting::none) {
     std::string text = format_number(which, value);
     if (std::isnan(value) && !missing.empty()) text += " (" + missing + ")";
-    const char *unit = info_of(which).unit;
-    if (std::isfinite(value) && *unit) text += std::string(" ") + unit;
+    std::string unit = unit_of(which, w);
+    if (std::isfinite(value) && !unit.empty()) text += " " + unit;
     if ((which == figure::thd || which == figure::thdn) && std::isfinite(value)) {
         char percent[32];
         std::snprintf(percent, sizeof percent, " (%.3g %%)", percent_of_db(value));
@@ -36,14 +36,15 @@ std::string channel_block(const measurement &m, int index) {
                   static_cast<long long>(c.samples), static_cast<long long>(c.worst.count));
     std::string text = head;
     text += row("figure", "whole capture", "worst window");
-    for (figure which :
-         {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr}) {
+    weighting w = m.settings.noise_weighting;
+    for (figure which : {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr,
+                         figure::noise, figure::dr}) {
         double whole = figure_value(c, which, false), worst = figure_value(c, which, true);
         double start = signal_value(c.worst.start, which);
         std::string at =
             std::isnan(start) || std::isnan(worst) ? "" : " at sample " + std::to_string(static_cast<long long>(start));
-        text += row(info_of(which).name, with_unit(which, whole, missing_reason(c, which, false)),
-                    with_unit(which, worst, missing_reason(c, which, true)) + at);
+        text += row(info_of(which).name, with_unit(which, whole, missing_reason(c, which, false), w),
+                    info_of(which).has_worst ? with_unit(which, worst, missing_reason(c, which, true), w) + at : "");
     }
     if (c.reference.compared && !c.reference.missing.empty()) {
         text += row("latency", with_unit(figure::latency, not_measured, c.reference.missing));
@@ -70,7 +71,8 @@ std::string channel_block(const measurement &m, int index) {
 }  // namespace
 
 std::string format_table(const measurement &m) {
-    std::string text;
+    static const char *const weightings[] = {"none", "A (IEC 61672-1)", "ITU-R 468 (RMS)"};
+    std::string text = std::string("Weighting: ") + weightings[static_cast<int>(m.settings.noise_weighting)] + "\n";
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c) text += channel_block(m, c);
     if (m.multitone) text += multitone_table(*m.multitone, m.settings.rate);
     if (m.results.empty()) return text + "No limits given.\n";
@@ -79,7 +81,8 @@ std::string format_table(const measurement &m) {
         char line[512];
         std::string channel = r.channel < 0 ? "all" : std::to_string(r.channel);
         std::string what = r.checked->text + (r.source >= 0 ? " from " + std::to_string(r.source) : "");
-        std::string measured = (r.bound ? "< " : "") + with_unit(r.checked->which, r.measured, r.missing);
+        std::string measured =
+            (r.bound ? "< " : "") + with_unit(r.checked->which, r.measured, r.missing, m.settings.noise_weighting);
         std::snprintf(line, sizeof line, "  channel %-3s %-24s %-24s %s\n", channel.c_str(), what.c_str(),
                       measured.c_str(), r.pass ? "PASS" : "FAIL");
         text += line;

@@ -59,6 +59,8 @@ TEST(MeasureCommand, BadInputIsOneLineAndStatusTwoWithNothingWritten) {
         {{"--driven", "1", "good.raw"}, "--driven 1 names no channel: there are 1."},
         {{"--frobnicate", "good.raw"}, "Unknown option --frobnicate (see veskmeasure --help)."},
         {{"--plot-range", "0:-10", "good.raw"}, "--plot-range takes LOW:HIGH in dB, LOW below HIGH, not \"0:-10\"."},
+        {{"--weighting", "c", "good.raw"}, "--weighting takes a, 468 or none, not \"c\"."},
+        {{"--limit", "worst:dr>=100", "good.raw"}, "Limit \"worst:dr>=100\": dr has no worst window."},
         {{"--json"}, "--json needs a value."},
         {{"--plot", "p.png", "good.raw"},
          "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).",
@@ -100,6 +102,12 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(text_of(golden / "small_case.json")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
+    // Weighted, the noise figures say so wherever they appear.
+    r = run_veskmeasure({"--weighting", "a", "--limit", "thdn<=-70", "--limit", "noise<=-110", "--limit", "dr>=110",
+                         "--junit", "a.xml", "good.raw"},
+                        c.folder.path);
+    EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case_a.txt")));
+    EXPECT_EQ(lines_of(text_of(c.folder / "a.xml")), lines_of(text_of(golden / "small_case_a.xml")));
 
     // A name is data to gnuplot, never a command.
     const std::string name = "a'\nsystem \"touch X\"\n#`touch Y`.raw";
@@ -126,7 +134,9 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
             std::lround((0.5 * std::sin(2 * M_PI * n / 48) + 5e-4 * std::sin(4 * M_PI * n / 48)) * 2147483648.0));
     write_capture(folder / "c.raw", x);
     measure_settings settings;
-    measurement m{settings, {analyse_channel(open_capture((folder / "c.raw").string()), {48000, 1024})}, {}};
+    settings.noise_weighting = weighting::a;
+    measurement m{
+        settings, {analyse_channel(open_capture((folder / "c.raw").string()), {48000, 1024, weighting::a})}, {}};
     std::string script = plot_script(m);
     double peak_hz = 0, peak_db = -1000;
     std::istringstream spectrum(script.substr(script.find("$spectrum0 << EOD\n") + 18));
@@ -137,7 +147,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
     EXPECT_NE(script.find("$marks0 << EOD\n1000.000 -6.24 \"F\"\n2000.000 -66.24 \"2\"\nEOD\n"), std::string::npos);
     for (const char *drawn :
          {"set arrow from 20, graph 0 to 20, graph 1", "set arrow from 20000, graph 0 to 20000, graph 1",
-          "per-bin spectrum, 2.93 Hz bins", "set label 1 \"level -6.021 dBFS\\nTHD -60.00 dB\\nTHD+N -60.00 dB\"",
+          "per-bin spectrum, 2.93 Hz bins",
+          "set label 1 \"level -6.021 dBFS\\nTHD -60.00 dB\\nTHD+N -58.80 dB(A)\\nnoise -64.82 dBFS(A)\"",
           "set yrange [*:10]"})
         EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
     settings.plot_low_db = -150, settings.plot_high_db = 0;

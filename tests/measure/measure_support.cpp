@@ -1,5 +1,6 @@
 #include "measure_support.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +21,12 @@ std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed) {
         out[static_cast<size_t>(n)] = static_cast<int32_t>(std::lround(v * 2147483648.0));
     }
     return out;
+}
+
+double white_noise_share(double rate, weighting w) {
+    double sum = 0, step = 0.25, high = std::min(20000.0, rate / 2);
+    for (double f = 20 + step / 2; f < high; f += step) sum += weighting_power_gain(w, f) * step;
+    return sum / (rate / 2);
 }
 
 void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "weighting.h"
+
 struct known_signal {
     double freq_hz = 1000;
     double level_dbfs = -6;    // of the fundamental, sine-referenced
@@ -17,6 +19,9 @@ struct known_signal {
 };
 
 std::vector<int32_t> make_signal(const known_signal &s, uint32_t seed = 1);
+// The share of white noise's power, spread from 0 Hz to Nyquist, that the
+// band (20 Hz to 20 kHz or Nyquist) and the weighting pass.
+double white_noise_share(double rate, weighting w);
 void write_capture(const std::filesystem::path &file, const std::vector<int32_t> &samples);
 
 struct measure_result {

@@ -69,8 +69,8 @@ TEST(WholeRun, BitExactVerdictsOfTheLoopbacks) {
             {loopback, {"-r0", "play.raw"}, bits24 ? concat({"--24bit"}, bitexact) : bitexact}, work, flip_one);
         EXPECT_EQ(r.status, status) << r.error;
         std::vector<std::string> lines = lines_of(r.output);
-        ASSERT_GE(lines.size(), 11u) << r.output;
-        EXPECT_EQ(std::vector<std::string>(lines.begin() + 9, lines.begin() + 11),
+        ASSERT_GE(lines.size(), 14u) << r.output;
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 12, lines.begin() + 14),
                   (std::vector<std::string>{"  latency    " + latency, "  bitexact   " + verdict}));
     }
 }
@@ -114,6 +114,19 @@ whole_run crosstalk(int db) {
             "gain=-6,noise=-110,crosstalk=" + std::to_string(db)};
 }
 
+// White noise of -100 dBFS over 0 to 24 kHz: its share in the band, idle
+// (veskplay -z) or under a -60 dBFS tone, whose dr is that share negated.
+whole_run band_noise_run(bool tone, weighting w) {
+    double noise = -100 + 10 * std::log10(white_noise_share(48000, w));
+    whole_run run{"none",
+                  tone ? std::vector<std::string>{"-f", "1000", "-m", "0.001"} : std::vector<std::string>{"-z"},
+                  {"--weighting", weighting_name(w), "--limit", "noise=" + std::to_string(noise) + "+-0.2"},
+                  "gain=0,noise=-100"};
+    if (tone) run.measure.insert(run.measure.end(), {"--limit", "dr=" + std::to_string(-noise) + "+-0.2"});
+    run.measure.push_back("capture.raw");
+    return run;
+}
+
 TEST(WholeRun, FindsWhatTheDeviceUnderTestDid) {
     stimulus_folder work;
     std::vector<whole_run> cases = {impaired_sine(-6, -110, -80), impaired_sine(-3, -130, -40),
@@ -121,9 +134,11 @@ TEST(WholeRun, FindsWhatTheDeviceUnderTestDid) {
                                     impaired_sine(-20, -150, -60)};
     for (int delay : {0, 37, 480}) cases.push_back(delayed(delay));
     for (int db : {-60, -90, -100}) cases.push_back(crosstalk(db));
+    for (weighting w : {weighting::none, weighting::a})
+        for (bool tone : {false, true}) cases.push_back(band_noise_run(tone, w));
     for (const whole_run &w : cases) {
         measure_result r = measured_run(w, work);
-        EXPECT_EQ(r.status, 0) << w.dut << "\n" << r.output << r.error;
+        EXPECT_EQ(r.status, 0) << w.dut << " " << w.play[0] << "\n" << r.output << r.error;
     }
 }
 
