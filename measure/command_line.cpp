@@ -47,7 +47,9 @@ std::string usage_text() {
            "  --rate HZ         sample rate (default 48000)\n"
            "  --block N         block size in samples (default 1024)\n"
            "  --window N        window for the worst-window figures (default one block)\n"
-           "  --reference FILE  what the captures should match: latency and bit-exactness\n"
+           "  --reference FILE  what the captures should match: latency and bit-exactness;\n"
+           "                    given once per channel, each channel's own; a multitone\n"
+           "                    gives response, phase, tdn and the crosstalk matrix\n"
            "  --latency-range N  largest latency searched, either way (default 65536)\n"
            "  --24bit           compare only the upper 24 bits of each sample\n"
            "  --driven N        channel N carries the signal; crosstalk on the others\n"
@@ -60,7 +62,8 @@ std::string usage_text() {
            "  --plot FILE.png   spectrum and waveform of each channel\n"
            "  --plot-range LOW:HIGH  the spectrum's level axis in dBFS (default automatic)\n"
            "  --help            this text\n"
-           "Figures: level peak dc freq thd thdn snr noise dr latency bitexact crosstalk.\n"
+           "Figures: level peak dc freq thd thdn snr noise dr latency bitexact crosstalk;\n"
+           "with a multitone: flatness flatness[LOW:HIGH] tdn gain-match phase-match.\n"
            "Exit status: 0 every limit holds, 1 a limit fails, 2 bad input.\n";
 }
 
@@ -104,7 +107,7 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
         else if (option == "--window")
             s.window = whole_number(option, value, shortest_window, longest_window);
         else if (option == "--reference")
-            s.reference = value;
+            s.references.push_back(value);
         else if (option == "--driven")
             driven = whole_number(option, value, 0, INT_MAX);
         else if (option == "--limit")
@@ -135,9 +138,14 @@ measure_settings parse_command_line(int argc, const char *const *argv) {
         throw measure_error("--driven " + std::to_string(driven) + " names no channel: there are " +
                             std::to_string(s.channels.size()) + ".");
     if (driven >= 0) s.driven = static_cast<int>(driven);
+    if (s.references.size() > 1 && s.references.size() != s.channels.size())
+        throw measure_error("--reference is given " + std::to_string(s.references.size()) + " times for " +
+                            std::to_string(s.channels.size()) + " channels: once for all, or once per channel.");
+    if (s.references.size() > 1 && s.driven) throw measure_error("--driven takes a single --reference.");
     for (const limit &l : s.limits) {
-        if (l.which == figure::crosstalk && !s.driven) throw measure_error("Limit \"" + l.text + "\" needs --driven.");
-        if ((l.which == figure::latency || l.which == figure::bitexact) && s.reference.empty())
+        if (l.which == figure::crosstalk && !s.driven && s.references.empty())
+            throw measure_error("Limit \"" + l.text + "\" needs --driven.");
+        if (needs_reference(l.which) && s.references.empty())
             throw measure_error("Limit \"" + l.text + "\" needs --reference.");
     }
     return s;

@@ -14,7 +14,8 @@ struct measure_settings {
     double rate = 48000;
     int64_t block = 1024;
     int64_t window = 0;  // 0: one block
-    std::string reference;
+    // One for every channel, or one per channel in order.
+    std::vector<std::string> references;
     int64_t latency_range = 65536;
     bool upper_24_bits = false;
     weighting noise_weighting = weighting::none;  // of thdn, snr, noise and dr

@@ -32,6 +32,16 @@ limit parse_limit(const std::string &text) {
     if (rest.rfind("worst:", 0) == 0) l.worst = true, rest.erase(0, 6);
     size_t op = rest.find_first_of("<>=");
     std::string name = rest.substr(0, op);
+    size_t band = name.find('[');
+    if (band != std::string::npos) {
+        size_t colon = name.find(':', band), close = name.find(']', band);
+        std::string low = colon < close ? name.substr(band + 1, colon - band - 1) : "";
+        std::string high = colon < close ? name.substr(colon + 1, close - colon - 1) : "";
+        if (name.substr(0, band) != "flatness" || close != name.size() - 1 || !parse_number(low, l.low_hz) ||
+            !parse_number(high, l.high_hz) || l.low_hz < 0 || l.high_hz <= l.low_hz)
+            throw measure_error("Malformed band in limit \"" + text + "\": flatness[LOW:HIGH] in Hz, LOW below HIGH.");
+        name.erase(band);
+    }
     std::optional<figure> which = figure_by_name(name);
     if (!which) throw measure_error("Unknown figure \"" + name + "\" in limit \"" + text + "\".");
     l.which = *which;
@@ -103,8 +113,9 @@ std::vector<limit> read_limits_file(const std::string &path) {
     return out;
 }
 
-bool limit_holds(const limit &l, double measured) {
+bool limit_holds(const limit &l, double measured, bool bound) {
     if (std::isnan(measured)) return false;
+    if (bound) return l.test == limit::kind::at_most && measured <= l.value;
     switch (l.test) {
     case limit::kind::at_most: return measured <= l.value;
     case limit::kind::at_least: return measured >= l.value;
@@ -120,11 +131,13 @@ bool limit_applies(const limit &l, int channel, std::optional<int> driven) {
 }
 
 std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels, const std::vector<limit> &limits,
-                                       std::optional<int> driven) {
+                                       std::optional<int> driven, bool multitone) {
     std::vector<limit_result> out;
     for (int c = 0; c < static_cast<int>(channels.size()); ++c)
         for (const limit &l : limits)
-            if (limit_applies(l, c, driven)) {
+            if (limit_applies(l, c, driven) &&
+                !(multitone &&
+                  (from_multitone(l.which) || l.which == figure::crosstalk || l.which == figure::latency))) {
                 const channel_figures &channel = channels[static_cast<size_t>(c)];
                 double measured = figure_value(channel, l.which, l.worst);
                 out.push_back({c, &l, measured, limit_holds(l, measured),

@@ -1,7 +1,9 @@
 // Limits on figures: "thdn<=-80", "level=-6±0.5" (or "+-"), "latency<=48",
-// "bitexact", "worst:thdn<=-70" for the worst window.
+// "bitexact", "worst:thdn<=-70" for the worst window, "flatness[20:20000]<=0.5"
+// for the tones of a band.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@ struct limit {
     bool worst = false;
     enum class kind { at_most, at_least, within, holds } test = kind::holds;
     double value = 0, tolerance = 0;
+    double low_hz = 0, high_hz = HUGE_VAL;  // the band of a flatness limit
 };
 
 // Throws measure_error naming the malformed limit or the unknown figure.
@@ -24,18 +27,24 @@ constexpr size_t longest_limits_file = 1 << 20;
 std::string read_limits_text(const std::string &path);
 std::vector<limit> read_limits_file(const std::string &path);
 
-bool limit_holds(const limit &l, double measured);
+// An upper bound (a level below the floor) holds only an upper limit at or
+// above it.
+bool limit_holds(const limit &l, double measured, bool bound = false);
 
 // Which channels a limit is about: with a driven channel, crosstalk limits
 // are about the others and every other limit about the driven one alone.
 bool limit_applies(const limit &l, int channel, std::optional<int> driven);
 
 struct limit_result {
-    int channel;
+    int channel;  // -1: all channels at once
     const limit *checked;
     double measured;
     bool pass;
     std::string missing;  // why measured is NaN
+    int source = -1;      // a crosstalk pair's stimulus channel
+    bool bound = false;   // measured is an upper bound: below the floor
 };
+// With a multitone, the limits on what it measures are left to
+// check_multitone_limits.
 std::vector<limit_result> check_limits(const std::vector<channel_figures> &channels, const std::vector<limit> &limits,
-                                       std::optional<int> driven);
+                                       std::optional<int> driven, bool multitone = false);

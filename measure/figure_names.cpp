@@ -18,6 +18,10 @@ const figure_info table[] = {
     {figure::latency, "latency", "samples", 0, false},
     {figure::bitexact, "bitexact", "", 0, false},
     {figure::crosstalk, "crosstalk", "dB", 2, false},
+    {figure::flatness, "flatness", "dB", 3, false},
+    {figure::tdn, "tdn", "dB", 2, false},
+    {figure::gain_match, "gain-match", "dB", 3, false},
+    {figure::phase_match, "phase-match", "deg", 2, false},
 };
 
 }  // namespace
@@ -48,6 +52,15 @@ std::optional<figure> figure_by_name(const std::string &name) {
     for (const figure_info &i : table)
         if (name == i.name) return i.which;
     return std::nullopt;
+}
+
+bool needs_reference(figure which) {
+    return which == figure::latency || which == figure::bitexact || from_multitone(which);
+}
+
+bool from_multitone(figure which) {
+    return which == figure::flatness || which == figure::tdn || which == figure::gain_match ||
+           which == figure::phase_match;
 }
 
 double figure_value(const channel_figures &channel, figure which, bool worst) {

@@ -8,7 +8,24 @@
 #include "figures.h"
 #include "weighting.h"
 
-enum class figure { level, peak, dc, freq, thd, thdn, snr, noise, dr, latency, bitexact, crosstalk };
+enum class figure {
+    level,
+    peak,
+    dc,
+    freq,
+    thd,
+    thdn,
+    snr,
+    noise,
+    dr,
+    latency,
+    bitexact,
+    crosstalk,
+    flatness,
+    tdn,
+    gain_match,
+    phase_match
+};
 
 struct figure_info {
     figure which;
@@ -22,6 +39,10 @@ const figure_info &info_of(figure which);
 // The unit, with the weighting's mark for the figures it applies to: "dB(A)".
 std::string unit_of(figure which, weighting w);
 std::optional<figure> figure_by_name(const std::string &name);
+// Measured against a reference: latency, bitexact and the multitone figures.
+bool needs_reference(figure which);
+// Measured from a multitone reference; with any other reference, n/a.
+bool from_multitone(figure which);
 // A figure of signal_figures; NaN for the others.
 double signal_value(const signal_figures &f, figure which);
 // NaN when the channel has no such figure; bitexact is 1 or 0.

@@ -21,15 +21,6 @@ namespace {
 constexpr int spectrum_points = 1500;
 constexpr double periods_shown = 4;
 
-// A gnuplot string in single quotes, where nothing is substituted and a
-// quote is written twice; only printable ASCII gets there (a line end would
-// end the command), anything else reads '?'.
-std::string quoted(const std::string &text) {
-    std::string out = "'";
-    for (char ch : text) out += ch == '\'' ? std::string("''") : std::string(1, ch >= ' ' && ch <= '~' ? ch : '?');
-    return out + "'";
-}
-
 double plotted_dbfs(const power_spectrum &s, double power) {
     return std::max(-250.0, 10 * std::log10(std::max(1e-30, 2 * power * s.bins_per_tone)));
 }
@@ -112,6 +103,15 @@ std::string waveform_block(const channel_figures &c, double rate) {
 
 }  // namespace
 
+// A gnuplot string in single quotes, where nothing is substituted and a
+// quote is written twice; only printable ASCII gets there (a line end would
+// end the command), anything else reads '?'.
+std::string gnuplot_quoted(const std::string &text) {
+    std::string out = "'";
+    for (char ch : text) out += ch == '\'' ? std::string("''") : std::string(1, ch >= ' ' && ch <= '~' ? ch : '?');
+    return out + "'";
+}
+
 std::string find_gnuplot() {
     const char *path = std::getenv("PATH");
     std::string dirs = path ? path : "";
@@ -146,7 +146,7 @@ std::string plot_script(const measurement &m) {
         std::string n = std::to_string(c), title = ch.name + ", channel " + n;
         char line[160];
         std::snprintf(line, sizeof line, "set xrange [%.6g:%.6g]\n", ch.spectrum.bin_hz, rate / 2);
-        text += "set title " + quoted(title + ": spectrum") + "\nset logscale x\n" + line;
+        text += "set title " + gnuplot_quoted(title + ": spectrum") + "\nset logscale x\n" + line;
         if (m.settings.plot_low_db < m.settings.plot_high_db)
             std::snprintf(line, sizeof line, "set yrange [%.6g:%.6g]\n", m.settings.plot_low_db,
                           m.settings.plot_high_db);
@@ -170,7 +170,7 @@ std::string plot_script(const measurement &m) {
         if (std::isfinite(ch.whole.freq_hz))
             text += ", $marks" + n + " using 1:2:3 with labels offset 0,0.8 point pt 7 ps 0.5 lc rgb '#c03030' notitle";
         text += "\nunset logscale x\nunset arrow\nunset label 1\nset xrange [*:*]\nset yrange [*:*]\n";
-        text += "set title " + quoted(title + ": waveform") +
+        text += "set title " + gnuplot_quoted(title + ": waveform") +
                 "\nset xlabel 'Time (ms)'\nset ylabel 'Sample (full scale)'\n"
                 "plot $waveform" +
                 n + " using 1:2 with lines lc rgb '#1f5fa8' notitle\n";

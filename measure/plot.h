@@ -7,6 +7,9 @@
 
 #include "measurement.h"
 
+// A gnuplot string in single quotes, where nothing is substituted; only
+// printable ASCII gets there, anything else reads '?'.
+std::string gnuplot_quoted(const std::string &text);
 // gnuplot's path from PATH; empty when it is not there.
 std::string find_gnuplot();
 // The gnuplot script that draws the PNG to its standard output.

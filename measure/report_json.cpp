@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "figure_names.h"
+#include "multitone_report.h"
 #include "utf8_text.h"
 
 namespace {
@@ -69,6 +70,17 @@ std::string signal_figure(const channel_figures &c, figure which, weighting w) {
     return text + "}";
 }
 
+std::string limit_object(const limit_result &r) {
+    std::string measured = r.checked->which == figure::bitexact ? (std::isnan(r.measured) ? "null"
+                                                                   : r.measured != 0      ? "true"
+                                                                                          : "false")
+                                                                : number(r.checked->which, r.measured);
+    return "{\"limit\": " + quoted(r.checked->text) + ", \"worst\": " + (r.checked->worst ? "true" : "false") +
+           (r.source >= 0 ? ", \"from\": " + std::to_string(r.source) : "") + ", \"measured\": " + measured +
+           reason("measured", r.measured, r.missing) + (r.bound ? ", \"below_floor\": true" : "") +
+           ", \"verdict\": \"" + (r.pass ? "PASS" : "FAIL") + "\"}";
+}
+
 std::string channel_object(const measurement &m, int index) {
     const channel_figures &c = m.channels[static_cast<size_t>(index)];
     std::string text = "    {\n      \"channel\": " + std::to_string(index) + ",\n      \"files\": " + quoted(c.name) +
@@ -103,13 +115,7 @@ std::string channel_object(const measurement &m, int index) {
     separator = "\n";
     for (const limit_result &r : m.results) {
         if (r.channel != index) continue;
-        std::string measured = r.checked->which == figure::bitexact ? (std::isnan(r.measured) ? "null"
-                                                                       : r.measured != 0      ? "true"
-                                                                                              : "false")
-                                                                    : number(r.checked->which, r.measured);
-        text += separator + "        {\"limit\": " + quoted(r.checked->text) +
-                ", \"worst\": " + (r.checked->worst ? "true" : "false") + ", \"measured\": " + measured +
-                reason("measured", r.measured, r.missing) + ", \"verdict\": \"" + (r.pass ? "PASS" : "FAIL") + "\"}";
+        text += separator + "        " + limit_object(r);
         separator = ",\n";
     }
     text += separator == "\n" ? "]\n" : "\n      ]\n";
@@ -129,5 +135,12 @@ std::string format_json(const measurement &m) {
     std::string text = head;
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c)
         text += channel_object(m, c) + (c + 1 < static_cast<int>(m.channels.size()) ? ",\n" : "\n");
-    return text + "  ]\n}\n";
+    if (!m.multitone) return text + "  ]\n}\n";
+    // Limits on all channels at once (the channel match) stand beside them.
+    text += "  ],\n  \"limits\": [";
+    std::string separator = "\n";
+    for (const limit_result &r : m.results)
+        if (r.channel < 0) text += separator + "    " + limit_object(r), separator = ",\n";
+    text += separator == "\n" ? "]" : "\n  ]";
+    return text + ",\n  \"multitone\": " + multitone_json(*m.multitone, m.settings.rate) + "\n}\n";
 }

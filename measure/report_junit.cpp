@@ -46,10 +46,13 @@ std::string format_junit(const measurement &m) {
         std::string unit = unit_of(r.checked->which, m.settings.noise_weighting);
         if (std::isfinite(r.measured) && !unit.empty()) measured += " " + unit;
         if (std::isnan(r.measured)) measured += " (" + r.missing + ")";
-        std::string name = escaped(r.checked->text);
-        std::string file = escaped(m.channels[static_cast<size_t>(r.channel)].name);
-        text += "    <testcase classname=\"channel " + std::to_string(r.channel) + " (" + file + ")\" name=\"" + name +
-                "\"";
+        if (r.bound) measured = "< " + measured;
+        std::string name =
+            escaped(r.checked->text + (r.source >= 0 ? " from channel " + std::to_string(r.source) : ""));
+        std::string group = r.channel < 0 ? "all channels"
+                                          : "channel " + std::to_string(r.channel) + " (" +
+                                                m.channels[static_cast<size_t>(r.channel)].name + ")";
+        text += "    <testcase classname=\"" + escaped(group) + "\" name=\"" + name + "\"";
         if (r.pass)
             text += "/>\n";
         else

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "figure_names.h"
+#include "multitone_report.h"
 
 namespace {
 
@@ -73,13 +74,17 @@ std::string format_table(const measurement &m) {
     static const char *const weightings[] = {"none", "A (IEC 61672-1)", "ITU-R 468 (RMS)"};
     std::string text = std::string("Weighting: ") + weightings[static_cast<int>(m.settings.noise_weighting)] + "\n";
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c) text += channel_block(m, c);
+    if (m.multitone) text += multitone_table(*m.multitone, m.settings.rate);
     if (m.results.empty()) return text + "No limits given.\n";
     text += "Limits:\n";
     for (const limit_result &r : m.results) {
         char line[512];
-        std::snprintf(line, sizeof line, "  channel %-3d %-24s %-24s %s\n", r.channel, r.checked->text.c_str(),
-                      with_unit(r.checked->which, r.measured, r.missing, m.settings.noise_weighting).c_str(),
-                      r.pass ? "PASS" : "FAIL");
+        std::string channel = r.channel < 0 ? "all" : std::to_string(r.channel);
+        std::string what = r.checked->text + (r.source >= 0 ? " from " + std::to_string(r.source) : "");
+        std::string measured =
+            (r.bound ? "< " : "") + with_unit(r.checked->which, r.measured, r.missing, m.settings.noise_weighting);
+        std::snprintf(line, sizeof line, "  channel %-3s %-24s %-24s %s\n", channel.c_str(), what.c_str(),
+                      measured.c_str(), r.pass ? "PASS" : "FAIL");
         text += line;
     }
     char verdict[128];
