@@ -47,13 +47,15 @@ double fundamental_bin(const std::vector<double> &bins, int first) {
     return curve > 0 ? peak + std::clamp(0.5 * (r - l) / curve, -0.5, 0.5) : peak;
 }
 
-tone_search find_tone(const std::vector<double> &bins, double ac_power) {
+tone_search find_tone(const std::vector<double> &bins, double ac_power, double mean_square) {
     constexpr double lsb_power = 0.5 / (full_scale * full_scale);  // a sine of 1 LSB
     constexpr double above_floor = 100;                            // 20 dB over the median bin
     tone_search out;
-    if (!(ac_power > 0)) return out.missing = silence, out;
+    // Nothing above one LSB is silence; DC alone, however large, is no tone.
+    if (!(mean_square > lsb_power)) return out.missing = silence, out;
+    if (bins.size() < static_cast<size_t>(tone_periods) + 3) return out.too_low = true, out.missing = too_short, out;
     double at = fundamental_bin(bins);
-    if (at < 0) return out.missing = silence, out;
+    if (at < 0) return out.missing = no_tone, out;
     // Still rising below the first bin searched: the tone is lower than this spectrum resolves.
     bool at_edge = std::lround(at) <= tone_periods && bins[tone_periods - 1] > bins[tone_periods];
     double power = tone_power(bins, at, window_lobe_bins);
@@ -62,7 +64,7 @@ tone_search find_tone(const std::vector<double> &bins, double ac_power) {
     double below = ac_power - resolved;
     if (at_edge || below > std::max(power, 0.1 * ac_power)) {
         out.too_low = true;
-        return out.missing = "capture too short for its tone (12 periods needed)", out;
+        return out.missing = too_short, out;
     }
     std::vector<double> floor(bins.begin() + tone_periods, bins.end());
     std::nth_element(floor.begin(), floor.begin() + static_cast<long>(floor.size() / 2), floor.end());

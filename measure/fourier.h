@@ -37,16 +37,18 @@ constexpr int tone_periods = 12;
 double fundamental_bin(const std::vector<double> &bins, int first = tone_periods);
 
 // The fundamental of an averaged spectrum whose samples had ac_power (mean
-// square less the mean's square), or why there is none: silence, no tone
-// standing above the floor, or more power below the lowest resolved bin than
-// in the tone (too short a spectrum for it).
-constexpr const char *silence = "silence", *no_tone = "no tone";
+// square less the mean's square) and mean_square, or why there is none:
+// silence (nothing above one LSB), no tone standing above the floor (DC
+// alone included), or more power below the lowest resolved bin than in the
+// tone (too short a spectrum for it).
+constexpr const char *silence = "silence", *no_tone = "no tone",
+                     *too_short = "capture too short for its tone: 12 periods needed";
 struct tone_search {
     double at = -1;  // fractional bin
     const char *missing = nullptr;
     bool too_low = false;
 };
-tone_search find_tone(const std::vector<double> &bins, double ac_power);
+tone_search find_tone(const std::vector<double> &bins, double ac_power, double mean_square);
 
 // Power of the bins within lobe of the fractional bin at, in mean square.
 double tone_power(const std::vector<double> &bins, double at, int lobe);

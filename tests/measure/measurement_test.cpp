@@ -71,7 +71,7 @@ TEST(Measurement, ShortCapturesGiveTheToneOrSayTheyAreTooShort) {
                 if (periods >= tone_periods) {
                     EXPECT_EQ(f.whole.tone_missing, "");
                 } else if (periods < tone_periods / 2) {
-                    EXPECT_EQ(f.whole.tone_missing, "capture too short for its tone (12 periods needed)");
+                    EXPECT_EQ(f.whole.tone_missing, "capture too short for its tone: 12 periods needed");
                 }
                 if (!std::isnan(f.whole.freq_hz)) {
                     EXPECT_NEAR(f.whole.freq_hz, freq, 0.1 * rate / static_cast<double>(samples));
@@ -88,6 +88,8 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     std::vector<int32_t> noise = make_signal({1000, -400, -200, -60, 48000});
     std::vector<int32_t> dc_and_noise = make_signal({1000, -400, -200, -120, 48000});
     for (int32_t &v : dc_and_noise) v += 1 << 29;
+    std::vector<int32_t> sub_lsb(48000, 0);  // a stray LSB now and then
+    for (size_t n = 0; n < sub_lsb.size(); n += 7) sub_lsb[n] = n % 2 ? 1 : -1;
     // A second harmonic at Nyquist is (-1)^n: its mean square is its amplitude squared.
     std::vector<int32_t> nyquist(48000);
     for (size_t n = 0; n < nyquist.size(); ++n)
@@ -95,14 +97,17 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
             (0.5 * std::sin(M_PI * n / 2 + 0.3) + (n % 2 ? -1 : 1) * 0.5 * std::sqrt(0.5) * 0.01) * 2147483648.0));
     const std::tuple<const char *, std::vector<int32_t>, std::string> cases[] = {
         {"silence", std::vector<int32_t>(48000, 0), "silence"},
-        {"DC alone", std::vector<int32_t>(48000, 1 << 29), "silence"},
+        {"under one LSB", sub_lsb, "silence"},
+        {"DC alone", std::vector<int32_t>(48000, 1 << 29), "no tone"},
+        {"DC of -3 %", std::vector<int32_t>(48000, -static_cast<int32_t>(0.03 * 2147483648.0)), "no tone"},
+        {"a few samples", make_signal({1000, -6, -200, -200, 16}), "capture too short for its tone: 12 periods needed"},
         {"noise alone", noise, "no tone"},
         {"DC and noise", dc_and_noise, "no tone"},
         {"harmonic at Nyquist", nyquist, ""},
     };
     for (const auto &[what, x, missing] : cases) {
         SCOPED_TRACE(what);
-        channel_figures f = measured(x);
+        channel_figures f = measured(x, std::min<int64_t>(1024, static_cast<int64_t>(x.size())));
         EXPECT_EQ(f.whole.tone_missing, missing);
         if (!missing.empty()) {
             EXPECT_TRUE(std::isnan(f.whole.freq_hz) && std::isnan(f.whole.thd_db) && std::isnan(f.worst.value.thdn_db));
@@ -173,7 +178,7 @@ TEST(Measurement, WindowFitNeedsTwoPeriods) {
         channel_figures f = measured(make_signal(s), window);
         bool fits = window >= 96;
         EXPECT_EQ(f.worst.value.tone_missing,
-                  fits ? "" : "window too short for the tone (2 periods, 96 samples, needed)");
+                  fits ? "" : "window too short for the tone: 96 samples needed for 2 periods");
         EXPECT_NEAR(fits ? f.worst.value.snr_db : expected_snr_db(s), expected_snr_db(s), 3) << window;
         EXPECT_NEAR(fits ? f.worst.value.thd_db : -60, -60, 1) << window;
         EXPECT_EQ(std::isnan(f.worst.value.dc_percent), !fits) << window;  // a window's mean is no DC then
