@@ -184,7 +184,7 @@ void measure_spectrum(const capture_source &source, const analysis_settings &set
         freq = refine_frequency(source, rate, freq, s.bin_hz);
     out.whole.freq_hz = freq;
     std::vector<bin_role> roles = bin_roles(s.bins.size(), s.bin_hz, freq, rate, window_lobe_bins);
-    distortion d = weighted_distortion(s.bins, roles, s.bin_hz, rate, settings.noise_weighting);
+    distortion d = weighted_distortion(s.bins, roles, s.bin_hz, rate, freq, settings.noise_weighting);
     fill_distortion_figures(d, out.whole);
     out.whole.noise_dbfs = dbfs_of_mean_square(band_noise(d));
     double fundamental_dbfs = dbfs_of_mean_square(d.fundamental);

@@ -104,18 +104,35 @@ std::vector<bin_role> bin_roles(size_t count, double bin_hz, double freq_hz, dou
     return roles;
 }
 
-distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
-                              double rate) {
-    constexpr size_t beside = 16;  // noise bins either side that give the density under a tone
-    distortion d;
+namespace {
+
+// Edges included, to within rounding (a thousandth of a bin).
+bool in_band(double hz, double rate, double slack) {
+    return hz >= 20.0 - slack && hz <= std::min(20000.0, rate / 2) + slack;
+}
+
+}  // namespace
+
+std::vector<double> band_shares(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
+                                double rate, double freq_hz) {
     size_t count = bins.size();
+    long last = static_cast<long>(count) - 1;
     std::vector<double> share(count);
     for (size_t m = 0; m < count; ++m) share[m] = band_share(m, bin_hz, rate);
-    // A tone beside an edge is in the band or not as its centre is, not by
-    // the part of its lobe that spills over.
-    double low = 20.0, high = std::min(20000.0, rate / 2);
-    for (double edge : {low, high}) {
-        long at = std::lround(edge / bin_hz), last = static_cast<long>(count) - 1, peak = -1;
+    auto lobe_of = [&](long centre, bin_role role, double inside) {
+        for (long m = std::max(0L, centre - window_lobe_bins); m <= std::min(last, centre + window_lobe_bins); ++m)
+            if (roles[static_cast<size_t>(m)] == role) share[static_cast<size_t>(m)] = inside;
+    };
+    // A harmonic is in the band or not as its frequency is.
+    for (int h = 2; freq_hz > 0 && h <= 10 && h * freq_hz <= rate / 2; ++h)
+        lobe_of(std::lround(h * freq_hz / bin_hz), bin_role::harmonic,
+                in_band(h * freq_hz, rate, 1e-3 * bin_hz) ? 1 : 0);
+    // So is another tone beside an edge (one standing 20 dB over the noise
+    // around it), not by the part of its lobe that spills over. Its
+    // frequency is its lobe's centroid above the floor, which a symmetric
+    // window's lobe puts exactly on the tone wherever it falls between bins.
+    for (double edge : {20.0, std::min(20000.0, rate / 2)}) {
+        long at = std::lround(edge / bin_hz), peak = -1;
         std::vector<double> beside;
         for (long m = std::max(0L, at - 4 * window_lobe_bins); m <= std::min(last, at + 4 * window_lobe_bins); ++m) {
             if (roles[static_cast<size_t>(m)] != bin_role::noise) continue;
@@ -126,11 +143,24 @@ distortion measure_distortion(const std::vector<double> &bins, const std::vector
         }
         if (peak < 0 || beside.size() < 3) continue;
         std::nth_element(beside.begin(), beside.begin() + static_cast<long>(beside.size() / 2), beside.end());
-        if (!(bins[static_cast<size_t>(peak)] > 100 * beside[beside.size() / 2])) continue;
-        double inside = peak * bin_hz >= low && peak * bin_hz <= high ? 1 : 0;
-        for (long m = std::max(0L, peak - window_lobe_bins); m <= std::min(last, peak + window_lobe_bins); ++m)
-            share[static_cast<size_t>(m)] = inside;
+        double floor = beside[beside.size() / 2];
+        if (!(bins[static_cast<size_t>(peak)] > 100 * floor)) continue;
+        double power = 0, moment = 0;
+        for (long m = std::max(0L, peak - window_lobe_bins); m <= std::min(last, peak + window_lobe_bins); ++m) {
+            if (roles[static_cast<size_t>(m)] != bin_role::noise) continue;
+            double above = std::max(0.0, bins[static_cast<size_t>(m)] - floor);
+            power += above, moment += above * static_cast<double>(m);
+        }
+        lobe_of(peak, bin_role::noise, in_band(moment / power * bin_hz, rate, 1e-3 * bin_hz) ? 1 : 0);
     }
+    return share;
+}
+
+distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles,
+                              const std::vector<double> &share) {
+    constexpr size_t beside = 16;  // noise bins either side that give the density under a tone
+    distortion d;
+    size_t count = bins.size();
     for (size_t m = 0; m < count;) {
         if (roles[m] == bin_role::noise) {
             d.noise += bins[m] * share[m];

@@ -70,8 +70,15 @@ struct distortion {
     double noise = 0;                  // in band: the noise bins, and an estimate of the noise under the others
     double noise_under_harmonics = 0;  // the part of noise that harmonics_in_band hold already
 };
-// From an averaged spectrum: the noise hidden under the fundamental's, the
-// harmonics' and DC's bins is estimated from the noise bins beside them.
-distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
-                              double rate);
+// Each bin's share of the band as band_share gives it, but whole or nothing
+// for the lobe of a harmonic of freq_hz (0: none) or of another tone beside
+// an edge, as the tone's frequency lies inside the band (edges included) or
+// not.
+std::vector<double> band_shares(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
+                                double rate, double freq_hz);
+// From an averaged spectrum and its bins' shares of the band: the noise
+// hidden under the fundamental's, the harmonics' and DC's bins is estimated
+// from the noise bins beside them.
+distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles,
+                              const std::vector<double> &share);
 void fill_distortion_figures(const distortion &d, signal_figures &figures);
