@@ -101,6 +101,7 @@ spectra_pass average_spectra(const capture_source &source, double rate, int64_t 
         last_phase = phase, last_bin = at;
     }
 
+    out.spectrum.length = length;
     out.spectrum.bin_hz = rate / length;
     double window_sum = 0;
     for (double w : window) window_sum += w;

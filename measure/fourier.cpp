@@ -84,8 +84,10 @@ double tone_power(const std::vector<double> &bins, double at, int lobe) {
     return sum;
 }
 
+double band_top_hz(double rate) { return std::min(20000.0, rate / 2); }
+
 double band_share(size_t m, double bin_hz, double rate) {
-    double low = 20.0, high = std::min(20000.0, rate / 2);
+    double low = band_bottom_hz, high = band_top_hz(rate);
     double from = (static_cast<double>(m) - 0.5) * bin_hz, to = (static_cast<double>(m) + 0.5) * bin_hz;
     return std::max(0.0, std::min(to, high) - std::max(from, low)) / bin_hz;
 }
@@ -108,7 +110,7 @@ namespace {
 
 // Edges included, to within rounding (a thousandth of a bin).
 bool in_band(double hz, double rate, double slack) {
-    return hz >= 20.0 - slack && hz <= std::min(20000.0, rate / 2) + slack;
+    return hz >= band_bottom_hz - slack && hz <= band_top_hz(rate) + slack;
 }
 
 }  // namespace
@@ -131,7 +133,7 @@ std::vector<double> band_shares(const std::vector<double> &bins, const std::vect
     // around it), not by the part of its lobe that spills over. Its
     // frequency is its lobe's centroid above the floor, which a symmetric
     // window's lobe puts exactly on the tone wherever it falls between bins.
-    for (double edge : {20.0, std::min(20000.0, rate / 2)}) {
+    for (double edge : {band_bottom_hz, band_top_hz(rate)}) {
         long at = std::lround(edge / bin_hz), peak = -1;
         std::vector<double> beside;
         for (long m = std::max(0L, at - 4 * window_lobe_bins); m <= std::min(last, at + 4 * window_lobe_bins); ++m) {

@@ -53,6 +53,10 @@ tone_search find_tone(const std::vector<double> &bins, double ac_power, double m
 // Power of the bins within lobe of the fractional bin at, in mean square.
 double tone_power(const std::vector<double> &bins, double at, int lobe);
 
+// The noise band: 20 Hz to band_top_hz, which is 20 kHz or Nyquist when lower.
+constexpr double band_bottom_hz = 20;
+double band_top_hz(double rate);
+
 // The share of bin m (centred on m * bin_hz, one bin wide) inside 20 Hz to
 // 20 kHz, or to Nyquist when lower: 0 to 1, fractional at the edges.
 double band_share(size_t m, double bin_hz, double rate);

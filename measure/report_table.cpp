@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "figure_names.h"
+#include "measured_how.h"
 #include "multitone_report.h"
 
 namespace {
@@ -71,8 +72,8 @@ std::string channel_block(const measurement &m, int index) {
 }  // namespace
 
 std::string format_table(const measurement &m) {
-    static const char *const weightings[] = {"none", "A (IEC 61672-1)", "ITU-R 468 (RMS)"};
-    std::string text = std::string("Weighting: ") + weightings[static_cast<int>(m.settings.noise_weighting)] + "\n";
+    std::string text;
+    for (const auto &[label, value] : measured_how(m)) text += label + ": " + value + "\n";
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c) text += channel_block(m, c);
     if (m.multitone) text += multitone_table(*m.multitone, m.settings.rate);
     if (m.results.empty()) return text + "No limits given.\n";
