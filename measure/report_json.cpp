@@ -110,7 +110,7 @@ std::string channel_object(const measurement &m, int index) {
                       number(figure::level, c.reference.difference_dbfs).c_str());
         text += line;
     }
-    if (m.settings.driven && *m.settings.driven != index)
+    if (m.settings.driven && *m.settings.driven != index && !m.multitone)
         text += ",\n        \"crosstalk\": {\"unit\": \"dB\", \"whole\": " + number(figure::crosstalk, c.crosstalk_db) +
                 reason("whole", c.crosstalk_db, c.crosstalk_missing) + "}";
     text += "\n      },\n      \"limits\": [";

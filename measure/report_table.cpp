@@ -64,7 +64,7 @@ std::string channel_block(const measurement &m, int index) {
                           static_cast<long long>(c.reference.compared_samples), c.reference.difference_dbfs);
         text += row("bitexact", line);
     }
-    if (m.settings.driven && *m.settings.driven != index)
+    if (m.settings.driven && *m.settings.driven != index && !m.multitone)  // a multitone's is in its matrix
         text += row("crosstalk", with_unit(figure::crosstalk, c.crosstalk_db, c.crosstalk_missing));
     return text;
 }
