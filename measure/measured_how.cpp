@@ -15,7 +15,7 @@ namespace {
 
 std::string spectrum_text(const power_spectrum &s) {
     char text[96];
-    std::snprintf(text, sizeof text, "%lld samples, %.2f Hz bins", static_cast<long long>(s.length), s.bin_hz);
+    std::snprintf(text, sizeof text, "%lld samples, %.4g Hz bins", static_cast<long long>(s.length), s.bin_hz);
     return text;
 }
 

@@ -168,7 +168,7 @@ TEST(MeasureCommand, HeaderSaysHowItWasMeasuredWhateverTheCase) {
     for (const auto &[label, value] : measured_how(m)) header += label + ": " + value + "\n";
     EXPECT_EQ(header.substr(header.find('\n') + 1),
               "Rate: 32000 Hz, window 512 samples\nBand: 20 Hz to 16000 Hz (Nyquist)\n"
-              "Spectrum: channel 0: 16384 samples, 1.95 Hz bins; channel 1: 65536 samples, 0.49 Hz bins\n"
+              "Spectrum: channel 0: 16384 samples, 1.953 Hz bins; channel 1: 65536 samples, 0.4883 Hz bins\n"
               "References: a.raw, b.raw\nLatency range: 65536 samples either way\nWeighting: none\n");
     std::string json = format_json(m);
     for (const char *field : {"\"band_hz\": [20, 16000],", "\"spectrum_samples\": [16384, 65536],",
