@@ -41,10 +41,12 @@ std::vector<double> weighted(const std::vector<double> &bins, double bin_hz, wei
 }  // namespace
 
 distortion weighted_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
-                               double rate, weighting w) {
-    distortion plain = measure_distortion(bins, roles, bin_hz, rate);
+                               double rate, double freq_hz, weighting w) {
+    // Where a tone lies is read off the plain spectrum: a steep weighting would move it.
+    std::vector<double> shares = band_shares(bins, roles, bin_hz, rate, freq_hz);
+    distortion plain = measure_distortion(bins, roles, shares);
     if (w == weighting::none) return plain;
-    distortion d = measure_distortion(weighted(bins, bin_hz, w), roles, bin_hz, rate);
+    distortion d = measure_distortion(weighted(bins, bin_hz, w), roles, shares);
     d.fundamental = plain.fundamental;
     d.harmonics = plain.harmonics;
     return d;
@@ -55,7 +57,7 @@ double band_noise(const distortion &d) { return d.noise - d.noise_under_harmonic
 double idle_noise(const std::vector<double> &bins, double bin_hz, double rate, int lobe, weighting w) {
     std::vector<bin_role> roles(bins.size(), bin_role::noise);
     for (size_t m = 0; m < roles.size() && m <= static_cast<size_t>(lobe); ++m) roles[m] = bin_role::dc;
-    return measure_distortion(weighted(bins, bin_hz, w), roles, bin_hz, rate).noise;
+    return measure_distortion(weighted(bins, bin_hz, w), roles, band_shares(bins, roles, bin_hz, rate, 0)).noise;
 }
 
 double dynamic_range_db(double fundamental_dbfs, double noise_dbfs) {

@@ -16,7 +16,7 @@ std::vector<double> band_gains(size_t count, double bin_hz, double rate, weighti
 // harmonics (for THD) as they are, the band's noise and harmonics from the
 // weighted spectrum.
 distortion weighted_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
-                               double rate, weighting w);
+                               double rate, double freq_hz, weighting w);
 
 // Mean square of everything in the band but the fundamental and DC.
 double band_noise(const distortion &d);

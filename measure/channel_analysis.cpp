@@ -59,7 +59,7 @@ spectra_pass average_spectra(const capture_source &source, double rate, int64_t 
     std::vector<int32_t> samples(static_cast<size_t>(length));
     double centre = (length - 1) / 2.0;
     line_fit phase_line;
-    double unwrapped = 0, last_phase = 0, last_bin = 0, ac_power = 0;
+    double unwrapped = 0, last_phase = 0, last_bin = 0, ac_power = 0, mean_square = 0;
 
     for (int64_t k = 0; k < count; ++k) {
         if (k == 0) {
@@ -75,7 +75,11 @@ spectra_pass average_spectra(const capture_source &source, double rate, int64_t 
             fft.input[n] = v * window[static_cast<size_t>(n)];
         }
         mean /= length;
-        ac_power += std::max(0.0, squares / length - mean * mean) / static_cast<double>(count);
+        // About the mean directly: DC alone then leaves exactly nothing.
+        double ac = 0;
+        for (int n = 0; n < length; ++n) ac += std::pow(samples[static_cast<size_t>(n)] / full_scale - mean, 2);
+        ac_power += ac / length / static_cast<double>(count);
+        mean_square += squares / length / static_cast<double>(count);
         fft.run();
         std::vector<double> bins(sum.size());
         for (size_t m = 0; m < sum.size(); ++m) {
@@ -97,6 +101,7 @@ spectra_pass average_spectra(const capture_source &source, double rate, int64_t 
         last_phase = phase, last_bin = at;
     }
 
+    out.spectrum.length = length;
     out.spectrum.bin_hz = rate / length;
     double window_sum = 0;
     for (double w : window) window_sum += w;
@@ -107,7 +112,7 @@ spectra_pass average_spectra(const capture_source &source, double rate, int64_t 
         out.spectrum.bins[m] = sum[m] * (own_mirror ? 1.0 : 2.0) / (static_cast<double>(length) * window_power * count);
     }
     spectra_pass pass;
-    pass.tone = find_tone(out.spectrum.bins, ac_power);
+    pass.tone = find_tone(out.spectrum.bins, ac_power, mean_square);
     if (phase_line.n >= 2) pass.followed_hz = phase_line.slope() / (2 * M_PI) * rate;
     return pass;
 }
@@ -180,7 +185,7 @@ void measure_spectrum(const capture_source &source, const analysis_settings &set
         freq = refine_frequency(source, rate, freq, s.bin_hz);
     out.whole.freq_hz = freq;
     std::vector<bin_role> roles = bin_roles(s.bins.size(), s.bin_hz, freq, rate, window_lobe_bins);
-    distortion d = weighted_distortion(s.bins, roles, s.bin_hz, rate, settings.noise_weighting);
+    distortion d = weighted_distortion(s.bins, roles, s.bin_hz, rate, freq, settings.noise_weighting);
     fill_distortion_figures(d, out.whole);
     out.whole.noise_dbfs = dbfs_of_mean_square(band_noise(d));
     double fundamental_dbfs = dbfs_of_mean_square(d.fundamental);
@@ -267,9 +272,9 @@ void measure_windows(const capture_source &source, const analysis_settings &sett
     if (tone && length < window_periods * settings.rate / freq) {
         tone = false;
         worst.value.tone_missing =
-            "window too short for the tone (2 periods, " +
+            "window too short for the tone: " +
             std::to_string(static_cast<long long>(std::ceil(window_periods * settings.rate / freq))) +
-            " samples, needed)";
+            " samples needed for 2 periods";
     }
     // Without a fit a window's DC is its mean, which is DC only when there is no tone at all.
     bool dc_by_mean = out.whole.tone_missing == silence || out.whole.tone_missing == no_tone;

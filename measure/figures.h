@@ -49,6 +49,7 @@ struct reference_match {
 // Averaged power spectrum, one-sided, each bin in mean square of full scale.
 struct power_spectrum {
     std::vector<double> bins;
+    int64_t length = 0;  // samples per transform
     double bin_hz = 0;
     double bins_per_tone = 1;  // the window's noise bandwidth: a tone's peak bin reads its level times this
 };

@@ -47,13 +47,15 @@ double fundamental_bin(const std::vector<double> &bins, int first) {
     return curve > 0 ? peak + std::clamp(0.5 * (r - l) / curve, -0.5, 0.5) : peak;
 }
 
-tone_search find_tone(const std::vector<double> &bins, double ac_power) {
+tone_search find_tone(const std::vector<double> &bins, double ac_power, double mean_square) {
     constexpr double lsb_power = 0.5 / (full_scale * full_scale);  // a sine of 1 LSB
     constexpr double above_floor = 100;                            // 20 dB over the median bin
     tone_search out;
-    if (!(ac_power > 0)) return out.missing = silence, out;
+    // Nothing above one LSB is silence; DC alone, however large, is no tone.
+    if (!(mean_square > lsb_power)) return out.missing = silence, out;
+    if (bins.size() < static_cast<size_t>(tone_periods) + 3) return out.too_low = true, out.missing = too_short, out;
     double at = fundamental_bin(bins);
-    if (at < 0) return out.missing = silence, out;
+    if (at < 0) return out.missing = no_tone, out;
     // Still rising below the first bin searched: the tone is lower than this spectrum resolves.
     bool at_edge = std::lround(at) <= tone_periods && bins[tone_periods - 1] > bins[tone_periods];
     double power = tone_power(bins, at, window_lobe_bins);
@@ -62,7 +64,7 @@ tone_search find_tone(const std::vector<double> &bins, double ac_power) {
     double below = ac_power - resolved;
     if (at_edge || below > std::max(power, 0.1 * ac_power)) {
         out.too_low = true;
-        return out.missing = "capture too short for its tone (12 periods needed)", out;
+        return out.missing = too_short, out;
     }
     std::vector<double> floor(bins.begin() + tone_periods, bins.end());
     std::nth_element(floor.begin(), floor.begin() + static_cast<long>(floor.size() / 2), floor.end());
@@ -82,8 +84,10 @@ double tone_power(const std::vector<double> &bins, double at, int lobe) {
     return sum;
 }
 
+double band_top_hz(double rate) { return std::min(20000.0, rate / 2); }
+
 double band_share(size_t m, double bin_hz, double rate) {
-    double low = 20.0, high = std::min(20000.0, rate / 2);
+    double low = band_bottom_hz, high = band_top_hz(rate);
     double from = (static_cast<double>(m) - 0.5) * bin_hz, to = (static_cast<double>(m) + 0.5) * bin_hz;
     return std::max(0.0, std::min(to, high) - std::max(from, low)) / bin_hz;
 }
@@ -102,18 +106,35 @@ std::vector<bin_role> bin_roles(size_t count, double bin_hz, double freq_hz, dou
     return roles;
 }
 
-distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
-                              double rate) {
-    constexpr size_t beside = 16;  // noise bins either side that give the density under a tone
-    distortion d;
+namespace {
+
+// Edges included, to within rounding (a thousandth of a bin).
+bool in_band(double hz, double rate, double slack) {
+    return hz >= band_bottom_hz - slack && hz <= band_top_hz(rate) + slack;
+}
+
+}  // namespace
+
+std::vector<double> band_shares(const std::vector<double> &bins, const std::vector<bin_role> &roles, double bin_hz,
+                                double rate, double freq_hz) {
     size_t count = bins.size();
+    long last = static_cast<long>(count) - 1;
     std::vector<double> share(count);
     for (size_t m = 0; m < count; ++m) share[m] = band_share(m, bin_hz, rate);
-    // A tone beside an edge is in the band or not as its centre is, not by
-    // the part of its lobe that spills over.
-    double low = 20.0, high = std::min(20000.0, rate / 2);
-    for (double edge : {low, high}) {
-        long at = std::lround(edge / bin_hz), last = static_cast<long>(count) - 1, peak = -1;
+    auto lobe_of = [&](long centre, bin_role role, double inside) {
+        for (long m = std::max(0L, centre - window_lobe_bins); m <= std::min(last, centre + window_lobe_bins); ++m)
+            if (roles[static_cast<size_t>(m)] == role) share[static_cast<size_t>(m)] = inside;
+    };
+    // A harmonic is in the band or not as its frequency is.
+    for (int h = 2; freq_hz > 0 && h <= 10 && h * freq_hz <= rate / 2; ++h)
+        lobe_of(std::lround(h * freq_hz / bin_hz), bin_role::harmonic,
+                in_band(h * freq_hz, rate, 1e-3 * bin_hz) ? 1 : 0);
+    // So is another tone beside an edge (one standing 20 dB over the noise
+    // around it), not by the part of its lobe that spills over. Its
+    // frequency is its lobe's centroid above the floor, which a symmetric
+    // window's lobe puts exactly on the tone wherever it falls between bins.
+    for (double edge : {band_bottom_hz, band_top_hz(rate)}) {
+        long at = std::lround(edge / bin_hz), peak = -1;
         std::vector<double> beside;
         for (long m = std::max(0L, at - 4 * window_lobe_bins); m <= std::min(last, at + 4 * window_lobe_bins); ++m) {
             if (roles[static_cast<size_t>(m)] != bin_role::noise) continue;
@@ -124,11 +145,24 @@ distortion measure_distortion(const std::vector<double> &bins, const std::vector
         }
         if (peak < 0 || beside.size() < 3) continue;
         std::nth_element(beside.begin(), beside.begin() + static_cast<long>(beside.size() / 2), beside.end());
-        if (!(bins[static_cast<size_t>(peak)] > 100 * beside[beside.size() / 2])) continue;
-        double inside = peak * bin_hz >= low && peak * bin_hz <= high ? 1 : 0;
-        for (long m = std::max(0L, peak - window_lobe_bins); m <= std::min(last, peak + window_lobe_bins); ++m)
-            share[static_cast<size_t>(m)] = inside;
+        double floor = beside[beside.size() / 2];
+        if (!(bins[static_cast<size_t>(peak)] > 100 * floor)) continue;
+        double power = 0, moment = 0;
+        for (long m = std::max(0L, peak - window_lobe_bins); m <= std::min(last, peak + window_lobe_bins); ++m) {
+            if (roles[static_cast<size_t>(m)] != bin_role::noise) continue;
+            double above = std::max(0.0, bins[static_cast<size_t>(m)] - floor);
+            power += above, moment += above * static_cast<double>(m);
+        }
+        lobe_of(peak, bin_role::noise, in_band(moment / power * bin_hz, rate, 1e-3 * bin_hz) ? 1 : 0);
     }
+    return share;
+}
+
+distortion measure_distortion(const std::vector<double> &bins, const std::vector<bin_role> &roles,
+                              const std::vector<double> &share) {
+    constexpr size_t beside = 16;  // noise bins either side that give the density under a tone
+    distortion d;
+    size_t count = bins.size();
     for (size_t m = 0; m < count;) {
         if (roles[m] == bin_role::noise) {
             d.noise += bins[m] * share[m];

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "figure_names.h"
+#include "fourier.h"
+#include "measured_how.h"
 #include "multitone_report.h"
 #include "utf8_text.h"
 
@@ -108,7 +110,7 @@ std::string channel_object(const measurement &m, int index) {
                       number(figure::level, c.reference.difference_dbfs).c_str());
         text += line;
     }
-    if (m.settings.driven && *m.settings.driven != index)
+    if (m.settings.driven && *m.settings.driven != index && !m.multitone)
         text += ",\n        \"crosstalk\": {\"unit\": \"dB\", \"whole\": " + number(figure::crosstalk, c.crosstalk_db) +
                 reason("whole", c.crosstalk_db, c.crosstalk_missing) + "}";
     text += "\n      },\n      \"limits\": [";
@@ -122,17 +124,35 @@ std::string channel_object(const measurement &m, int index) {
     return text + "    }";
 }
 
+// How it was measured; the spectra and references one per channel.
+std::string settings_fields(const measurement &m) {
+    char line[512];
+    std::snprintf(
+        line, sizeof line,
+        "  \"tool\": \"veskmeasure\",\n  \"version\": %s,\n  \"rate_hz\": %.0f,\n  \"window_samples\": %lld,\n"
+        "  \"band_hz\": [%g, %g],\n",
+        quoted(tool_version()).c_str(), m.settings.rate, static_cast<long long>(m.settings.window), band_bottom_hz,
+        band_top_hz(m.settings.rate));
+    std::string text = line, samples, bins, references;
+    for (const channel_figures &c : m.channels) {
+        std::snprintf(line, sizeof line, "%s%.6g", bins.empty() ? "" : ", ", c.spectrum.bin_hz);
+        bins += line;
+        samples += (samples.empty() ? "" : ", ") + std::to_string(c.spectrum.length);
+    }
+    for (const std::string &r : m.settings.references) references += (references.empty() ? "" : ", ") + quoted(r);
+    text += "  \"spectrum_samples\": [" + samples + "],\n  \"bin_hz\": [" + bins + "],\n  \"references\": [" +
+            references + "],\n  \"latency_range_samples\": " + std::to_string(m.settings.latency_range) +
+            ",\n  \"weighting\": \"" + weighting_name(m.settings.noise_weighting) + "\",\n";
+    return text;
+}
+
 }  // namespace
 
 std::string format_json(const measurement &m) {
-    char head[256];
-    std::snprintf(
-        head, sizeof head,
-        "{\n  \"rate_hz\": %.0f,\n  \"window_samples\": %lld,\n  \"weighting\": \"%s\",\n  \"verdict\": \"%s\",\n"
-        "  \"limits_failed\": %d,\n  \"channels\": [\n",
-        m.settings.rate, static_cast<long long>(m.settings.window), weighting_name(m.settings.noise_weighting),
-        m.pass() ? "PASS" : "FAIL", m.failures());
-    std::string text = head;
+    char tail[128];
+    std::snprintf(tail, sizeof tail, "  \"verdict\": \"%s\",\n  \"limits_failed\": %d,\n  \"channels\": [\n",
+                  m.pass() ? "PASS" : "FAIL", m.failures());
+    std::string text = "{\n" + settings_fields(m) + tail;
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c)
         text += channel_object(m, c) + (c + 1 < static_cast<int>(m.channels.size()) ? ",\n" : "\n");
     if (!m.multitone) return text + "  ]\n}\n";

@@ -1,8 +1,10 @@
 #include "report_junit.h"
 
+#include <cctype>
 #include <cmath>
 
 #include "figure_names.h"
+#include "measured_how.h"
 #include "utf8_text.h"
 
 namespace {
@@ -40,7 +42,12 @@ std::string format_junit(const measurement &m) {
     std::string counts =
         "tests=\"" + std::to_string(m.results.size()) + "\" failures=\"" + std::to_string(m.failures()) + "\"";
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"veskmeasure\" " + counts +
-                       ">\n  <testsuite name=\"veskmeasure\" " + counts + ">\n";
+                       ">\n  <testsuite name=\"veskmeasure\" " + counts + ">\n    <properties>\n";
+    for (auto [label, value] : measured_how(m)) {
+        for (char &ch : label) ch = ch == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        text += "      <property name=\"" + label + "\" value=\"" + escaped(value) + "\"/>\n";
+    }
+    text += "    </properties>\n";
     for (const limit_result &r : m.results) {
         std::string measured = format_number(r.checked->which, r.measured);
         std::string unit = unit_of(r.checked->which, m.settings.noise_weighting);

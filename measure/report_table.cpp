@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "figure_names.h"
+#include "measured_how.h"
 #include "multitone_report.h"
 
 namespace {
@@ -63,7 +64,7 @@ std::string channel_block(const measurement &m, int index) {
                           static_cast<long long>(c.reference.compared_samples), c.reference.difference_dbfs);
         text += row("bitexact", line);
     }
-    if (m.settings.driven && *m.settings.driven != index)
+    if (m.settings.driven && *m.settings.driven != index && !m.multitone)  // a multitone's is in its matrix
         text += row("crosstalk", with_unit(figure::crosstalk, c.crosstalk_db, c.crosstalk_missing));
     return text;
 }
@@ -71,8 +72,8 @@ std::string channel_block(const measurement &m, int index) {
 }  // namespace
 
 std::string format_table(const measurement &m) {
-    static const char *const weightings[] = {"none", "A (IEC 61672-1)", "ITU-R 468 (RMS)"};
-    std::string text = std::string("Weighting: ") + weightings[static_cast<int>(m.settings.noise_weighting)] + "\n";
+    std::string text;
+    for (const auto &[label, value] : measured_how(m)) text += label + ": " + value + "\n";
     for (int c = 0; c < static_cast<int>(m.channels.size()); ++c) text += channel_block(m, c);
     if (m.multitone) text += multitone_table(*m.multitone, m.settings.rate);
     if (m.results.empty()) return text + "No limits given.\n";

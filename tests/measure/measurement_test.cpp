@@ -15,10 +15,11 @@
 
 namespace {
 
-channel_figures measured(const std::vector<int32_t> &samples, int64_t window = 1024, double rate = 48000) {
+channel_figures measured(const std::vector<int32_t> &samples, int64_t window = 1024, double rate = 48000,
+                         weighting w = weighting::none) {
     temp_folder folder;
     write_capture(folder / "c.raw", samples);
-    return analyse_channel(open_capture((folder / "c.raw").string()), {rate, window});
+    return analyse_channel(open_capture((folder / "c.raw").string()), {rate, window, w});
 }
 
 // The share of white noise in 20 Hz to 20 kHz.
@@ -35,9 +36,18 @@ double expected_snr_db(const known_signal &s) { return s.level_dbfs - s.noise_db
 
 TEST(Measurement, FindsTheFiguresOfKnownSignals) {
     const known_signal cases[] = {
-        {1000, -6, -40, -150, 48000},     {997.3, -1, -60, -110, 48000}, {421.875, -6, -80, -110, 51200},
-        {5000.7, -20, -100, -140, 96000}, {60.1, -3, -100, -110, 96000}, {1000.5, -6, -150, -116, 48000},
-        {6000.2, -10, -70, -200, 48000},  {7000, -6, -60, -110, 48000},  {10500, -6, -50, -100, 96000, 96000},
+        {1000, -6, -40, -150, 48000},
+        {997.3, -1, -60, -110, 48000},
+        {421.875, -6, -80, -110, 51200},
+        {5000.7, -20, -100, -140, 96000},
+        {60.1, -3, -100, -110, 96000},
+        {1000.5, -6, -150, -116, 48000},
+        {6000.2, -10, -70, -200, 48000},
+        {7000, -6, -60, -110, 48000},
+        {10500, -6, -50, -100, 96000, 96000},
+        // a second harmonic on the upper edge, and half a hertz over it, in 2.93 Hz bins
+        {10000, -6, -60, -130, 96000, 96000},
+        {10000.25, -6, -60, -130, 96000, 96000},
     };
     for (const known_signal &s : cases) {
         SCOPED_TRACE(testing::Message() << s.freq_hz << " Hz, THD " << s.thd_db << " dB, noise " << s.noise_dbfs);
@@ -71,7 +81,7 @@ TEST(Measurement, ShortCapturesGiveTheToneOrSayTheyAreTooShort) {
                 if (periods >= tone_periods) {
                     EXPECT_EQ(f.whole.tone_missing, "");
                 } else if (periods < tone_periods / 2) {
-                    EXPECT_EQ(f.whole.tone_missing, "capture too short for its tone (12 periods needed)");
+                    EXPECT_EQ(f.whole.tone_missing, "capture too short for its tone: 12 periods needed");
                 }
                 if (!std::isnan(f.whole.freq_hz)) {
                     EXPECT_NEAR(f.whole.freq_hz, freq, 0.1 * rate / static_cast<double>(samples));
@@ -88,6 +98,8 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     std::vector<int32_t> noise = make_signal({1000, -400, -200, -60, 48000});
     std::vector<int32_t> dc_and_noise = make_signal({1000, -400, -200, -120, 48000});
     for (int32_t &v : dc_and_noise) v += 1 << 29;
+    std::vector<int32_t> sub_lsb(48000, 0);  // a stray LSB now and then
+    for (size_t n = 0; n < sub_lsb.size(); n += 7) sub_lsb[n] = n % 2 ? 1 : -1;
     // A second harmonic at Nyquist is (-1)^n: its mean square is its amplitude squared.
     std::vector<int32_t> nyquist(48000);
     for (size_t n = 0; n < nyquist.size(); ++n)
@@ -95,14 +107,17 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
             (0.5 * std::sin(M_PI * n / 2 + 0.3) + (n % 2 ? -1 : 1) * 0.5 * std::sqrt(0.5) * 0.01) * 2147483648.0));
     const std::tuple<const char *, std::vector<int32_t>, std::string> cases[] = {
         {"silence", std::vector<int32_t>(48000, 0), "silence"},
-        {"DC alone", std::vector<int32_t>(48000, 1 << 29), "silence"},
+        {"under one LSB", sub_lsb, "silence"},
+        {"DC alone", std::vector<int32_t>(48000, 1 << 29), "no tone"},
+        {"DC of -3 %", std::vector<int32_t>(48000, -static_cast<int32_t>(0.03 * 2147483648.0)), "no tone"},
+        {"a few samples", make_signal({1000, -6, -200, -200, 16}), "capture too short for its tone: 12 periods needed"},
         {"noise alone", noise, "no tone"},
         {"DC and noise", dc_and_noise, "no tone"},
         {"harmonic at Nyquist", nyquist, ""},
     };
     for (const auto &[what, x, missing] : cases) {
         SCOPED_TRACE(what);
-        channel_figures f = measured(x);
+        channel_figures f = measured(x, std::min<int64_t>(1024, static_cast<int64_t>(x.size())));
         EXPECT_EQ(f.whole.tone_missing, missing);
         if (!missing.empty()) {
             EXPECT_TRUE(std::isnan(f.whole.freq_hz) && std::isnan(f.whole.thd_db) && std::isnan(f.worst.value.thdn_db));
@@ -114,13 +129,24 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     }
 }
 
-// A tone just outside the band counts not at all, one just inside wholly.
+// A tone just outside the band counts not at all, one just inside or on an
+// edge wholly, by its frequency rather than its nearest bin's (0.73 Hz bins
+// over 144000 samples, 2.93 Hz over 32768).
 TEST(Measurement, BandEdgesHoldForTones) {
-    for (double hz : {19.0, 21.0, 19990.0, 20010.0}) {
-        std::vector<int32_t> x = make_signal({1000, -6, -200, -130, 144000}),
-                             beside = make_signal({hz, -46, -200, -400, 144000});
+    const std::tuple<double, int64_t> cases[] = {
+        {19, 144000},   {19.9, 144000},   {20, 144000},   {21, 144000},    {19990, 32768},
+        {20000, 32768}, {20000.5, 32768}, {20010, 32768}, {20000, 144000}, {20000.4, 144000},
+    };
+    for (const auto &[hz, samples] : cases) {
+        std::vector<int32_t> x = make_signal({1000, -6, -200, -130, samples}),
+                             beside = make_signal({hz, -46, -200, -400, samples});
         for (size_t n = 0; n < x.size(); ++n) x[n] += beside[n];
-        EXPECT_NEAR(measured(x).whole.thdn_db, hz > 20 && hz < 20000 ? -40 : -124.8, 0.5) << hz;
+        for (weighting w : {weighting::none, weighting::a}) {
+            double tone = hz >= 20 && hz <= 20000 ? 1e-4 * weighting_power_gain(w, hz) : 0;
+            double noise = std::pow(10, -12.4) * white_noise_share(48000, w);
+            EXPECT_NEAR(measured(x, 1024, 48000, w).whole.thdn_db, 10 * std::log10(tone + noise), 0.5)
+                << hz << " Hz, " << samples << " samples, " << weighting_name(w);
+        }
     }
 }
 
@@ -173,7 +199,7 @@ TEST(Measurement, WindowFitNeedsTwoPeriods) {
         channel_figures f = measured(make_signal(s), window);
         bool fits = window >= 96;
         EXPECT_EQ(f.worst.value.tone_missing,
-                  fits ? "" : "window too short for the tone (2 periods, 96 samples, needed)");
+                  fits ? "" : "window too short for the tone: 96 samples needed for 2 periods");
         EXPECT_NEAR(fits ? f.worst.value.snr_db : expected_snr_db(s), expected_snr_db(s), 3) << window;
         EXPECT_NEAR(fits ? f.worst.value.thd_db : -60, -60, 1) << window;
         EXPECT_EQ(std::isnan(f.worst.value.dc_percent), !fits) << window;  // a window's mean is no DC then

@@ -3,6 +3,7 @@
 // filters, skew and crosstalk the device was given, by their formulas.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 
@@ -27,7 +28,7 @@ struct tone_run : temp_folder {
         program_result made = run_program(built_program("veskgen"), gen, path);
         EXPECT_EQ(made.status, 0) << made.output;
         vesksim_child server({"--speed", "0", "--outputs", std::to_string(channels), "--inputs",
-                              std::to_string(channels), "--dut", dut + ",delay=24,noise=-130"});
+                              std::to_string(channels), "--dut", "delay=24,noise=-130," + dut});
         std::vector<std::string> play = {"-a", server.address(),      "-s", std::to_string(block),
                                          "-b", std::to_string(blocks)};
         for (int c = 0; c < channels; ++c) {
@@ -97,6 +98,47 @@ TEST(MultitoneRun, SkewIsAPhaseMismatch) {
                                                   "phase-match=" + std::to_string(worst) + "+-0.5", "c0.raw", "c1.raw"},
                                                  run.path);
         EXPECT_EQ(program.status, 0) << program.output << program.error;
+    }
+}
+
+// tdn against the device's model. Noise of RMS r dBFS (0 dBFS the RMS of a
+// full-scale sine) has a mean square of 10^(r/10) / 2 of full scale squared,
+// white, so each of the block/2 bins holds its share; tdn scales the
+// between-tone bins up to every bin of the tones' span. Distortion: x - c x^3
+// (c = 4h / (1 + 3h)) of a stimulus that repeats every block repeats too,
+// so its spectrum is exactly the DFT of one block of it. On a multitone the
+// cube gives not only each tone's third harmonic but every sum and
+// difference of three tones; those falling between the tones are read,
+// scaled to the span as the noise is, against the power at the tones.
+TEST(MultitoneRun, TdnIsWhatTheDevicesNoiseAndDistortionSet) {
+    const std::tuple<double, double> cases[] = {{-100, -200}, {-130, -40}, {-110, -60}};  // noise, thd (dB)
+    for (const auto &[noise_db, thd_db] : cases) {
+        std::string dut = "gain=0,noise=" + std::to_string(noise_db);
+        if (thd_db > -200) dut += ",thd=" + std::to_string(thd_db);
+        SCOPED_TRACE(dut);
+        tone_run run(1, false, dut);
+        capture_source source = open_capture((run.path / "tones.raw").string());
+        std::vector<int32_t> x(static_cast<size_t>(source.samples));
+        read_samples(source, 0, source.samples, x.data());
+        std::vector<int> bins = find_tones(x).bins;
+        ASSERT_GT(bins.size(), 10u);
+        double h = std::pow(10, thd_db / 20), c = 4 * h / (1 + 3 * h);
+        std::vector<std::complex<double>> turn(x.size());
+        for (size_t n = 0; n < x.size(); ++n) turn[n] = std::polar(1.0, -2 * M_PI * n / block);
+        double tones = 0, between = 0;
+        for (int k = bins.front(); k <= bins.back(); ++k) {
+            std::complex<double> sum = 0;
+            for (size_t n = 0; n < x.size(); ++n) {
+                double v = x[n] / 2147483648.0;
+                sum += (v - c * v * v * v) * turn[n * static_cast<size_t>(k) % x.size()];
+            }
+            double power = 2 * std::norm(sum / static_cast<double>(block));
+            (std::binary_search(bins.begin(), bins.end(), k) ? tones : between) += power;
+        }
+        double span = bins.back() - bins.front() + 1, others = span - static_cast<double>(bins.size());
+        double noise = std::pow(10, noise_db / 10) / 2 * span / (block / 2);
+        double truth = 10 * std::log10((between * span / others + noise) / tones);
+        EXPECT_NEAR(run.measured().channels[0].tdn_db, truth, 1) << truth;
     }
 }
 
