@@ -1,12 +1,31 @@
 // Instances, return code texts, the message text rules and the debug log.
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "client_test_support.h"
+
+namespace {
+
+// A system error whose text is longer than the instance keeps.
+constexpr int long_text_error = 4242;
+const std::string long_error_text = std::string(1022, 'e') + "XYZ";
+
+}  // namespace
+
+// The GNU strerror_r, which may hand back a text of its own; every other
+// error number keeps the system's text.
+extern "C" char *strerror_r(int error_number, char *buffer, size_t size) noexcept {
+    if (error_number == long_text_error) return const_cast<char *>(long_error_text.c_str());
+    using gnu_strerror_r = char *(*)(int, char *, size_t);
+    static const auto system = reinterpret_cast<gnu_strerror_r>(dlsym(RTLD_NEXT, "strerror_r"));
+    return system(error_number, buffer, size);
+}
 
 TEST(Texts, ReturnAndLoopbackTexts) {
     const char *const texts[] = {"Success",
@@ -66,6 +85,10 @@ TEST(Texts, InstancesAndTheirTexts) {
     EXPECT_STREQ(socket_errortext(i, fds[0]), "Success");
     close(fds[0]);
     close(fds[1]);
+    // A text longer than the buffer is cut and ended, whatever the buffer held.
+    std::memset(i->syserrtext, 'x', sizeof i->syserrtext);
+    EXPECT_EQ(std::string(errortext(i, long_text_error)), long_error_text.substr(0, 1023));
+    EXPECT_EQ(std::string(errortext(i, 99999)), "Unknown error 99999");
     i->syserrtext[0] = 'x';
     EXPECT_STREQ(socket_errortext(i, fds[0]), "Unknown error (SO_ERROR unavailable)");
     EXPECT_EQ(i->syserrtext[0], 'x') << "left untouched";

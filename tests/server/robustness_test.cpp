@@ -106,6 +106,27 @@ std::chrono::nanoseconds cpu_time(pid_t pid) {
     return std::chrono::nanoseconds(on_cpu);
 }
 
+TEST(Malformed, SixteenConnectionsAreServedAndTheNextIsClosed) {
+    vesksim_child sim({"--speed", "0"});
+    std::vector<int> open;
+    auto served = [](int fd) {
+        const auto reply = raw_exchange(fd, VESK_CMD_QUERY, VESK_QUERY_PLAYBACK);
+        return reply && reply->text() == "Not connected: send CONNECT first";
+    };
+    for (int i = 0; i < 16; ++i) {
+        open.push_back(raw_connect(sim.port));
+        EXPECT_TRUE(served(open.back())) << i;
+    }
+    const int extra = raw_connect(sim.port);
+    EXPECT_TRUE(closed_by_peer(extra));
+    close(extra);
+    for (int fd : open) EXPECT_TRUE(served(fd)) << "still open";
+    for (int fd : open) close(fd);
+    // A place comes free once the server has seen the hang-up, which it
+    // does before it accepts again.
+    expect_good_session(sim);
+}
+
 TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
 #ifdef __SANITIZE_ADDRESS__
     // The sanitizer runtimes need descriptors of their own (memory checks
@@ -170,9 +191,17 @@ TEST(CommandLine, RefusesBadValuesWithStatus1) {
 }
 
 TEST(Signals, EndTheServerCleanly) {
-    for (int signal_number : {SIGTERM, SIGINT, 0}) {  // 0: with --once, the session's end
+    // SIGTERM and SIGINT while idle, and while a session plays in real time.
+    const std::pair<int, bool> cases[] = {
+        {SIGTERM, false}, {SIGINT, false}, {SIGTERM, true}, {SIGINT, true}, {0, false}};
+    for (const auto &[signal_number, playing] : cases) {  // 0: with --once, the session's end
+        SCOPED_TRACE(testing::Message() << signal_number << (playing ? " playing" : ""));
         vesksim_child sim(signal_number ? std::vector<std::string>{} : std::vector<std::string>{"--once"});
         auto client = connect_client(sim, 64);
+        if (playing) {
+            ASSERT_EQ(vesk_stage_output(client.get(), VESK_STAGE_DATA, 0, nullptr, 100000, 1), 0);
+            ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+        }
         if (signal_number == 0) {
             // A refused second client is no session: the first one goes on.
             int32_t refused = VESK_SUCCESS;

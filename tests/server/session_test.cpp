@@ -75,12 +75,16 @@ TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
         {read_in, 0x20, 1, -4, "Channel mask 0x00000020 names inputs this device lacks (it has 5)"},
         {read_in, 0, 1, -4, "Channel mask selects no input"},
         {read_in, 1, 0, -4, "Block count must not be 0"},
+        {read_in, 0x3, 10},            // nothing started: no blocks, and no end either
+        {output, VESK_OUTPUT_STOP},    // stopping is accepted in every state
         {control, setup, 0x00000001},  // the codec stopped
         {output, VESK_OUTPUT_START, 0, -10, "Codec master state is not running (set-up word 0x00000001)"},
         {output, 0x20000, 0, -4, "Unsupported output control 0x00020000"},
         {control, setup, 0x00000002},
         {output, VESK_OUTPUT_START},
         {read_in, 0x3, 10, 0, "", 1},  // nothing staged: the stream ends at once
+        {output, VESK_OUTPUT_STOP},
+        {read_in, 0x3, 10, 0, "", 1},
     };
     for (const auto &c : cases) expect_exchange(fd, c);
     // Nothing refused was staged: one good segment plays alone.
@@ -137,20 +141,33 @@ TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
     close(third);
 }
 
-TEST(Session, StagingIsBoundedPerSession) {
+// The bound holds to the byte: each segment costs 64 bytes and its
+// samples, so full segments, one partial and empty ones reach it exactly.
+TEST(Session, StagingIsBoundedPerSessionToTheByte) {
+    constexpr uint64_t budget = 256ull << 20, segment_cost = 64;
     vesksim_child sim({"--outputs", "32"});
-    auto client = connect_client(sim, 65536);
-    const std::vector<int32_t> block(65536, 1);
-    const std::vector<const int32_t *> channels(32, block.data());
-    auto stage_block = [&] { return vesk_stage_output(client.get(), VESK_STAGE_DATA, 32, channels.data(), 1, 1); };
-    int32_t result = 0;
-    int staged = 0;
-    while (staged < 40 && (result = stage_block()) == 0) ++staged;
-    EXPECT_EQ(result, VESK_SERVER_ERROR);
-    EXPECT_EQ(staged, 31);  // 8 MiB each, 256 MiB in all
-    EXPECT_STREQ(vesk_errtext(client.get()), "Staged sequence would exceed the server's limit of 256 MiB");
-    EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), 0);
-    EXPECT_EQ(stage_block(), 0);
+    for (const uint32_t block_size : {65536u, 48000u}) {
+        SCOPED_TRACE(block_size);
+        auto client = connect_client(sim, static_cast<int32_t>(block_size));
+        const std::vector<int32_t> block(block_size, 1);
+        const std::vector<const int32_t *> channels(32, block.data());
+        auto stage = [&](uint32_t count) {
+            return vesk_stage_output(client.get(), VESK_STAGE_DATA, count, count ? channels.data() : nullptr, 1, 1);
+        };
+        const uint64_t full = segment_cost + 4ull * 32 * block_size;
+        const uint64_t fulls = budget / full, rest = budget - fulls * full;
+        const auto last_channels = static_cast<uint32_t>((rest - segment_cost) / (4ull * block_size));
+        const uint64_t empties = (rest - segment_cost - 4ull * last_channels * block_size) / segment_cost;
+        ASSERT_TRUE(last_channels >= 1 && last_channels <= 32);
+        ASSERT_EQ(rest, (empties + 1) * segment_cost + 4ull * last_channels * block_size);
+        for (uint64_t i = 0; i < empties; ++i) ASSERT_EQ(stage(0), 0) << i;
+        for (uint64_t i = 0; i < fulls; ++i) ASSERT_EQ(stage(32), 0) << i;
+        EXPECT_EQ(stage(last_channels), 0) << "the last byte of the budget";
+        EXPECT_EQ(stage(0), VESK_SERVER_ERROR);
+        EXPECT_STREQ(vesk_errtext(client.get()), "Staged sequence would exceed the server's limit of 256 MiB");
+        EXPECT_EQ(vesk_stage_output(client.get(), VESK_STAGE_RESET, 0, nullptr, 0, 0), 0);
+        EXPECT_EQ(stage(32), 0);
+    }
 }
 
 }  // namespace
