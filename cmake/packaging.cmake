@@ -40,21 +40,24 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME veskplay)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION electronics)
-set(vesk_programs "The programs veskplay and vesksim")
-set(vesk_gen_text "")
+set(vesk_programs_text "The programs veskplay and vesksim. veskplay plays a stimulus on the
+device's output channels, captures its input channels to raw files and
+follows one channel's frequency and level. vesksim is a simulated audio
+server for trying runs on one machine.")
 if(TARGET veskmeasure)
-  set(vesk_programs "The programs veskplay, vesksim, veskmeasure and veskgen")
-  set(vesk_gen_text " veskgen writes sine and multitone stimulus
-files for veskplay -r, with tone sets that interleave across channels so
-that response and crosstalk come from one run.")
+  set(vesk_programs_text "The programs veskplay, vesksim, veskmeasure and veskgen. veskplay
+plays a stimulus on the device's output channels, captures its input
+channels to raw files and follows one channel's frequency and level.
+vesksim is a simulated audio server for trying runs on one machine.
+veskmeasure measures the captures and checks them against limits. veskgen
+writes sine and multitone stimulus files for veskplay -r, with tone sets
+that interleave across channels, so that response and crosstalk come from
+one run.")
   # veskmeasure draws its plots with gnuplot; measuring works without it.
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "gnuplot-nox | gnuplot")
 endif()
 set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION "test programs for Plenar audio test hardware
-${vesk_programs}. veskplay plays a stimulus on
-the device's output channels, captures its input channels to raw files and
-follows one channel's frequency and level. vesksim is a simulated audio
-server for trying runs on one machine.${vesk_gen_text}")
+${vesk_programs_text}")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libveskclient${VESK_ABI_VERSION})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)

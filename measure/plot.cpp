@@ -79,11 +79,10 @@ std::string figures_label(const channel_figures &c, weighting w) {
     std::string text;
     for (figure which : {figure::level, figure::thd, figure::thdn, figure::noise}) {
         double v = figure_value(c, which, false);
-        text += std::string(text.empty() ? "" : "\\n") +
-                (which == figure::thdn  ? "THD+N"
-                 : which == figure::thd ? "THD"
-                                        : info_of(which).name) +
-                " " + format_number(which, v) + (std::isfinite(v) ? " " + unit_of(which, w) : "");
+        if (!text.empty()) text += "\\n";
+        text += which == figure::thdn ? "THD+N" : which == figure::thd ? "THD" : info_of(which).name;
+        text.append(" ").append(format_number(which, v));
+        if (std::isfinite(v)) text.append(" ").append(unit_of(which, w));
     }
     return text;
 }
@@ -162,9 +161,9 @@ std::string plot_script(const measurement &m) {
             }
         std::snprintf(line, sizeof line, "set ylabel 'Level (dBFS, per-bin spectrum, %.4g Hz bins)'\n",
                       ch.spectrum.bin_hz);
-        text += std::string("set xlabel 'Frequency (Hz)'\n") + line + "set label 1 \"" +
-                figures_label(ch, m.settings.noise_weighting) +
-                "\" at graph 0.02, graph 0.94 front\n"
+        text.append("set xlabel 'Frequency (Hz)'\n").append(line).append("set label 1 \"");
+        text.append(figures_label(ch, m.settings.noise_weighting));
+        text += "\" at graph 0.02, graph 0.94 front\n"
                 "plot $spectrum" +
                 n + " using 1:2 with lines lc rgb '#1f5fa8' notitle";
         if (std::isfinite(ch.whole.freq_hz))
