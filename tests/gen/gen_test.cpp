@@ -167,6 +167,8 @@ TEST(GenCommand, BadInputIsOneLineWithItsStatusAndNoFileLeft) {
         {"sine --level 0.5 a", 1, "--level takes a level from -150 to 0 dBFS, not \"0.5\"."},
         {"sine --level 0 a", 1, "--level 0 would clip: at most -0.01 dBFS fits (crest factor 3.01 dB)."},
         {"multitone --total -1 a", 1, "--total -1 would clip: at most -5.16 dBFS fits (crest factor 8.17 dB)."},
+        {"multitone --tones 32 --channels 32 --distinct a", 1,
+         "The default --total -12 would clip: at most -14.77 dBFS fits (crest factor 17.77 dB)."},
         {"multitone --tones 2000 a", 1,
          "2000 tones do not fit from 20 Hz to 20000 Hz in blocks of 4096 samples: there are 1706 bins."},
         {"multitone --tones 3 --per-octave 1 a", 1, "Give --tones or --per-octave, not both."},

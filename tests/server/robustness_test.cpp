@@ -98,6 +98,23 @@ TEST(Malformed, ClientThatReadsSlowlyGetsEveryReplyWholeAndInOrder) {
     close(fd);
 }
 
+TEST(Malformed, RequestsSentInOneBurstAreAllAnsweredInOrder) {
+    vesksim_child sim({"--speed", "0"});
+    const int fd = raw_session(sim, 16);
+    std::vector<uint8_t> requests;
+    for (uint8_t i = 0; i < 40; ++i) {  // more than one round of reading takes
+        const auto request = frame(VESK_MAGIC, VESK_CMD_LINK, 0, 0, 0, 0, 1, {i});
+        requests.insert(requests.end(), request.begin(), request.end());
+    }
+    ASSERT_TRUE(raw_send_bytes(fd, requests));
+    for (uint8_t i = 0; i < 40; ++i) {
+        uint8_t reply[VESK_HEADER_BYTES + 1];
+        ASSERT_TRUE(receive_all(fd, reply, sizeof reply)) << int{i};
+        EXPECT_EQ(reply[VESK_HEADER_BYTES], i);
+    }
+    close(fd);
+}
+
 // CPU time a process has used so far.
 std::chrono::nanoseconds cpu_time(pid_t pid) {
     std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
