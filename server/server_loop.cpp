@@ -83,12 +83,9 @@ int open_listener(const sim_options &options, uint16_t &bound_port) {
 bool write_port_file(const std::string &path, uint16_t port) {
     const std::string temporary = format_text("%s.%d.tmp", path.c_str(), static_cast<int>(getpid()));
     FILE *file = std::fopen(temporary.c_str(), "w");
-    if (!file) {
-        print_line(system_error(format_text("cannot write %s", temporary.c_str()).c_str()));
-        return false;
-    }
-    const bool written = std::fprintf(file, "%u\n", port) > 0;
-    if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    bool written = file && std::fprintf(file, "%u\n", port) > 0;
+    if (file && std::fclose(file) != 0) written = false;
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         print_line(system_error(format_text("cannot write %s", path.c_str()).c_str()));
         std::remove(temporary.c_str());
         return false;
