@@ -49,7 +49,7 @@ std::vector<int32_t> capture(const tones &t, int block, int64_t samples, int64_t
         for (size_t n = 0; n < period.size(); ++n)
             period[n] += std::real(k.amplitude * std::polar(1.0, 2 * M_PI * k.bin * static_cast<double>(n) / block));
     std::mt19937 random(seed);
-    std::normal_distribution<double> gauss(0, noise);
+    std::normal_distribution<double> gauss(0, noise > 0 ? noise : 1);  // drawn from only when noise > 0
     std::vector<int32_t> out(static_cast<size_t>(samples));
     for (int64_t n = 0; n < samples; ++n) {
         double v = (noise > 0 ? gauss(random) : 0) + (n >= onset ? period[static_cast<size_t>(n) % period.size()] : 0);
