@@ -138,6 +138,30 @@ TEST_F(PlayedSequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhole
     EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
 }
 
+// In real time a read gets the blocks played so far, and the end of the
+// stream only once the last block has played: not while a segment that is
+// not captured still plays, and not a block late.
+TEST_F(PlayedSequence, InRealTimeTheStreamEndsJustAsItsLastBlockHasPlayed) {
+    open({"--hardware", "b", "--outputs", "1", "--inputs", "1"}, VESK_LOOPBACK_SERVER);
+    ASSERT_EQ(vesk_control(client.get(), VESK_CONTROL_SAMPLE_RATE, 5 * N), 0);  // 200 ms a block
+    const auto a = random_block(9);
+    for (const bool trailing : {true, false}) {
+        SCOPED_TRACE(trailing ? "then a long segment not captured" : "alone");
+        ASSERT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);
+        ASSERT_EQ(stage(VESK_STAGE_DATA, {a.data()}, 1, 7), 0);
+        ASSERT_EQ(trailing ? stage(VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, {a.data()}, 1000, 8) : 0, 0);
+        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const auto [state, played] = playback();
+        EXPECT_EQ(std::pair(state == 1, played), std::pair(trailing, 1u));  // still playing, or done
+        const batch b = read_input(client.get(), 1, 5);
+        EXPECT_EQ(std::tie(b.result, b.count, b.tag, b.samples), std::make_tuple(0, 1u, 7u, a));
+        EXPECT_EQ(read_input(client.get(), 1, 5).result, trailing ? 0 : VESK_END_OF_STREAM);
+        ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_STOP), 0);
+        EXPECT_EQ(read_input(client.get(), 1, 5).result, VESK_END_OF_STREAM);
+    }
+}
+
 // Unaligned capture hears the output a quarter block late, and the codec's
 // loopback keeps 24 bits and is 3 samples later still. Under the server and
 // i2s loopbacks an input above the outputs hears silence, whatever an
