@@ -1,6 +1,7 @@
 // The handshake, the settings, the queries and every refusal, on both
 // personalities, as raw requests and replies.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <tuple>
@@ -23,7 +24,7 @@ void expect_exchange(int fd, const exchange &e) {
     auto reply = raw_exchange(fd, e.command, e.arg0, e.arg1, e.arg2, 0, e.payload);
     ASSERT_TRUE(reply);
     EXPECT_EQ(std::tuple(reply->magic, reply->status, reply->val0, reply->val1, reply->text()),
-              std::tuple(VESK_MAGIC, e.code ? VESK_STATUS_ERROR : 0u, e.code ? static_cast<uint32_t>(e.code) : e.val0,
+              std::tuple(VESK_MAGIC, e.code ? VESK_STATUS_ERROR : e.command == VESK_CMD_LINK ? VESK_STATUS_DATA : 0u, e.code ? static_cast<uint32_t>(e.code) : e.val0,
                          e.val1, e.text));
 }
 
@@ -99,13 +100,15 @@ TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
 }
 
 TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
-    vesksim_child sim({"--hardware", "b", "--verbose"});
+    vesksim_child sim({"--hardware", "b", "--verbose", "--inputs", "3"});
     const int fd = raw_session(sim, 16);
     const exchange cases[] = {
         {control, rate, 0, -4, "Sample rate 0 Hz is not valid; it must be 1 Hz or more"},
         {control, rate, static_cast<uint32_t>(-5), -4, "Sample rate -5 Hz is not valid; it must be 1 Hz or more"},
         {control, setup, 5, -7, "This hardware has no audio set-up"},
         {query, VESK_QUERY_SETUP, 0, -7, "This hardware has no audio set-up"},
+        {query, VESK_QUERY_CHANNELS, 0, 0, "", 2, 3},
+        {VESK_CMD_LINK, 0, 0, 0, "echo", 0, 0, 0, {'e', 'c', 'h', 'o'}},
         {control, rate, 100},  // a block of 16 samples takes 160 ms
         {stage, data, 0, 0, "", 0, 0, 1000},
         {output, VESK_OUTPUT_START},
@@ -113,8 +116,11 @@ TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
     };
     for (const auto &c : cases) expect_exchange(fd, c);
     close(fd);
-    EXPECT_NE(text_of(sim.folder / "log").find("] reply ERROR -7 \"This hardware has no audio set-up\"\n"),
-              std::string::npos);
+    ASSERT_EQ(sim.stop(SIGTERM), 0);
+    std::string log = text_of(sim.folder / "log");  // every request and reply, exactly
+    const std::string port = ":" + std::to_string(sim.port) + "\n";
+    log.replace(log.find(port), port.size(), ":PORT\n");
+    EXPECT_EQ(log, text_of(VESK_SERVER_TESTS "/verbose_session.log"));
 }
 
 TEST(Session, SecondClientIsRefusedWhileTheFirstKeepsItsSession) {
