@@ -146,8 +146,7 @@ TEST_F(PlayedSequence, InRealTimeTheStreamEndsJustAsItsLastBlockHasPlayed) {
         ASSERT_EQ(trailing ? stage(VESK_STAGE_DATA | VESK_STAGE_NO_CAPTURE, {a.data()}, 1000, 8) : 0, 0);
         ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        const auto [state, played] = playback();
-        EXPECT_EQ(std::pair(state == 1, played), std::pair(trailing, 1u));  // still playing, or done
+        EXPECT_EQ(playback().first == 1, trailing);  // still playing, or done
         const batch b = read_input(client.get(), 1, 5);
         EXPECT_EQ(std::tie(b.result, b.count, b.tag, b.samples), std::make_tuple(0, 1u, 7u, a));
         EXPECT_EQ(read_input(client.get(), 1, 5).result, trailing ? 0 : VESK_END_OF_STREAM);
