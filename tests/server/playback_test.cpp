@@ -235,6 +235,13 @@ TEST_F(PlayedSequence, DeviceUnderTestHasTheImpairmentsAsked) {
                 ASSERT_EQ(heard[n][t], floored_24(y)) << "input " << n << " sample " << t;
             }
     }
+    // The top input of 32 has no neighbour above: of output 0 it hears
+    // nothing, while input 1 hears it leak.
+    open({"--speed", "0", "--outputs", "32", "--inputs", "32", "--dut", "crosstalk=-20,noise=off"}, VESK_LOOPBACK_NONE);
+    ASSERT_EQ(stage(VESK_STAGE_DATA, {a0.data()}, 2, 1), 0);
+    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+    const auto heard = by_input(read_to_end(client.get(), 0x80000002u, 2), 2);
+    EXPECT_EQ(std::pair(heard[0] == heard[1], heard[1]), std::pair(false, std::vector<int32_t>(2 * N, 0)));
 }
 
 // The filters' steady-state response to sines against the formula of the
