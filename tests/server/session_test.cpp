@@ -1,5 +1,6 @@
 // The handshake, the settings, the queries and every refusal, on both
-// personalities, as raw requests and replies.
+// personalities, as raw requests; the replies are read in vesksim's
+// --verbose log, compared with a golden one line by line.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
