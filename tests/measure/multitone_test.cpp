@@ -8,9 +8,12 @@
 #include <complex>
 #include <functional>
 #include <random>
+#include <sstream>
 
 #include "measure_support.h"
 #include "multitone.h"
+#include "multitone_plot.h"
+#include "multitone_report.h"
 #include "program_run.h"
 #include "temp_folder.h"
 #include "text_lines.h"
@@ -49,7 +52,7 @@ std::vector<int32_t> capture(const tones &t, int block, int64_t samples, int64_t
         for (size_t n = 0; n < period.size(); ++n)
             period[n] += std::real(k.amplitude * std::polar(1.0, 2 * M_PI * k.bin * static_cast<double>(n) / block));
     std::mt19937 random(seed);
-    std::normal_distribution<double> gauss(0, noise);
+    std::normal_distribution<double> gauss(0, noise > 0 ? noise : 1);  // drawn from only when noise > 0
     std::vector<int32_t> out(static_cast<size_t>(samples));
     for (int64_t n = 0; n < samples; ++n) {
         double v = (noise > 0 ? gauss(random) : 0) + (n >= onset ? period[static_cast<size_t>(n) % period.size()] : 0);
@@ -176,6 +179,15 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
         for (const tone &t : stimulus) nearest = std::min(nearest, std::fabs(t.bin * c.rate / c.block - 1000));
         EXPECT_EQ(std::fabs(m.response_at_hz - 1000), nearest);
     }
+    // Of two tones equally near 1 kHz the lower is the reference; a figure
+    // that rounds to zero from below prints as zero.
+    tones pair = {{98, 0.3}, {102, 0.2}};
+    multitone_result r = measured({{capture(pair, 4096, 4 * 4096), find_tones(capture(pair, 4096, 4096))}}, 40960);
+    ASSERT_EQ(r.channels[0].why, "");
+    EXPECT_EQ(r.channels[0].response_at_hz, 980);
+    r.channels[0].gain_db = r.channels[0].response_db = {-4e-4, -1e-9}, r.channels[0].phase_deg = {-4e-3, 0};
+    for (const std::string &text : {multitone_table(r, 40960), multitone_json(r, 40960)})
+        EXPECT_EQ(text.find("-0.0"), std::string::npos) << text;
 }
 
 TEST(Multitone, TdnIsTheDistortionAndNoiseBetweenTheTones) {
@@ -247,6 +259,22 @@ TEST(Multitone, ChannelsMatchAndCoupleAsBuilt) {
                 else
                     EXPECT_GT(cell.db, 20 * std::log10(std::max(coupling[i][j], 1e-9)));
             }
+        // The heat map is given every cell as measured, with the floor's marks.
+        std::string plot = multitone_plot_script(x, {"a", "b", "c", "d"});
+        std::istringstream matrix(plot.substr(plot.find("$matrix << EOD\n") + 15)),
+            floor(plot.substr(plot.find("$floor << EOD\n") + 14));
+        for (size_t k = 0; k < 16; ++k) {
+            size_t j = 9, i = 9, mark_j = 9, mark_i = 9;
+            std::string db;
+            matrix >> j >> i >> db;
+            ASSERT_EQ(j + 4 * i, k);
+            EXPECT_EQ(db, i == j ? "NaN" : std::to_string(x.crosstalk[i][j].db));
+            if (i == j || !x.crosstalk[i][j].below_floor) continue;
+            floor >> mark_j >> mark_i;
+            EXPECT_EQ(mark_j + 4 * mark_i, k);
+        }
+        std::string end;
+        EXPECT_TRUE(matrix >> end && end == "EOD" && floor >> end && end == "EOD");
     }
 }
 
@@ -254,6 +282,7 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
     const int block = 4096;
     tones stimulus = multitone(block, 20), notched = stimulus, repeating = {{3, 0.3}, {2051, 0.3}};
     notched[5].amplitude = 0;
+    auto echo = [](double f) { return 0.5 + 0.48 * std::polar(1.0, -2 * M_PI * f * 40 / 48000); };
     struct row {
         const char *what;
         tones reference;
@@ -269,6 +298,8 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
         {"a tone lost in the noise", stimulus, capture(notched, block, 8 * block, 0, 1e-5), "", "", 5},
         {"a latency two samples apart", repeating, capture(repeating, block, 8 * block), "",
          "ambiguous: the correlation has a second peak as high", 99},
+        {"an echo nearly as loud 40 samples later", stimulus, capture(through(stimulus, echo, block, 48000), block, 8 * block),
+         "", "ambiguous: the correlation has a second peak as high", 99},
     };
     for (const row &c : cases) {
         SCOPED_TRACE(c.what);
