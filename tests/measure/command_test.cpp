@@ -115,6 +115,13 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
         EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
     settings.plot_low_db = -150, settings.plot_high_db = 0;
     EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
+    // A harmonic is marked only when it stands more than 10 dB over its floor.
+    for (double over : {10.0, 10.01}) {
+        std::vector<double> &bins = m.channels[0].spectrum.bins;
+        std::fill(bins.begin(), bins.end(), 0x1p-20);
+        bins[static_cast<size_t>(std::lround(2000 / m.channels[0].spectrum.bin_hz))] = over * 0x1p-20;
+        EXPECT_EQ(plot_script(m).find("\"2\"\n") != std::string::npos, over > 10) << over;
+    }
 }
 
 // What the goldens' clean 48 kHz case does not show: a band cut at Nyquist,

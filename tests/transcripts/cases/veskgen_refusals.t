@@ -116,3 +116,7 @@ $ cat 'd e.json'
     }
   ]
 }
+# A block that is not a power of two gets as many rounds of lowering the
+# crest factor as its cost allows.
+$ veskgen multitone --block 10000 --tones 20 x
+x: 20 tones from 19.200 Hz to 20001.600 Hz at -25.01 dBFS each (-12.00 dBFS in all), crest factor 10.63 dB, 1 block of 10000 samples at 48000 Hz
