@@ -34,14 +34,18 @@ struct small_case {
 const std::filesystem::path golden = VESK_MEASURE_GOLDEN;
 
 // The rest of the refusals are transcripts; these need a link or a search path.
-TEST(MeasureCommand, RefusesAnOutputThatIsAnInputByALinkAndAPlotWithoutGnuplot) {
+TEST(MeasureCommand, RefusesAnOutputThatIsAnInputByALinkAndAPlotGnuplotCannotDraw) {
     small_case c;
     std::filesystem::create_symlink("good.raw", c.folder / "link.raw");
+    std::filesystem::create_directory(c.folder / "bin");
+    std::ofstream(c.folder / "bin" / "gnuplot") << "#!/bin/sh\n/bin/cat >/dev/null\nexit 1\n";
+    std::filesystem::permissions(c.folder / "bin" / "gnuplot", std::filesystem::perms::owner_all);
     const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
         {{"--junit", "./dir/../link.raw", "ref.raw,good.raw"},
          "--junit ./dir/../link.raw would overwrite the input good.raw.", ""},
         {{"--plot", "p.png", "good.raw"},
          "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).", "/nonexistent"},
+        {{"--plot", "p.png", "good.raw"}, "gnuplot could not draw the plot.", "bin"},
     };
     for (const auto &[args, line, search_path] : cases) {
         measure_result r = run_veskmeasure(args, c.folder.path, search_path);
@@ -115,12 +119,14 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
         EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
     settings.plot_low_db = -150, settings.plot_high_db = 0;
     EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
-    // A harmonic is marked only when it stands more than 10 dB over its floor.
-    for (double over : {10.0, 10.01}) {
+    // A harmonic is marked only when it stands more than 10 dB over its floor
+    // and above one LSB (a power of 2^-63 of full scale).
+    for (auto [floor, harmonic] : {std::pair{0x1p-20, 10 * 0x1p-20}, {0x1p-20, 10.01 * 0x1p-20}, {0.0, 0x1p-63},
+                                   {0.0, 0x1p-62}}) {
         std::vector<double> &bins = m.channels[0].spectrum.bins;
-        std::fill(bins.begin(), bins.end(), 0x1p-20);
-        bins[static_cast<size_t>(std::lround(2000 / m.channels[0].spectrum.bin_hz))] = over * 0x1p-20;
-        EXPECT_EQ(plot_script(m).find("\"2\"\n") != std::string::npos, over > 10) << over;
+        std::fill(bins.begin(), bins.end(), floor);
+        bins[static_cast<size_t>(std::lround(2000 / m.channels[0].spectrum.bin_hz))] = harmonic;
+        EXPECT_EQ(plot_script(m).find("\"2\"\n") != std::string::npos, harmonic > 10 * floor + 0x1p-63) << harmonic;
     }
 }
 

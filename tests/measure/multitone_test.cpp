@@ -88,6 +88,9 @@ double wrap(double d) { return std::remainder(d, 360.0); }
 TEST(Multitone, FindsTonesOnlyInAMultitone) {
     tones off_bin = {{100.5, 0.5}};
     std::vector<int32_t> pattern = capture({}, 1024, 1024, 0, 0.1), repeated;
+    tones on_a_bed = {{3, 0.3}, {10, 0.3}};  // most bins 85 dB down: a floor too high
+    for (int b = 1; b < 2048; ++b)
+        if (b != 3 && b != 10 && b != 1024) on_a_bed.push_back({double(b), 0.3 * 5.6e-5});
     for (int k = 0; k < 4; ++k) repeated.insert(repeated.end(), pattern.begin(), pattern.end());
     const std::tuple<const char *, std::vector<int32_t>, size_t> cases[] = {
         {"30 tones", capture(multitone(4096, 30), 4096, 4096), 30},
@@ -95,6 +98,7 @@ TEST(Multitone, FindsTonesOnlyInAMultitone) {
         {"channel 0 of 32 interleaved", capture(multitone(4096, 16, 0, 32), 4096, 4096), 16},
         {"a sine and its harmonics", capture({{64, 0.3}, {128, 3e-4}, {192, 3e-4}}, 4096, 4096), 0},
         {"a pattern repeated", repeated, 0},
+        {"two tones on a bed of weak ones", capture(on_a_bed, 4096, 4096), 0},
         {"one tone", capture({{100, 0.5}}, 4096, 4096), 0},
         {"a sine off the bins", capture(off_bin, 4096, 4096), 0},
         {"noise", capture({}, 4096, 4096, 0, 0.1), 0},
