@@ -42,9 +42,11 @@ TEST(MeasureCommand, RefusesAnOutputThatIsAnInputByALinkAndAPlotGnuplotCannotDra
     std::filesystem::permissions(c.folder / "bin" / "gnuplot", std::filesystem::perms::owner_all);
     const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
         {{"--junit", "./dir/../link.raw", "ref.raw,good.raw"},
-         "--junit ./dir/../link.raw would overwrite the input good.raw.", ""},
+         "--junit ./dir/../link.raw would overwrite the input good.raw.",
+         ""},
         {{"--plot", "p.png", "good.raw"},
-         "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).", "/nonexistent"},
+         "--plot needs gnuplot, which is not installed (Debian package gnuplot-nox).",
+         "/nonexistent"},
         {{"--plot", "p.png", "good.raw"}, "gnuplot could not draw the plot.", "bin"},
     };
     for (const auto &[args, line, search_path] : cases) {
@@ -121,8 +123,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
     EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
     // A harmonic is marked only when it stands more than 10 dB over its floor
     // and above one LSB (a power of 2^-63 of full scale).
-    for (auto [floor, harmonic] : {std::pair{0x1p-20, 10 * 0x1p-20}, {0x1p-20, 10.01 * 0x1p-20}, {0.0, 0x1p-63},
-                                   {0.0, 0x1p-62}}) {
+    for (auto [floor, harmonic] :
+         {std::pair{0x1p-20, 10 * 0x1p-20}, {0x1p-20, 10.01 * 0x1p-20}, {0.0, 0x1p-63}, {0.0, 0x1p-62}}) {
         std::vector<double> &bins = m.channels[0].spectrum.bins;
         std::fill(bins.begin(), bins.end(), floor);
         bins[static_cast<size_t>(std::lround(2000 / m.channels[0].spectrum.bin_hz))] = harmonic;

@@ -302,8 +302,9 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
         {"a tone lost in the noise", stimulus, capture(notched, block, 8 * block, 0, 1e-5), "", "", 5},
         {"a latency two samples apart", repeating, capture(repeating, block, 8 * block), "",
          "ambiguous: the correlation has a second peak as high", 99},
-        {"an echo nearly as loud 40 samples later", stimulus, capture(through(stimulus, echo, block, 48000), block, 8 * block),
-         "", "ambiguous: the correlation has a second peak as high", 99},
+        {"an echo nearly as loud 40 samples later", stimulus,
+         capture(through(stimulus, echo, block, 48000), block, 8 * block), "",
+         "ambiguous: the correlation has a second peak as high", 99},
     };
     for (const row &c : cases) {
         SCOPED_TRACE(c.what);
