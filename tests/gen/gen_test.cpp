@@ -149,53 +149,6 @@ gen_run run_veskgen(const std::vector<std::string> &args, const std::filesystem:
     return {status, child.output(), error};
 }
 
-TEST(GenCommand, BadInputIsOneLineWithItsStatusAndNoFileLeft) {
-    temp_folder folder;
-    std::filesystem::create_directory(folder / "out");
-    std::filesystem::create_directory(folder / "out" / "taken");
-    struct bad {
-        std::string args;
-        int status;
-        std::string line;
-    };
-    const bad cases[] = {
-        {"", 1, "Say sine or multitone first (see veskgen --help)."},
-        {"sine", 1, "No output file given (see veskgen --help)."},
-        {"sine --freq 24000 a", 1, "--freq 24000 Hz is not below half the rate (24000 Hz)."},
-        {"multitone --to 30000 a", 1, "--to 30000 Hz is not below half the rate (24000 Hz)."},
-        {"multitone --from 500 --to 400 a", 1, "--from must be below --to."},
-        {"sine --level 0.5 a", 1, "--level takes a level from -150 to 0 dBFS, not \"0.5\"."},
-        {"sine --level 0 a", 1, "--level 0 would clip: at most -0.01 dBFS fits (crest factor 3.01 dB)."},
-        {"multitone --total -1 a", 1, "--total -1 would clip: at most -5.16 dBFS fits (crest factor 8.17 dB)."},
-        {"multitone --tones 32 --channels 32 --distinct a", 1,
-         "The default --total -12 would clip: at most -14.77 dBFS fits (crest factor 17.77 dB)."},
-        {"multitone --tones 2000 a", 1,
-         "2000 tones do not fit from 20 Hz to 20000 Hz in blocks of 4096 samples: there are 1706 bins."},
-        {"multitone --tones 3 --per-octave 1 a", 1, "Give --tones or --per-octave, not both."},
-        {"sine --level -6 --total -6 a", 1, "Give --level or --total, not both."},
-        {"sine --distinct a", 1, "--distinct is for multitone."},
-        {"multitone --distinct a", 1, "--distinct needs --channels of 2 or more."},
-        {"sine --from 20 a", 1, "--from is for multitone."},
-        {"sine --block 8 a", 1, "--block takes a whole number from 16 to 65536, not \"8\"."},
-        {"sine --channels 3 a b", 1, "2 files named for 3 channels: give one name, or one per channel."},
-        {"sine --channels 2 a ./a", 1, "./a is named twice."},
-        {"sine --describe a a", 1, "a is named twice."},
-        {"sine --frobnicate a", 1, "Unknown option --frobnicate (see veskgen --help)."},
-        {"sine --level", 1, "--level needs a value."},
-        {"sine --channels 2 a taken", 2, "Cannot write taken: Is a directory."},
-        {"sine --describe taken a", 2, "Cannot write taken: Is a directory."},
-        {"sine --channels 2 a missing/b", 2, "Cannot write missing/b: No such file or directory."},
-        {"sine --describe missing/d.json a", 2, "Cannot write missing/d.json: No such file or directory."},
-    };
-    for (const bad &b : cases) {
-        gen_run r = run_veskgen(words(b.args), folder / "out");
-        EXPECT_EQ(r.status, b.status) << b.args;
-        EXPECT_EQ(r.error, "veskgen: " + b.line + "\n") << b.args;
-        EXPECT_EQ(r.output, "") << b.args;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "out"), {}), 1) << b.args;
-    }
-}
-
 TEST(GenCommand, NumberOptionsRefuseEveryFormButAWholeFiniteNumber) {
     struct option {
         const char *kind, *name, *good, *takes;

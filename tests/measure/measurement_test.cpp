@@ -122,6 +122,11 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
         if (!missing.empty()) {
             EXPECT_TRUE(std::isnan(f.whole.freq_hz) && std::isnan(f.whole.thd_db) && std::isnan(f.worst.value.thdn_db));
             EXPECT_EQ(f.worst.value.tone_missing, missing);
+            // Without a tone a window's DC is its mean; too short, there is no noise figure either.
+            if (missing == "silence" || missing == "no tone")
+                EXPECT_NEAR(f.worst.value.dc_percent, f.whole.dc_percent, 0.01);
+            else
+                EXPECT_TRUE(std::isnan(f.whole.noise_dbfs));
         } else {
             EXPECT_NEAR(f.whole.thd_db, -40, 0.1);
             EXPECT_NEAR(f.worst.value.thd_db, -40, 0.1);
@@ -224,6 +229,7 @@ TEST(Measurement, FiguresReadAsTheirNamesAndLimitsHoldOrNot) {
     };
     for (const auto &[text, measured_value, pass] : cases)
         EXPECT_EQ(limit_holds(parse_limit(text), measured_value), pass) << text << " " << measured_value;
+    EXPECT_TRUE(limit_holds(parse_limit("flatness[0:50]<=1"), 1));  // a band may start at 0 Hz
 }
 
 // Crosstalk is the driven tone's level on the other channel, not that of a
@@ -255,23 +261,25 @@ TEST(Measurement, CrosstalkReadsOnlyTheDrivenTone) {
 // The latency over delays, shapes and lengths of reference: exact, or n/a
 // with the reason when the reference cannot give it.
 TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
-    enum shape { white, silence_then_sine, sine, silence };
+    enum shape { white, silence_then_sine, sine, silence, quiet_white };
     const std::tuple<shape, std::string> shapes[] = {
         {white, ""},
         {silence_then_sine, ""},
         {sine, "ambiguous: the reference repeats within 65536 samples either way"},
         {silence, "silent reference"},
+        {quiet_white, ""},  // -40 dBFS: under one full-scale sample's energy in all
     };
     temp_folder folder;
     std::vector<int32_t> noise = make_signal({1000, -400, -200, -20, 300000}, 7);
     for (int64_t length : {4096, 65536})
         for (const auto &[form, missing] : shapes)
-            for (int64_t delay : {0, 24, 37, 1000, -500, 48000, 70000}) {
+            for (int64_t delay : {0, 24, 37, 1000, -500, -2048, 48000, 70000}) {
                 SCOPED_TRACE(testing::Message() << "shape " << form << ", " << length << " samples, delay " << delay);
                 // The stimulus at sample n of the reference, going on beyond it as a player would.
                 auto stimulus = [&, form = form](int64_t n) -> int32_t {
-                    if (form == white || form == silence)
-                        return form == white ? noise[static_cast<size_t>(n + 100000)] : 0;
+                    if (form == white || form == quiet_white)
+                        return noise[static_cast<size_t>(n + 100000)] / (form == white ? 1 : 100);
+                    if (form == silence) return 0;
                     if (form == silence_then_sine && n < length / 2) return 0;
                     return static_cast<int32_t>(
                         std::lround(0.5 * std::sin(2 * M_PI * 1000 * n / 48000.0) * 2147483648.0));

@@ -8,9 +8,12 @@
 #include <complex>
 #include <functional>
 #include <random>
+#include <sstream>
 
 #include "measure_support.h"
 #include "multitone.h"
+#include "multitone_plot.h"
+#include "multitone_report.h"
 #include "program_run.h"
 #include "temp_folder.h"
 #include "text_lines.h"
@@ -85,6 +88,9 @@ double wrap(double d) { return std::remainder(d, 360.0); }
 TEST(Multitone, FindsTonesOnlyInAMultitone) {
     tones off_bin = {{100.5, 0.5}};
     std::vector<int32_t> pattern = capture({}, 1024, 1024, 0, 0.1), repeated;
+    tones on_a_bed = {{3, 0.3}, {10, 0.3}};  // most bins 85 dB down: a floor too high
+    for (int b = 1; b < 2048; ++b)
+        if (b != 3 && b != 10 && b != 1024) on_a_bed.push_back({double(b), 0.3 * 5.6e-5});
     for (int k = 0; k < 4; ++k) repeated.insert(repeated.end(), pattern.begin(), pattern.end());
     const std::tuple<const char *, std::vector<int32_t>, size_t> cases[] = {
         {"30 tones", capture(multitone(4096, 30), 4096, 4096), 30},
@@ -92,6 +98,7 @@ TEST(Multitone, FindsTonesOnlyInAMultitone) {
         {"channel 0 of 32 interleaved", capture(multitone(4096, 16, 0, 32), 4096, 4096), 16},
         {"a sine and its harmonics", capture({{64, 0.3}, {128, 3e-4}, {192, 3e-4}}, 4096, 4096), 0},
         {"a pattern repeated", repeated, 0},
+        {"two tones on a bed of weak ones", capture(on_a_bed, 4096, 4096), 0},
         {"one tone", capture({{100, 0.5}}, 4096, 4096), 0},
         {"a sine off the bins", capture(off_bin, 4096, 4096), 0},
         {"noise", capture({}, 4096, 4096, 0, 0.1), 0},
@@ -176,6 +183,15 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
         for (const tone &t : stimulus) nearest = std::min(nearest, std::fabs(t.bin * c.rate / c.block - 1000));
         EXPECT_EQ(std::fabs(m.response_at_hz - 1000), nearest);
     }
+    // Of two tones equally near 1 kHz the lower is the reference; a figure
+    // that rounds to zero from below prints as zero.
+    tones pair = {{98, 0.3}, {102, 0.2}};
+    multitone_result r = measured({{capture(pair, 4096, 4 * 4096), find_tones(capture(pair, 4096, 4096))}}, 40960);
+    ASSERT_EQ(r.channels[0].why, "");
+    EXPECT_EQ(r.channels[0].response_at_hz, 980);
+    r.channels[0].gain_db = r.channels[0].response_db = {-4e-4, -1e-9}, r.channels[0].phase_deg = {-4e-3, 0};
+    for (const std::string &text : {multitone_table(r, 40960), multitone_json(r, 40960)})
+        EXPECT_EQ(text.find("-0.0"), std::string::npos) << text;
 }
 
 TEST(Multitone, TdnIsTheDistortionAndNoiseBetweenTheTones) {
@@ -247,6 +263,22 @@ TEST(Multitone, ChannelsMatchAndCoupleAsBuilt) {
                 else
                     EXPECT_GT(cell.db, 20 * std::log10(std::max(coupling[i][j], 1e-9)));
             }
+        // The heat map is given every cell as measured, with the floor's marks.
+        std::string plot = multitone_plot_script(x, {"a", "b", "c", "d"});
+        std::istringstream matrix(plot.substr(plot.find("$matrix << EOD\n") + 15)),
+            floor(plot.substr(plot.find("$floor << EOD\n") + 14));
+        for (size_t k = 0; k < 16; ++k) {
+            size_t j = 9, i = 9, mark_j = 9, mark_i = 9;
+            std::string db;
+            matrix >> j >> i >> db;
+            ASSERT_EQ(j + 4 * i, k);
+            EXPECT_EQ(db, i == j ? "NaN" : std::to_string(x.crosstalk[i][j].db));
+            if (i == j || !x.crosstalk[i][j].below_floor) continue;
+            floor >> mark_j >> mark_i;
+            EXPECT_EQ(mark_j + 4 * mark_i, k);
+        }
+        std::string end;
+        EXPECT_TRUE(matrix >> end && end == "EOD" && floor >> end && end == "EOD");
     }
 }
 
@@ -254,6 +286,7 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
     const int block = 4096;
     tones stimulus = multitone(block, 20), notched = stimulus, repeating = {{3, 0.3}, {2051, 0.3}};
     notched[5].amplitude = 0;
+    auto echo = [](double f) { return 0.5 + 0.48 * std::polar(1.0, -2 * M_PI * f * 40 / 48000); };
     struct row {
         const char *what;
         tones reference;
@@ -268,6 +301,9 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
         {"noise alone", stimulus, capture({}, block, 8 * block, 0, 0.01), "no stimulus found", "no stimulus found", 99},
         {"a tone lost in the noise", stimulus, capture(notched, block, 8 * block, 0, 1e-5), "", "", 5},
         {"a latency two samples apart", repeating, capture(repeating, block, 8 * block), "",
+         "ambiguous: the correlation has a second peak as high", 99},
+        {"an echo nearly as loud 40 samples later", stimulus,
+         capture(through(stimulus, echo, block, 48000), block, 8 * block), "",
          "ambiguous: the correlation has a second peak as high", 99},
     };
     for (const row &c : cases) {
