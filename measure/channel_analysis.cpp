@@ -1,6 +1,7 @@
 #include "channel_analysis.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <complex>
@@ -126,17 +127,19 @@ double refine_frequency(const capture_source &source, double rate, double freq, 
     read_samples(source, 0, source.samples, x.data());
     // What a fit of DC, cosine and sine at f explains: p' G^-1 p.
     auto fitted_power = [&](double f) {
-        double g[3][3] = {}, p[3] = {};
+        using row = std::array<double, 3>;
+        std::array<row, 3> g{}, cof;
+        row p{};
         std::complex<double> turn = std::polar(1.0, 2 * M_PI * f / rate), z = 1;
         for (size_t n = 0; n < x.size(); ++n, z *= turn) {
-            double v = x[n] / full_scale, r[3] = {z.real(), z.imag(), 1.0};
+            double v = x[n] / full_scale;
+            const row r = {z.real(), z.imag(), 1.0};
             for (int i = 0; i < 3; ++i) {
                 p[i] += v * r[i];
                 for (int j = i; j < 3; ++j) g[i][j] += r[i] * r[j];
             }
         }
         g[1][0] = g[0][1], g[2][0] = g[0][2], g[2][1] = g[1][2];
-        double cof[3][3];
         for (int i = 0; i < 3; ++i)
             for (int j = 0; j < 3; ++j) {
                 int r0 = (i + 1) % 3, r1 = (i + 2) % 3, c0 = (j + 1) % 3, c1 = (j + 2) % 3;
