@@ -200,12 +200,17 @@ TEST(WholeRun, StimulusIsNamedAndSent) {
 }
 
 TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
+    const std::string kernel_file = "/sys/devices/system/cpu/online";  // holds less than its size says
     const struct {
         std::string args;
         lines last;  // the transcript's last lines
         std::string shell_setup = {};
     } cases[] = {
         {"-x -r0 huge.raw", {"huge.raw is too large to play (4 GiB or more)"}},
+        {"-x -r0 lying.raw",
+         {"lying.raw contains 16 full blocks", "The length of the output sequence will be set to 16 blocks",
+          "Short read from lying.raw (read " + std::to_string(read_file(kernel_file).size()) +
+              " bytes, expected 256)"}},
         {"-x -r0 edge.raw",
          {"edge.raw contains 16777215 full blocks and a remnant of 255 bytes",
           "The length of the output sequence will be set to 16777216 blocks",
@@ -218,11 +223,11 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     };
     // The other refusals are in the transcripts; these files are sparse and take no room.
     temp_folder work;
-    for (auto [name, size] :
-         {std::pair{"huge.raw", uint64_t{1} << 32}, {"edge.raw", 0xFFFFFFFF}, {"big.raw", 1 << 30}}) {
+    for (auto [name, size] : {std::pair{"huge.raw", 0x100000000}, {"edge.raw", 0xFFFFFFFF}, {"big.raw", 1 << 30}}) {
         write_file(work / name, {});
         std::filesystem::resize_file(work / name, size);
     }
+    std::filesystem::create_symlink(kernel_file, work / "lying.raw");
     // A capture file from an earlier run, and one that does not exist yet.
     const std::vector<uint8_t> earlier(100, 9);
     write_file(work / "cap.raw", earlier);

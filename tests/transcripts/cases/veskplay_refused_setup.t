@@ -25,6 +25,27 @@ Done.
 [2]
 $ ls
 three.raw
+# A query of the set-up ends the run there; a set-up that cannot be made
+# fails it, and nothing is sent.
+$ veskplay -a %SIM% -o query
+Rev C3+ hardware detected.
+Current hardware settings: running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
+Shutting down.
+Done.
+$ veskplay -a %SIM% -o off -k 44100
+Rev C3+ hardware detected.
+Current hardware settings: running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
+Sample rate must be 16000, 24000, 32000, or 48000.
+Shutting down.
+Done.
+[2]
+$ veskplay -a %SIM% -o stop
+Rev C3+ hardware detected.
+Current hardware settings: running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
+Invalid -o option specified; choices are off, standby, run, query
+Shutting down.
+Done.
+[2]
 @ vesksim --speed 0 --hardware b
 $ veskplay -a %SIM% -y ppon -o off
 Rev C3+ features not supported; assuming Rev B hardware.
