@@ -18,23 +18,23 @@ xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx
 an earlier run's capture
 =
 @ vesksim --speed 0 --outputs 5
-$ veskplay -a %SIM% -s 64 -c0 cap.raw -c1 new.raw -r0 missing.raw -r1 one.raw
+# Quiet blocks are added up to 4000 samples over the five outputs.
+$ veskplay -a %SIM% -s 64 -q 12 -c0 cap.raw -c1 new.raw -r0 missing.raw -r1 one.raw
 Rev C3+ hardware detected.
 Current hardware settings: running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
 New hardware settings:     running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
-Adding 3 quiet blocks to meet synchronization requirements
+Adding 1 quiet block to meet synchronization requirements
 Capturing channel 0 to cap.raw.
 Capturing channel 1 to new.raw.
 Could not open missing.raw for reading: No such file or directory
 [1]
-$ veskplay -a %SIM% -s 64 -c0 cap.raw -c1 new.raw -r1 short.raw
+$ veskplay -a %SIM% -s 80 -c0 cap.raw -c1 new.raw -r1 short.raw
 Rev C3+ hardware detected.
 Current hardware settings: running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
 New hardware settings:     running at 48KHz; ppoff,mboff,mpoff,moff,auxoff,aoff,boff
-Adding 3 quiet blocks to meet synchronization requirements
 Capturing channel 0 to cap.raw.
 Capturing channel 1 to new.raw.
-short.raw is the wrong length (expected 64 samples, got 63)
+short.raw is the wrong length (expected 80 samples, got 63)
 [1]
 $ veskplay -a %SIM% -s 64 -c0 cap.raw -c1 new.raw -x -r0 empty.raw
 Rev C3+ hardware detected.
