@@ -1,5 +1,6 @@
 // vesk_control and vesk_connect.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -132,6 +133,16 @@ TEST(Connect, UnansweredConnections) {
 
 TEST(Connect, ShutdownClosesAForgottenConnection) {
     fake::server server;  // serves one connection at a time
+    // On descriptor 0 too, as in a process started with its standard input closed.
+    EXPECT_EXIT(
+        {
+            close(0);
+            vesk_instance *on_zero = new_instance(16).release();
+            bool was_zero = vesk_connect(on_zero, server.address().c_str()) == 0 && on_zero->socket == 0;
+            vesk_shutdown(on_zero);
+            std::exit(was_zero && fcntl(0, F_GETFD) == -1 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
     vesk_instance *forgotten = new_instance(16).release();
     ASSERT_EQ(vesk_connect(forgotten, server.address().c_str()), 0);
     vesk_shutdown(forgotten);

@@ -85,9 +85,11 @@ TEST(Texts, InstancesAndTheirTexts) {
     EXPECT_STREQ(socket_errortext(i, fds[0]), "Success");
     close(fds[0]);
     close(fds[1]);
-    // A text longer than the buffer is cut and ended, whatever the buffer held.
+    // A text longer than the buffer is cut and ended inside it, whatever the buffer held.
     std::memset(i->syserrtext, 'x', sizeof i->syserrtext);
+    i->debug_mask = 0xA5;
     EXPECT_EQ(std::string(errortext(i, long_text_error)), long_error_text.substr(0, 1023));
+    EXPECT_EQ(i->debug_mask, 0xA5u) << "the field after the buffer is kept";
     EXPECT_EQ(std::string(errortext(i, 99999)), "Unknown error 99999");
     i->syserrtext[0] = 'x';
     EXPECT_STREQ(socket_errortext(i, fds[0]), "Unknown error (SO_ERROR unavailable)");

@@ -203,13 +203,16 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
          2,
          {read_one, playback_query},
          {{"cap.raw", joined({captured(0, 2, 1), captured(4, 1, 1)})}}},
-        // Quiet blocks captured too; a new segment starts where it starts.
-        {with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), captured_blocks(captured(5, 1, 1), 2, 5)}),
-         "-p -e 2",
+        // Quiet blocks captured too; a new segment starts where it starts; half the numbers away is behind.
+        {with_reads(1, {captured_blocks(captured(0, 1, 1), 1, 0), captured_blocks(captured(5, 1, 1), 2, 5),
+                        captured_blocks(captured(6, 1, 1), 2, 0x80000006)}),
+         "-p -e 3",
          started({},
-                 {got_first, "got 1 blocks from vesk_read_input (tag 0x00000002, sequence 5..5)", end_of_stream_line,
-                  "The stream ended after 2 of 3 capture blocks.", "Codec has halted", "Shutting down.", "Done."},
-                 {"  1 data block (*)", "  2 following quiet blocks (*)"}),
+                 {got_first, "got 1 blocks from vesk_read_input (tag 0x00000002, sequence 5..5)",
+                  "got 1 blocks from vesk_read_input (tag 0x00000002, sequence -2147483642..-2147483642)",
+                  end_of_stream_line, "The stream ended after 3 of 4 capture blocks.", "Codec has halted",
+                  "Shutting down.", "Done."},
+                 {"  1 data block (*)", "  3 following quiet blocks (*)"}),
          2,
          {read_one, playback_query}},
         // A looped sequence has no end to reach.
@@ -279,7 +282,7 @@ TEST(WholeRun, EarlyStopEndsTheTransferOnceTheTimeHasPassed) {
     unsigned after_ms = 0;
     ASSERT_GE(got.size(), 4u);
     ASSERT_EQ(std::sscanf(got[got.size() - 4].c_str(), "Stopping playback after %u ms", &after_ms), 1);
-    EXPECT_GE(after_ms, 200u);
+    EXPECT_TRUE(after_ms >= 200u && after_ms < 20000u) << after_ms;
     EXPECT_EQ(last_lines(got, 3), halted);
     EXPECT_EQ(run.result.status, 0);
     // Nothing is read once output is stopped.

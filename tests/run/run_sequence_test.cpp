@@ -200,31 +200,34 @@ TEST(WholeRun, StimulusIsNamedAndSent) {
 }
 
 TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
+    const std::string kernel_file = "/sys/devices/system/cpu/online";  // holds less than its size says
     const struct {
         std::string args;
         lines last;  // the transcript's last lines
         std::string shell_setup = {};
     } cases[] = {
-        {"-r0 missing.raw -r1 one.raw", {"Could not open missing.raw for reading: No such file or directory"}},
-        {"-r1 short.raw", {"short.raw is the wrong length (expected 64 samples, got 63)"}},
-        {"-x -r0 empty.raw", {"empty.raw contains 0 full blocks", "empty.raw is empty"}},
         {"-x -r0 huge.raw", {"huge.raw is too large to play (4 GiB or more)"}},
+        {"-x -r0 lying.raw",
+         {"lying.raw contains 16 full blocks", "The length of the output sequence will be set to 16 blocks",
+          "Short read from lying.raw (read " + std::to_string(read_file(kernel_file).size()) +
+              " bytes, expected 256)"}},
+        {"-x -r0 edge.raw",
+         {"edge.raw contains 16777215 full blocks and a remnant of 255 bytes",
+          "The length of the output sequence will be set to 16777216 blocks",
+          "Could not allocate memory for playback file edge.raw (4294967296 bytes)."},
+         "ulimit -v 65536"},
         {"-x -r0 big.raw",
          {"big.raw contains 4194304 full blocks", "The length of the output sequence will be set to 4194304 blocks",
           "Could not allocate memory for playback file big.raw (1073741824 bytes)."},
          "ulimit -v 65536"},
-        {"-x -r0 one.raw",
-         {"Channel 0 stimulus data is external input.",
-          "In extended mode, channel stimulus must be external data or silence; channel 1 is not"}},
     };
+    // The other refusals are in the transcripts; these files are sparse and take no room.
     temp_folder work;
-    write_file(work / "short.raw", std::vector<uint8_t>(63 * 4, 1));
-    write_file(work / "empty.raw", {});
-    write_file(work / "one.raw", std::vector<uint8_t>(64 * 4, 1));
-    write_file(work / "huge.raw", {});
-    std::filesystem::resize_file(work / "huge.raw", uint64_t{1} << 32);  // sparse: takes no room
-    write_file(work / "big.raw", {});
-    std::filesystem::resize_file(work / "big.raw", uint64_t{1} << 30);
+    for (auto [name, size] : {std::pair{"huge.raw", 0x100000000}, {"edge.raw", 0xFFFFFFFF}, {"big.raw", 1 << 30}}) {
+        write_file(work / name, {});
+        std::filesystem::resize_file(work / name, size);
+    }
+    std::filesystem::create_symlink(kernel_file, work / "lying.raw");
     // A capture file from an earlier run, and one that does not exist yet.
     const std::vector<uint8_t> earlier(100, 9);
     write_file(work / "cap.raw", earlier);
