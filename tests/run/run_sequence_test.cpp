@@ -200,7 +200,8 @@ TEST(WholeRun, StimulusIsNamedAndSent) {
 }
 
 TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
-    const std::string kernel_file = "/sys/devices/system/cpu/online";  // holds less than its size says
+    const std::string kernel_file = "/sys/devices/system/cpu/online";    // holds less than its size says
+    const bool have_kernel_file = std::filesystem::exists(kernel_file);  // not in every container
     const struct {
         std::string args;
         lines last;  // the transcript's last lines
@@ -209,7 +210,7 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
         {"-x -r0 huge.raw", {"huge.raw is too large to play (4 GiB or more)"}},
         {"-x -r0 lying.raw",
          {"lying.raw contains 16 full blocks", "The length of the output sequence will be set to 16 blocks",
-          "Short read from lying.raw (read " + std::to_string(read_file(kernel_file).size()) +
+          "Short read from lying.raw (read " + std::to_string(have_kernel_file ? read_file(kernel_file).size() : 0) +
               " bytes, expected 256)"}},
         {"-x -r0 edge.raw",
          {"edge.raw contains 16777215 full blocks and a remnant of 255 bytes",
@@ -234,6 +235,7 @@ TEST(WholeRun, RefusedPlaybackFileEndsAtOnceWithStatusOne) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args);
         if (address_sanitized && c.shell_setup.starts_with("ulimit -v")) continue;
+        if (!have_kernel_file && c.args.ends_with("lying.raw")) continue;
         whole_run run = run_veskplay({.outputs = 2, .inputs = 2},
                                      concat({"-s", "64", "-c0", "cap.raw", "-c1", "new.raw"}, words(c.args)), work.path,
                                      c.shell_setup);
