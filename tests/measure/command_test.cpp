@@ -121,6 +121,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
         EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
     settings.plot_low_db = -150, settings.plot_high_db = 0;
     EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
+    EXPECT_EQ(gnuplot_quoted("a'~ \n\x7f\xC3\xA9"),
+              "'a''~ " + std::string(4, '?') + "'");  // printable ASCII only, quotes doubled
     // A harmonic is marked only when it stands more than 10 dB over its floor
     // and above one LSB (a power of 2^-63 of full scale).
     for (auto [floor, harmonic] :

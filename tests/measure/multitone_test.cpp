@@ -320,6 +320,12 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
             EXPECT_EQ(std::isnan(m.phase_deg[t]), t == c.lost_tone || *c.latency_why);
         }
     }
+    // A channel that only listens and ends blocks before the stimulus settles on another.
+    multitone_result r =
+        measured({{capture(stimulus, block, 8 * block, 2 * block), find_tones(capture(stimulus, block, block))},
+                  {std::vector<int32_t>(block), {}}},
+                 48000);
+    EXPECT_EQ(r.channels[1].why, "no whole block after the latency");
 }
 
 }  // namespace
