@@ -98,7 +98,7 @@ TEST(Session, C3AnswersEachRequestAndKeepsTheStreamInStep) {
 }
 
 TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
-    vesksim_child sim({"--hardware", "b", "--verbose", "--inputs", "3"});
+    vesksim_child sim({"--hardware", "b", "--verbose", "--inputs", "31", "--outputs", "31"});
     const std::vector<request> requests = {
         {control, rate, 0},
         {control, rate, static_cast<uint32_t>(-5)},
@@ -106,6 +106,8 @@ TEST(Session, PlenarBTakesAnyRateAndHasNoSetupAndPlaysInRealTime) {
         {query, VESK_QUERY_SETUP},
         {query, VESK_QUERY_CHANNELS},
         {VESK_CMD_LINK, 0, 0, 0, 0, {'e', 'c', 'h', 'o'}},
+        {stage, data, 0x80000000, 1, 0, std::vector<uint8_t>(64)},
+        {read_in, 0x80000000, 1},
         {control, rate, 100},  // a block of 16 samples takes 160 ms
         {stage, data, 0, 1000},
         {output, VESK_OUTPUT_START},
