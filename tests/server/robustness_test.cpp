@@ -11,7 +11,6 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -169,24 +168,19 @@ TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
 // A descriptor limit cannot do it: the loader needs one too.
 TEST(Malformed, NoSocketForTheListenerEndsWithTheReason) {
     temp_folder folder;
-    const std::string program = built_program("vesksim"), log = folder / "log";
-    const pid_t pid = fork();
-    if (pid == 0) {
+    int status = 0;
+    std::thread([&] {  // socket() fails in this thread and what it starts
         sock_filter filter[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
                                 BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_socket, 0, 1),
                                 BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EMFILE),
                                 BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
         const sock_fprog socket_fails{4, filter};
-        alarm(5);  // one that goes on regardless is ended
-        if (freopen(log.c_str(), "w", stderr) && prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-            prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &socket_fails) == 0)
-            execl(program.c_str(), program.c_str(), "--listen", "127.0.0.1:0", nullptr);
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
+        if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &socket_fails) == 0)
+            status = child_process(built_program("vesksim"), {"--listen", "127.0.0.1:0"}, {}, folder / "log")
+                         .finish(std::chrono::seconds(5));
+    }).join();
     EXPECT_EQ(exit_status(status), 1);
-    EXPECT_EQ(text_of(log), "vesksim: socket: Too many open files\n");
+    EXPECT_EQ(text_of(folder / "log"), "vesksim: socket: Too many open files\n");
 }
 
 TEST(Signals, EndTheServerCleanly) {
