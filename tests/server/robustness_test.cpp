@@ -3,15 +3,21 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <random>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
 
+#include "built_program.h"
 #include "sim_harness.h"
+#include "text_lines.h"
 
 namespace {
 
@@ -46,11 +52,14 @@ TEST(Malformed, InputNeverCostsTheNextSession) {
     }
 }
 
-TEST(Malformed, ClientThatStopsReadingBlocksNoOne) {
+TEST(Malformed, ReadsAreBoundedAndAClientThatStopsReadingBlocksNoOne) {
     vesksim_child sim({"--speed", "0", "--inputs", "32"});
     const int fd = raw_session(sim, 65536);
-    ASSERT_EQ(raw_exchange(fd, VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0, 10, 1)->status, 0u);
+    ASSERT_EQ(raw_exchange(fd, VESK_CMD_STAGE_OUTPUT, VESK_STAGE_DATA, 0, 21, 1)->status, 0u);
     ASSERT_EQ(raw_exchange(fd, VESK_CMD_CONTROL_OUTPUT, VESK_OUTPUT_START)->status, 0u);
+    // Blocks of 8 MiB: one reply holds up to 96 MiB of them.
+    for (const auto &[asked, given] : {std::pair(7u, 7u), std::pair(13u, 12u)})
+        EXPECT_EQ(raw_exchange(fd, VESK_CMD_READ_INPUT, 0xFFFFFFFF, asked).value().val3, given) << asked;
     // 16 MiB of captured blocks, more than the socket buffers hold, that
     // nobody reads.
     ASSERT_TRUE(raw_send_bytes(fd, frame(VESK_MAGIC, VESK_CMD_READ_INPUT, 0xFFFFFFFF, 2, 0, 0, 0)));
@@ -154,6 +163,26 @@ TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
     client.reset();  // frees a descriptor, and the waiting client is served
     EXPECT_EQ(raw_exchange(waiting, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64).value().status, 0u);
     close(waiting);
+}
+
+// A descriptor limit cannot do it: the loader needs one too.
+TEST(Malformed, NoSocketForTheListenerEndsWithTheReason) {
+    temp_folder folder;
+    int status = 0;
+    std::thread starter([&] {  // socket() fails in this thread and in what it starts
+        sock_filter filter[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_socket, 0, 1),
+                                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EMFILE),
+                                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+        const sock_fprog socket_fails{4, filter};
+        if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+            prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &socket_fails) == 0)
+            status = child_process(built_program("vesksim"), {"--listen", "127.0.0.1:0"}, {}, folder / "log")
+                         .finish(std::chrono::seconds(5));
+    });
+    starter.join();
+    EXPECT_EQ(exit_status(status), 1);
+    EXPECT_EQ(text_of(folder / "log"), "vesksim: socket: Too many open files\n");
 }
 
 TEST(Signals, EndTheServerCleanly) {
