@@ -59,11 +59,14 @@ TEST(Texts, InstancesAndTheirTexts) {
 
     // The mask is kept and the log path cut.
     std::string path(5000, 'p');
+    const int32_t live = active_instances;
     vesk_instance *logging = vesk_init(0xA5, path.c_str());
     ASSERT_NE(logging, nullptr);
     EXPECT_EQ(std::string(logging->log_path), path.substr(0, 4096));
     EXPECT_EQ(logging->debug_mask, 0xA5u);
+    EXPECT_EQ(active_instances, live + 1);
     vesk_shutdown(logging);
+    EXPECT_EQ(active_instances, live);
 
     // Kept and passed-on texts show in the calls' own tests.
     vesk_instance *i = fresh.get();

@@ -80,6 +80,7 @@ TEST(CommandLine, NumberForms) {
         {{"-j", "-2"}, proceeds, "", "junk=-2"},
         {{"-m", " .2 "}, proceeds, "", "amplitude=0.2"},
         {{"-a", "nowhere"}, proceeds, "", "address=nowhere"},
+        {{"-a", "127.0.0.1:"}, proceeds, "", "address=127.0.0.1:"},  // the library says what is missing
         {{"-a", "127.0.0.1: 5"}, proceeds, "", "address=127.0.0.1:"},
         {{"-a", "127.0.0.1:1024abc"}, 1, "\"1024abc\" isn't a valid number for -a.\n"},
     };

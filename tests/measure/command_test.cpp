@@ -38,7 +38,8 @@ TEST(MeasureCommand, RefusesAnOutputThatIsAnInputByALinkAndAPlotGnuplotCannotDra
     small_case c;
     std::filesystem::create_symlink("good.raw", c.folder / "link.raw");
     std::filesystem::create_directory(c.folder / "bin");
-    std::ofstream(c.folder / "bin" / "gnuplot") << "#!/bin/sh\n/bin/cat >/dev/null\nexit 1\n";
+    std::ofstream(c.folder / "bin" / "gnuplot")
+        << "#!/bin/sh\n/bin/cat >/dev/null\necho its own complaint >&2\nexit 1\n";
     std::filesystem::permissions(c.folder / "bin" / "gnuplot", std::filesystem::perms::owner_all);
     const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
         {{"--junit", "./dir/../link.raw", "ref.raw,good.raw"},

@@ -169,6 +169,7 @@ TEST(Malformed, RunningOutOfDescriptorsPausesAcceptingAndKeepsTheSession) {
 TEST(Malformed, NoSocketForTheListenerEndsWithTheReason) {
     temp_folder folder;
     int status = 0;
+    bool filtered = false;
     std::thread starter([&] {  // socket() fails in this thread and in what it starts
         sock_filter filter[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
                                 BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_socket, 0, 1),
@@ -176,11 +177,12 @@ TEST(Malformed, NoSocketForTheListenerEndsWithTheReason) {
                                 BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
         const sock_fprog socket_fails{4, filter};
         if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-            prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &socket_fails) == 0)
+            (filtered = prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &socket_fails) == 0))
             status = child_process(built_program("vesksim"), {"--listen", "127.0.0.1:0"}, {}, folder / "log")
                          .finish(std::chrono::seconds(5));
     });
     starter.join();
+    if (!filtered) GTEST_SKIP() << "no system call filters here";
     EXPECT_EQ(exit_status(status), 1);
     EXPECT_EQ(text_of(folder / "log"), "vesksim: socket: Too many open files\n");
 }
