@@ -2,6 +2,7 @@
 // and the command line's files, lines and statuses.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <complex>
 #include <set>
@@ -149,41 +150,16 @@ gen_run run_veskgen(const std::vector<std::string> &args, const std::filesystem:
     return {status, child.output(), error};
 }
 
-TEST(GenCommand, NumberOptionsRefuseEveryFormButAWholeFiniteNumber) {
-    struct option {
-        const char *kind, *name, *good, *takes;
-    };
-    const option options[] = {
-        {"sine", "--rate", "48000", "a whole number from 1000 to 1000000"},
-        {"sine", "--block", "64", "a whole number from 16 to 65536"},
-        {"sine", "--blocks", "3", "a whole number from 1 to 1000000"},
-        {"multitone", "--tones", "5", "a whole number from 1 to 32768"},
-        {"sine", "--channels", "2", "a whole number from 1 to 32"},
-        {"sine", "--freq", "1000", "a frequency in Hz"},
-        {"multitone", "--from", "100", "a frequency in Hz"},
-        {"multitone", "--to", "10000", "a frequency in Hz"},
-        {"sine", "--level", "-6", "a level in dBFS"},
-        {"multitone", "--total", "-12", "a level in dBFS"},
-        {"multitone", "--per-octave", "2", "a number of tones"},
-    };
-    for (const option &o : options) {
-        const std::string good = o.good;
-        EXPECT_NO_THROW(parsed_args({o.kind, o.name, good, "a"})) << o.name;
-        EXPECT_NO_THROW(parsed_args({o.kind, o.name, " " + good, "a"})) << o.name;  // as strto* reads it
-        const bool whole = std::string(o.takes).starts_with("a whole");
-        for (const std::string &bad :
-             {good + "x", good + " ", good + ".5e", std::string(), std::string("nan"), std::string("inf"),
-              std::string("-inf"), std::string("1e999"), std::string(whole ? "99999999999999999999" : "-1e999")}) {
-            SCOPED_TRACE(std::string(o.name) + " \"" + bad + "\"");
-            try {
-                parsed_args({o.kind, o.name, bad, "a"});
-                ADD_FAILURE() << "taken";
-            } catch (const gen_error &e) {
-                EXPECT_EQ(e.status, 1);
-                EXPECT_EQ(e.what(), std::string(o.name) + " takes " + o.takes + ", not \"" + bad + "\".");
-            }
-        }
-    }
+// The refused forms are in the transcripts.
+TEST(GenCommand, NumberOptionsTakeAWholeFiniteNumberAfterBlanks) {
+    const std::array<const char *, 3> options[] = {
+        {"sine", "--rate", "48000"},     {"sine", "--block", "64"},         {"sine", "--blocks", "3"},
+        {"sine", "--channels", "2"},     {"sine", "--freq", "1000"},        {"sine", "--level", "-6"},
+        {"multitone", "--tones", "5"},   {"multitone", "--from", "100"},    {"multitone", "--to", "10000"},
+        {"multitone", "--total", "-12"}, {"multitone", "--per-octave", "2"}};
+    for (const auto &[kind, name, good] : options)
+        for (const std::string &form : {std::string(good), std::string(" ") + good})
+            EXPECT_NO_THROW(parsed_args({kind, name, form, "a"})) << name << " \"" << form << "\"";
 }
 
 TEST(GenCommand, ASignalWhileWritingLeavesNoFileAndEndsTheRunByIt) {
