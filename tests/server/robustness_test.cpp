@@ -187,6 +187,13 @@ TEST(Malformed, NoSocketForTheListenerEndsWithTheReason) {
     EXPECT_EQ(text_of(folder / "log"), "vesksim: socket: Too many open files\n");
 }
 
+// As under `vesksim --verbose 2>&1 | head`: a log nobody reads stops nothing.
+TEST(Signals, LogWithoutAReaderEndsNothing) {
+    vesksim_child sim({"--speed", "0", "--verbose"}, true);
+    expect_good_session(sim);
+    expect_good_session(sim);
+}
+
 TEST(Signals, EndTheServerCleanly) {
     // SIGTERM and SIGINT while idle, and while a session plays in real time.
     const std::pair<int, bool> cases[] = {

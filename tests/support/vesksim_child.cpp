@@ -19,8 +19,19 @@ static std::vector<std::string> listening(const std::filesystem::path &port_file
     return options;
 }
 
-vesksim_child::vesksim_child(const std::vector<std::string> &options)
-    : port_file(folder / "port"), process(built_program("vesksim"), listening(port_file, options), {}, folder / "log") {
+// Through bash, which opens the pipe, waits for its reader to end and then
+// becomes vesksim.
+static std::vector<std::string> with_log_unread(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(),
+                     {"-c", "exec 2> >(exec true); wait $!; exec \"$0\" \"$@\"", built_program("vesksim")});
+    return arguments;
+}
+
+vesksim_child::vesksim_child(const std::vector<std::string> &options, bool log_unread)
+    : port_file(folder / "port"),
+      process(log_unread ? "/bin/bash" : built_program("vesksim"),
+              log_unread ? with_log_unread(listening(port_file, options)) : listening(port_file, options), {},
+              folder / "log") {
     for (auto deadline = std::chrono::steady_clock::now() + 10s;
          port == 0 && std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(5ms)) {
         unsigned value = 0;

@@ -13,8 +13,9 @@
 #include "temp_folder.h"
 
 struct vesksim_child {
-    // Options follow --listen 127.0.0.1:0 --port-file FILE.
-    explicit vesksim_child(const std::vector<std::string> &options = {});
+    // Options follow --listen 127.0.0.1:0 --port-file FILE. With log_unread,
+    // standard error is a pipe whose reader has gone (and "log" stays empty).
+    explicit vesksim_child(const std::vector<std::string> &options = {}, bool log_unread = false);
     ~vesksim_child();
 
     std::string address() const;  // "127.0.0.1:PORT"
