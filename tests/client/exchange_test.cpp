@@ -77,6 +77,7 @@ TEST(Exchange, ServerTextsAndRefusals) {
         {fake::message("100%d %s"), {0, "100%d %s"}},
         {fake::message(std::string("ab\0cd", 5)), {0, "ab"}},
         {fake::message(std::string(1023, 'm') + std::string(3000, 't')), {0, std::string(1023, 'm')}},
+        {fake::message(std::string(1024, 'm')), {0, std::string(1023, 'm')}},  // one byte to drop
     };
     for (const auto &[scripted, want] : table) {
         connected_client client(16, 200, {scripted, fake::ordinary(9)});

@@ -9,6 +9,7 @@
 
 #include "channel_analysis.h"
 #include "child_process.h"
+#include "command_line.h"
 #include "measure_support.h"
 #include "measured_how.h"
 #include "measurement.h"
@@ -120,8 +121,10 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
           "set label 1 \"level -6.021 dBFS\\nTHD -60.00 dB\\nTHD+N -58.80 dB(A)\\nnoise -64.82 dBFS(A)\"",
           "set yrange [*:10]"})
         EXPECT_NE(script.find(drawn), std::string::npos) << drawn;
-    settings.plot_low_db = -150, settings.plot_high_db = 0;
-    EXPECT_NE(plot_script(m).find("set yrange [-150:0]"), std::string::npos);
+    const char *ranged[] = {"veskmeasure", "--plot-range", "-150:-10", "c.raw"};
+    const measure_settings asked = parse_command_line(4, ranged);
+    settings.plot_low_db = asked.plot_low_db, settings.plot_high_db = asked.plot_high_db;
+    EXPECT_NE(plot_script(m).find("set yrange [-150:-10]"), std::string::npos);
     EXPECT_EQ(gnuplot_quoted("a'~ \n\x7f\xC3\xA9"),
               "'a''~ " + std::string(4, '?') + "'");  // printable ASCII only, quotes doubled
     // A harmonic is marked only when it stands more than 10 dB over its floor
