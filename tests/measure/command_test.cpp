@@ -125,8 +125,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
     const measure_settings asked = parse_command_line(4, ranged);
     settings.plot_low_db = asked.plot_low_db, settings.plot_high_db = asked.plot_high_db;
     EXPECT_NE(plot_script(m).find("set yrange [-150:-10]"), std::string::npos);
-    EXPECT_EQ(gnuplot_quoted("a'~ \n\x7f\xC3\xA9"),
-              "'a''~ " + std::string(4, '?') + "'");  // printable ASCII only, quotes doubled
+    // Only printable ASCII, quotes doubled.
+    EXPECT_EQ(gnuplot_quoted("a'~ \n\x7f\xC3\xA9"), "'a''~ " + std::string(4, '?') + "'");
     // A harmonic is marked only when it stands more than 10 dB over its floor
     // and above one LSB (a power of 2^-63 of full scale).
     for (auto [floor, harmonic] :
@@ -136,6 +136,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
         bins[static_cast<size_t>(std::lround(2000 / m.channels[0].spectrum.bin_hz))] = harmonic;
         EXPECT_EQ(plot_script(m).find("\"2\"\n") != std::string::npos, harmonic > 10 * floor + 0x1p-63) << harmonic;
     }
+    m.channels[0].whole.freq_hz = 12000;  // its 2nd harmonic in the last bin
+    EXPECT_NE(plot_script(m).find("$marks0 << EOD\n12000.000"), std::string::npos);
 }
 
 // What the goldens' clean 48 kHz case does not show: a band cut at Nyquist,

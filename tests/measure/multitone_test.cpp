@@ -321,11 +321,13 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
         }
     }
     // A channel that only listens and ends blocks before the stimulus settles on another.
-    multitone_result r =
-        measured({{capture(stimulus, block, 8 * block, 2 * block), find_tones(capture(stimulus, block, block))},
-                  {std::vector<int32_t>(block), {}}},
-                 48000);
+    const multitone_reference reference = find_tones(capture(stimulus, block, block));
+    multitone_result r = measured(
+        {{capture(stimulus, block, 8 * block, 2 * block), reference}, {std::vector<int32_t>(block), {}}}, 48000);
     EXPECT_EQ(r.channels[1].why, "no whole block after the latency");
+    // One block is left to settle when two or more remain after it.
+    for (int whole : {2, 3})
+        EXPECT_EQ(measured({{capture(stimulus, block, whole * block), reference}}, 48000).channels[0].blocks, 2);
 }
 
 }  // namespace

@@ -215,6 +215,14 @@ TEST(WholeRun, CaptureWritesWholeBlocksOnlyAndEndsWithItsStatus) {
                  {"  1 data block (*)", "  3 following quiet blocks (*)"}),
          2,
          {read_one, playback_query}},
+        // An extended sequence counts its blocks as captured.
+        {with_reads(1, {nothing_ready()}),
+         "-x -r0 f.raw",
+         started({"f.raw contains 1 full blocks", "The length of the output sequence will be set to 1 blocks"},
+                 concat({end_of_stream_line, "The stream ended after 0 of 1 capture blocks."}, halted),
+                 {"  1 block of an extended audio sequence (*)"}, "external input."),
+         2,
+         {read_one, playback_query}},
         // A looped sequence has no end to reach.
         {with_reads(1, {nothing_ready()}),
          "-xl -r0 f.raw",

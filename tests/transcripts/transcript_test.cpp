@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <memory>
 #include <sstream>
 
@@ -28,20 +29,9 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 std::vector<std::string> words_of(const std::string &line) {
+    std::istringstream in(line);
     std::vector<std::string> words;
-    for (size_t at = 0; at < line.size();) {
-        if (line[at] == ' ') {
-            ++at;
-        } else if (line[at] == '\'') {
-            size_t end = line.find('\'', at + 1);
-            words.push_back(line.substr(at + 1, end - at - 1));
-            at = end == std::string::npos ? end : end + 1;
-        } else {
-            size_t end = std::min(line.find(' ', at), line.size());
-            words.push_back(line.substr(at, end - at));
-            at = end;
-        }
-    }
+    for (std::string word; in >> std::quoted(word, '\'', '\x01');) words.push_back(word);  // no escapes
     return words;
 }
 

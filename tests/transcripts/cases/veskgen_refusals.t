@@ -18,6 +18,12 @@ $ veskgen multitone --from 500 --to 400 a
 $ veskgen sine --level 0.5 a
 ! veskgen: --level takes a level from -150 to 0 dBFS, not "0.5".
 [1]
+$ veskgen sine --level -150.01 a
+! veskgen: --level takes a level from -150 to 0 dBFS, not "-150.01".
+[1]
+$ veskgen multitone --total -150.01 a
+! veskgen: --total takes a level from -150 to 0 dBFS, not "-150.01".
+[1]
 $ veskgen sine --level 0 a
 ! veskgen: --level 0 would clip: at most -0.01 dBFS fits (crest factor 3.01 dB).
 [1]
