@@ -86,13 +86,9 @@ int measure(const measure_settings &settings) {
     pending_outputs outputs;
     if (!settings.plot_path.empty()) {
         std::string png = outputs.reserve(settings.plot_path);
-        std::string script = plot_script(m);
-        if (m.multitone) {
-            std::vector<std::string> names;
-            for (const channel_figures &c : m.channels) names.push_back(c.name);
-            script = multitone_plot_script(*m.multitone, names);
-        }
-        run_gnuplot(gnuplot, script, png);
+        std::vector<std::string> names;
+        for (const channel_figures &c : m.channels) names.push_back(c.name);
+        run_gnuplot(gnuplot, m.multitone ? multitone_plot_script(*m.multitone, names) : plot_script(m), png);
     }
     bool json_out = settings.json_path == "-";
     if (!settings.json_path.empty() && !json_out) outputs.write(settings.json_path, format_json(m));
