@@ -1,6 +1,8 @@
 // veskgen: stimulus files for veskplay -r, a sine or a multitone per channel.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "command_line.h"
@@ -10,6 +12,14 @@
 #include "stimulus.h"
 
 namespace {
+
+// The summary is what a script reads: one it could not get (a full disk, a
+// reader gone) fails the run, though the files are whole.
+void print_whole(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw gen_error(io_status, "Cannot write standard output: " + std::string(std::strerror(errno)) + ".");
+}
 
 // Every check comes before the first file is begun, and no file appears
 // under its name unless all of them are complete.
@@ -25,7 +35,7 @@ int generate(const gen_settings &settings) {
         outputs.write(settings.describe_path, json.data(), json.size());
     }
     outputs.commit();
-    std::fputs(summary_lines(settings, channels).c_str(), stdout);
+    print_whole(summary_lines(settings, channels));
     return 0;
 }
 
@@ -36,7 +46,7 @@ int main(int argc, char **argv) {
     try {
         gen_settings settings = parse_command_line(argc, argv);
         if (settings.help) {
-            std::fputs(usage_text().c_str(), stdout);
+            print_whole(usage_text());
             return 0;
         }
         return generate(settings);

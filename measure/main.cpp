@@ -1,6 +1,8 @@
 // veskmeasure: capture files in, measured figures and a verdict out.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "capture_source.h"
@@ -20,6 +22,14 @@
 #include "report_table.h"
 
 namespace {
+
+// A script reads the report from standard output: one it could not get (a
+// full disk, a reader gone) fails the run.
+void print_whole(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw measure_error("Cannot write standard output: " + std::string(std::strerror(errno)) + ".");
+}
 
 // A multitone has no one fundamental: its frequency, THD, THD+N, SNR,
 // noise and dynamic range would take whichever tone is strongest for it and
@@ -94,7 +104,7 @@ int measure(const measure_settings &settings) {
     if (!settings.json_path.empty() && !json_out) outputs.write(settings.json_path, format_json(m));
     if (!settings.junit_path.empty()) outputs.write(settings.junit_path, format_junit(m));
     outputs.commit();
-    std::fputs((json_out ? format_json(m) : format_table(m)).c_str(), stdout);
+    print_whole(json_out ? format_json(m) : format_table(m));
     return m.pass() ? 0 : 1;
 }
 
@@ -105,7 +115,7 @@ int main(int argc, char **argv) {
     try {
         measure_settings settings = parse_command_line(argc, argv);
         if (settings.help) {
-            std::fputs(usage_text().c_str(), stdout);
+            print_whole(usage_text());
             return 0;
         }
         return measure(settings);

@@ -1,6 +1,7 @@
 // The command line, one table per rule. Each row is the words after the
 // program name, how the parse ends, what it prints, and the settings it
-// leaves. The usage text's words are checked by the whole-run test.
+// leaves. The refusals are a transcript; the usage text's words are checked
+// by the whole-run test.
 #include <iomanip>
 #include <sstream>
 #include <string>
@@ -82,26 +83,13 @@ TEST(CommandLine, NumberForms) {
         {{"-a", "nowhere"}, proceeds, "", "address=nowhere"},
         {{"-a", "127.0.0.1:"}, proceeds, "", "address=127.0.0.1:"},  // the library says what is missing
         {{"-a", "127.0.0.1: 5"}, proceeds, "", "address=127.0.0.1:"},
-        {{"-a", "127.0.0.1:1024abc"}, 1, "\"1024abc\" isn't a valid number for -a.\n"},
     };
-    const std::pair<const char *, const char *> not_numbers[] = {
-        {"-b", "10k"},         {"-b", "abc"},         {"-b", "089"},
-        {"-b", "0x"},          {"-b", "4294967297"},  {"-b", "99999999999999999999"},
-        {"-j", "-2147483649"}, {"-d", "0x100000000"}, {"-ts", "0x200"},
-        {"-ts", "4294967396"}, {"-td", "0.5v"}};
-    for (auto [option, word] : not_numbers)
-        cases.push_back({{option, word}, 1, '"' + std::string(word) + "\" isn't a valid number for " + option + ".\n"});
-    for (auto [option, word] :
-         {std::pair{"-q", "-w"}, {"/K", "/x"}, {"-m", "-z"}, {"-b", ""}, {"-a", "-w"}, {"-o", "/w"}})
-        cases.push_back({{option, word}, 1, "Missing value for " + std::string(option) + ".\n"});
     expect_parses(cases);
     expect_parses(ending(proceeds, "", {{"-d", "0xFFFFFFFF"}, {"-d", "-1"}}, "debug=4294967295"));
 }
 
 // The channel follows the option's letter; any word with the letter counts.
 TEST(CommandLine, ChannelNumbers) {
-    expect_parses(ending(1, "Capture (/C or /U) channel must be in the range 0..31.\n",
-                         {{"-c32", "out.raw"}, {"-c-1", "out.raw"}, {"-c4294967296", "out.raw"}}));
     expect_parses({
         {{"-c31", "out.raw"}, proceeds, "", "c31=out.raw"},
         {{"-c", "out.raw"}, proceeds, "", "c0=out.raw"},
@@ -109,13 +97,6 @@ TEST(CommandLine, ChannelNumbers) {
         {{"-rate", "tone.raw"}, proceeds, "", "r0=tone.raw"},
         {{"-u2", "blk", "-c2", "all.raw", "-u3", "b"}, proceeds, "", "c2=all.raw u3=b"},
         {{"-n5", "-n6"}, proceeds, "", "analyze=6"},
-        {{"-r32", "in.raw"}, 1, "Playback (/R) channel must be in the range 0..31.\n"},
-        {{"-n32"}, 1, "Capture (/C) channel must be in the range 0..31.\n"},
-        {{"-c3", "/tmp/x"}, 1, "\"/tmp/x\" doesn't look like a valid filename.\n"},
-        {{"-c3", "-x"}, 1, "\"-x\" doesn't look like a valid filename.\n"},
-        {{"-r0", "/in.raw"}, 1, "\"/in.raw\" doesn't look like a valid filename.\n"},
-        {{"-g", "-w"}, 1, "\"-w\" doesn't look like a valid filename.\n"},
-        {{"-g", "/tmp/log"}, 1, "\"/tmp/log\" doesn't look like a valid filename.\n"},
     });
 }
 
@@ -123,13 +104,6 @@ TEST(CommandLine, ChannelNumbers) {
 // refused before anything is opened; a -u prefix writes prefix.N from N = 1.
 TEST(CommandLine, FilesThatWouldOverwriteEachOther) {
     expect_parses({
-        {{"-u0", "blk", "-c1", "blk.1"}, 1, "-c1 blk.1 is one of the block files of -u0 blk.\n"},
-        {{"-r2", "./d/blk.4294967295", "-u31", "d/blk"},
-         1,
-         "-r2 ./d/blk.4294967295 is one of the block files of -u31 d/blk.\n"},
-        {{"-c0", "out.raw", "-r1", "./out.raw"}, 1, "-r1 ./out.raw and -c0 out.raw name the same file.\n"},
-        {{"-c0", "d/../x", "-c5", "x"}, 1, "-c0 d/../x and -c5 x name the same file.\n"},
-        {{"-u1", "b", "-u0", "./b"}, 1, "-u0 ./b and -u1 b name the same file prefix.\n"},
         {{"-u0", "blk", "-c0", "blk.1"}, proceeds, "", "c0=blk.1"},  // the later option replaces the prefix
         {{"-u0", "out.raw", "-r0", "out.raw"}, proceeds, "", "u0=out.raw r0=out.raw"},
     });
@@ -144,35 +118,18 @@ TEST(CommandLine, Keywords) {
         {{"-l", "SERVER"}, proceeds, "", "loopback=2"},
         {{"-l", "I2S"}, proceeds, "", "loopback=1"},
         {{"-l", "server", "-l", "none"}, proceeds, "", "loopback=0"},
-        {{"-l", "serv"}, 1, "Unrecognized loopback \"serv\".\n"},
         {{"-y", "ppon,mlo"}, proceeds, "", "setup=04100000/04f00000"},
         {{"-y", ","}, proceeds, "", "setup=00000000/00000000"},
         {{"-y", "ppon", "-y", "boff"}, proceeds, "", "setup=00000000/00000f00"},
-        {{"-y", ""}, 1, "\"\" isn't a valid string of hardware setting(s).\n"},
-        {{"-y", "-ppon"}, 1, "\"-ppon\" isn't a valid string of hardware setting(s).\n"},
-        {{"-y", "ppon;mlo"}, 1, "\"ppon;mlo\" isn't a valid string of hardware setting(s).\n"},
     });
 }
 
 TEST(CommandLine, OptionRanges) {
     expect_parses(ending(proceeds, "", {{"-f", "24000"}, {"-k", "96000", "-f", "24000"}}, "hz=24000"));
-    expect_parses(ending(1, "24001 Hz is too high for the 48000 Hz sample rate.\n",
-                         {{"-f", "24001"}, {"-k", "96000", "-f", "24001"}}));
-    expect_parses(ending(1, "Amplitude must be between 0.0 and 1.0\n", {{"-m", "1.5"}, {"-m", "nan"}}));
-    expect_parses(ending(1, "Level must be between -1.0 and 1.0\n", {{"-td", "1.01"}, {"-td", "NAN"}}));
-    expect_parses(ending(1, "millisecond count for ts must be at least 100\n", {{"-ts", "99"}, {"-ts", "-5"}}));
-    expect_parses(ending(1, "Samples per block must be in the range 16..65536.\n", {{"-s", "15"}, {"-s", "65537"}}));
     expect_parses({
         {{"-k", "0"}, proceeds, "", "rate=0"},
-        {{"-k", "-1"}, 1, "Sample rate cannot be negative.\n"},
-        {{"-q", "-1"}, 1, "Starting quiet block count cannot be negative.\n"},
-        {{"-b", "0"}, 1, "Block count must be at least 1.\n"},
         {{"-e", "0"}, proceeds, "", "end=0"},
-        {{"-e", "-1"}, 1, "Ending quiet block count cannot be negative.\n"},
-        {{"-f", "0"}, 1, "Frequency must be a positive nonzero integer value in Hz.\n"},
         {{"-f", "8000", "-k", "16000"}, proceeds, "", "hz=8000 rate=16000"},
-        {{"-k", "16000", "-f", "8001"}, 1, "8001 Hz is too high for the 16000 Hz sample rate.\n"},
-        {{"-f", "20000", "-k", "16000", "-b", "1"}, 1, "20000 Hz is too high for the 16000 Hz sample rate.\n"},
         {{"-ts", "100"}, proceeds, "stop_ms = 100\n", "stop=100"},
         {{"-s", "16"}, proceeds, "", "samples=16"},
         {{"-s", "65536"}, proceeds, "", "samples=65536"},
@@ -196,8 +153,6 @@ TEST(CommandLine, OrderFlagsHelpAndVersion) {
          proceeds,
          ramp + "stop_ms = 250\nSetting infinite timeouts for debugging.\n",
          "ramp=1 stop=250 timeouts=0,0"},
-        {{"-b", "0", "-v"}, 1, "Block count must be at least 1.\n"},
-        {{"-w", "-s", "1"}, 1, ramp + "Samples per block must be in the range 16..65536.\n"},
         {{"-w", "-b5", "-h"}, 1, ramp + usage},
         {{"-w", "-?"}, 0, ramp + usage},
         {{"-v", "-b", "0"}, 0, version},

@@ -120,7 +120,8 @@ TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
         {{48000, 4800, 10000, 14000, 7}, true},
         {{48000, 4800, 13500, 19500, 4}, true},
         {{48000, 4800, 5000, 16500, 7}, true},
-        {{48000, 16, 1, 23999, 7}, false},  // every bin but DC and Nyquist
+        {{48000, 64, 18000, 23999, 7}, false},  // crowded at the top bin
+        {{48000, 16, 1, 23999, 7}, false},      // every bin but DC and Nyquist
     };
     for (const row &r : rows) {
         SCOPED_TRACE(testing::Message() << r.grid.rate << " Hz, " << r.grid.block << ", " << r.grid.count << " tones");
@@ -130,6 +131,7 @@ TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
         EXPECT_NEAR(double(bins.front()) * width, r.grid.from_hz, width);
         EXPECT_NEAR(double(bins.back()) * width, r.grid.to_hz, width);
         for (size_t i = 1; i < bins.size(); ++i) EXPECT_GT(bins[i], bins[i - 1]);
+        EXPECT_TRUE(bins.front() > 0 && bins.back() < r.grid.block / 2);  // neither DC nor Nyquist
         int64_t collisions = tones_on_harmonics(bins, r.grid.block);
         EXPECT_EQ(collisions == 0, r.room) << collisions;
         EXPECT_EQ(harmonic_collisions(bins, r.grid.block), collisions);
@@ -212,6 +214,12 @@ TEST(GenCommand, WritesEveryChannelWholeWithItsLineAndDescription) {
     EXPECT_EQ(json[10], "      \"freq_hz\": [750.000000, 2250.000000, 3750.000000, 6000.000000],");
     EXPECT_EQ(json[11], "      \"level_dbfs\": [-20.0000, -20.0000, -20.0000, -20.0000],");
     EXPECT_EQ(json[21], "      \"phase_deg\": [0.0000, -90.0000, 0.0000, -45.0000]");  // no -0.0000
+    // Lines that nobody can read any more fail the run; the files stay whole.
+    child_process unread(built_program("veskgen"), words("sine --block 64 s.raw"), folder.path, folder / "err", 0,
+                         true);
+    EXPECT_EQ(exit_status(unread.finish(std::chrono::seconds(30))), 2);
+    EXPECT_EQ(text_of(folder / "err"), "veskgen: Cannot write standard output: Broken pipe.\n");
+    EXPECT_EQ(std::filesystem::file_size(folder / "s.raw"), 256u);
 }
 
 }  // namespace

@@ -34,6 +34,25 @@ struct small_case {
 
 const std::filesystem::path golden = VESK_MEASURE_GOLDEN;
 
+// A -6 dBFS tone on bin `bin` of a spectrum of `length`, its second harmonic at -60 dB.
+std::vector<int32_t> tone_on_bin(size_t samples, int bin, int length) {
+    std::vector<int32_t> x(samples);
+    for (size_t n = 0; n < x.size(); ++n) {
+        double turns = 2 * M_PI * bin * n / length;
+        x[n] = static_cast<int32_t>(std::lround((0.5 * std::sin(turns) + 5e-4 * std::sin(2 * turns)) * 2147483648.0));
+    }
+    return x;
+}
+
+// The highest point of channel 0's plotted spectrum: Hz and dBFS.
+std::pair<double, double> plotted_peak(const std::string &script) {
+    std::pair<double, double> peak{0, -1000};
+    std::istringstream spectrum(script.substr(script.find("$spectrum0 << EOD\n") + 18));
+    for (double hz, db; spectrum >> hz >> db;)  // up to the block's end, EOD
+        if (db > peak.second) peak = {hz, db};
+    return peak;
+}
+
 // The rest of the refusals are transcripts; these need a link or a search path.
 TEST(MeasureCommand, RefusesAnOutputThatIsAnInputByALinkAndAPlotGnuplotCannotDraw) {
     small_case c;
@@ -78,6 +97,12 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
                         c.folder.path);
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case_a.txt")));
     EXPECT_EQ(lines_of(text_of(c.folder / "a.xml")), lines_of(text_of(golden / "small_case_a.xml")));
+    // A report that nobody can read any more fails the run; the files stay.
+    child_process unread(built_program("veskmeasure"), {"--json", "-", "--junit", "u.xml", "good.raw"}, c.folder.path,
+                         c.folder / "err", 0, true);
+    EXPECT_EQ(exit_status(unread.finish(std::chrono::seconds(30))), 2);
+    EXPECT_EQ(text_of(c.folder / "err"), "veskmeasure: Cannot write standard output: Broken pipe.\n");
+    EXPECT_TRUE(std::filesystem::exists(c.folder / "u.xml"));
 
     // A name is data to gnuplot, never a command.
     const std::string name = "a'\nsystem \"touch X\"\n#`touch Y`.raw";
@@ -94,27 +119,23 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
 }
 
 // What gnuplot is given to draw: the spectrum with its peak at the tone's
-// level, marks only on harmonics that are there, the band's edges, the bin
-// width and the figures.
+// level (exactly, for a tone on a bin, however short the spectrum), marks
+// only on harmonics that are there, the band's edges, the bin width and the
+// figures.
 TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
     temp_folder folder;
-    std::vector<int32_t> x(48000);
-    for (size_t n = 0; n < x.size(); ++n)
-        x[n] = static_cast<int32_t>(
-            std::lround((0.5 * std::sin(2 * M_PI * n / 48) + 5e-4 * std::sin(4 * M_PI * n / 48)) * 2147483648.0));
-    write_capture(folder / "c.raw", x);
+    write_capture(folder / "c.raw", tone_on_bin(48000, 341, 16384));
+    write_capture(folder / "short.raw", tone_on_bin(1024, 40, 512));
     measure_settings settings;
     settings.noise_weighting = weighting::a;
     measurement m{
         settings, {analyse_channel(open_capture((folder / "c.raw").string()), {48000, 1024, weighting::a})}, {}};
     std::string script = plot_script(m);
-    double peak_hz = 0, peak_db = -1000;
-    std::istringstream spectrum(script.substr(script.find("$spectrum0 << EOD\n") + 18));
-    for (double hz, db; spectrum >> hz >> db;)  // up to the block's end, EOD
-        if (db > peak_db) peak_hz = hz, peak_db = db;
-    EXPECT_NEAR(peak_hz, 1000, 3);
-    EXPECT_NEAR(peak_db, -6.02, 0.3);  // the peak bin, within the window's scalloping
-    EXPECT_NE(script.find("$marks0 << EOD\n1000.000 -6.24 \"F\"\n2000.000 -66.24 \"2\"\nEOD\n"), std::string::npos);
+    EXPECT_EQ(plotted_peak(script), std::pair(999.023, -6.02));
+    measurement short_one{
+        settings, {analyse_channel(open_capture((folder / "short.raw").string()), {48000, 1024, weighting::a})}, {}};
+    EXPECT_EQ(plotted_peak(plot_script(short_one)), std::pair(3750.0, -6.02));
+    EXPECT_NE(script.find("$marks0 << EOD\n999.023 -6.02 \"F\"\n1998.047 -66.02 \"2\"\nEOD\n"), std::string::npos);
     for (const char *drawn :
          {"set arrow from 20, graph 0 to 20, graph 1", "set arrow from 20000, graph 0 to 20000, graph 1",
           "per-bin spectrum, 2.93 Hz bins",

@@ -132,6 +132,12 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
             EXPECT_NEAR(f.worst.value.thd_db, -40, 0.1);
         }
     }
+    // A tone stands 20 dB over the floor's median bin, whatever the floor
+    // holds halfway up: here a -20 dBFS tone on bin 4102 of 16384.
+    std::vector<int32_t> two_tones = make_signal({1000, -6, -200, -120, 48000});
+    for (size_t n = 0; n < two_tones.size(); ++n)
+        two_tones[n] += static_cast<int32_t>(std::lround(0.1 * std::sin(2 * M_PI * 4102 * n / 16384) * 2147483648.0));
+    EXPECT_NEAR(measured(two_tones).whole.freq_hz, 1000, 0.01);
 }
 
 // A tone just outside the band counts not at all, one just inside or on an

@@ -14,9 +14,10 @@ using std::chrono::steady_clock;
 
 child_process::child_process(const std::string &program, const std::vector<std::string> &args,
                              const std::filesystem::path &work, const std::filesystem::path &error_file,
-                             uintmax_t max_file_bytes) {
+                             uintmax_t max_file_bytes, bool output_closed) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    if (output_closed) close(ends[0]), ends[0] = -1;
     std::vector<char *> argv = {const_cast<char *>(program.c_str())};  // execv changes none of them
     for (const std::string &word : args) argv.push_back(const_cast<char *>(word.c_str()));
     argv.push_back(nullptr);
@@ -53,7 +54,7 @@ child_process::~child_process() {
 bool child_process::read_some(steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
     pollfd ready{output_pipe, POLLIN, 0};
-    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+    if (output_pipe < 0 || left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
     char buffer[4096];
     const ssize_t got = read(output_pipe, buffer, sizeof buffer);
     if (got > 0) text.append(buffer, static_cast<size_t>(got));

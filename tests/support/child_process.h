@@ -16,10 +16,11 @@ struct child_process {
     // Runs program with args in folder work (when not empty). Standard output
     // comes back through output(); standard error goes to error_file when one
     // is given and is left as it is otherwise. With max_file_bytes, no file
-    // of the child's grows beyond it: such a write fails with EFBIG.
+    // of the child's grows beyond it: such a write fails with EFBIG. With
+    // output_closed, standard output is a pipe nobody reads from.
     child_process(const std::string &program, const std::vector<std::string> &args,
                   const std::filesystem::path &work = {}, const std::filesystem::path &error_file = {},
-                  uintmax_t max_file_bytes = 0);
+                  uintmax_t max_file_bytes = 0, bool output_closed = false);
     ~child_process();
     child_process(const child_process &) = delete;
     child_process &operator=(const child_process &) = delete;
