@@ -236,6 +236,9 @@ TEST(Measurement, FiguresReadAsTheirNamesAndLimitsHoldOrNot) {
     for (const auto &[text, measured_value, pass] : cases)
         EXPECT_EQ(limit_holds(parse_limit(text), measured_value), pass) << text << " " << measured_value;
     EXPECT_TRUE(limit_holds(parse_limit("flatness[0:50]<=1"), 1));  // a band may start at 0 Hz
+    // A figure known only as an upper bound (below the floor) holds an upper limit, nothing else.
+    for (const char *text : {"crosstalk<=-100", "crosstalk>=-200", "crosstalk=-110+-20"})
+        EXPECT_EQ(limit_holds(parse_limit(text), -107.9, true), text[9] == '<') << text;
 }
 
 // Crosstalk is the driven tone's level on the other channel, not that of a

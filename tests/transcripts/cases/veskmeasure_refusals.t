@@ -104,3 +104,13 @@ ref.raw
 $ veskmeasure --window 4096 --reference ref.raw --limit crosstalk<=-90 good.raw
 ! veskmeasure: Limit "crosstalk<=-90" needs --driven or a multitone reference.
 [2]
+# A limits file of exactly 1 MiB is read (this one is not text); a band
+# from a frequency to itself is none.
+$ veskgen sine --block 65536 --blocks 4 mib.raw
+mib.raw: 999.756 Hz at -6.00 dBFS, crest factor 3.01 dB, 4 blocks of 65536 samples at 48000 Hz
+$ veskmeasure --limits mib.raw good.raw
+! veskmeasure: Cannot read mib.raw: not text (it holds a NUL byte).
+[2]
+$ veskmeasure --limit flatness[500:500]<=1 good.raw
+! veskmeasure: Malformed band in limit "flatness[500:500]<=1": flatness[LOW:HIGH] in Hz, LOW below HIGH.
+[2]
