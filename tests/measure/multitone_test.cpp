@@ -95,6 +95,7 @@ TEST(Multitone, FindsTonesOnlyInAMultitone) {
     const std::tuple<const char *, std::vector<int32_t>, size_t> cases[] = {
         {"30 tones", capture(multitone(4096, 30), 4096, 4096), 30},
         {"two tones", capture({{3, 0.3}, {10, 0.3}}, 4096, 4096), 2},
+        {"two tones, one halfway up", capture({{3, 0.3}, {1024, 0.3}}, 4096, 4096), 2},
         {"channel 0 of 32 interleaved", capture(multitone(4096, 16, 0, 32), 4096, 4096), 16},
         {"a sine and its harmonics", capture({{64, 0.3}, {128, 3e-4}, {192, 3e-4}}, 4096, 4096), 0},
         {"a pattern repeated", repeated, 0},
@@ -263,8 +264,11 @@ TEST(Multitone, ChannelsMatchAndCoupleAsBuilt) {
                 else
                     EXPECT_GT(cell.db, 20 * std::log10(std::max(coupling[i][j], 1e-9)));
             }
-        // The heat map is given every cell as measured, with the floor's marks.
+        // The heat map is drawn in a third panel, and given every cell as
+        // measured, with the floor's marks.
         std::string plot = multitone_plot_script(x, {"a", "b", "c", "d"});
+        EXPECT_NE(plot.find("layout 3,1\n"), std::string::npos);
+        EXPECT_NE(plot.find("\nplot $matrix using 1:2:3 with image, $floor"), std::string::npos);
         std::istringstream matrix(plot.substr(plot.find("$matrix << EOD\n") + 15)),
             floor(plot.substr(plot.find("$floor << EOD\n") + 14));
         for (size_t k = 0; k < 16; ++k) {
