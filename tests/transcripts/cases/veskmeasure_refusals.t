@@ -114,3 +114,7 @@ $ veskmeasure --limits mib.raw good.raw
 $ veskmeasure --limit flatness[500:500]<=1 good.raw
 ! veskmeasure: Malformed band in limit "flatness[500:500]<=1": flatness[LOW:HIGH] in Hz, LOW below HIGH.
 [2]
+# A limits file that fails to read (here at its first byte) is said so.
+$ veskmeasure --limits /proc/self/mem good.raw
+! veskmeasure: Cannot read /proc/self/mem: Input/output error.
+[2]
