@@ -91,11 +91,11 @@ $ veskgen sine --describe missing/d.json a
 ! veskgen: Cannot write missing/d.json: No such file or directory.
 [2]
 $ ls
-# A described name is JSON text: a blank stays a blank, quotes and
-# backslashes are escaped.
-$ veskgen sine --block 16 --channels 2 --describe 'd e.json' 'a b' 'q"\'
+# A described name is JSON text: a blank stays a blank, quotes,
+# backslashes and control characters (a tab here) are escaped.
+$ veskgen sine --block 16 --channels 2 --describe 'd e.json' 'a b' 'q"\	t'
 a b: 3000.000 Hz at -6.00 dBFS, crest factor 3.01 dB, 1 block of 16 samples at 48000 Hz
-q"\: 3000.000 Hz at -6.00 dBFS, crest factor 3.01 dB, 1 block of 16 samples at 48000 Hz
+q"\	t: 3000.000 Hz at -6.00 dBFS, crest factor 3.01 dB, 1 block of 16 samples at 48000 Hz
 $ cat 'd e.json'
 {
   "rate": 48000,
@@ -112,7 +112,7 @@ $ cat 'd e.json'
       "phase_deg": [-90.0000]
     },
     {
-      "file": "q\"\\",
+      "file": "q\"\\\u0009t",
       "total_level_dbfs": -6.0000,
       "crest_factor_db": 3.0103,
       "bins": [1],

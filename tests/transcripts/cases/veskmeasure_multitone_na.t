@@ -1,0 +1,172 @@
+# Multitone references: a channel whose stimulus is not found is n/a with
+# the reason, in the report and in every limit on it; references that do not
+# go together are refused.
+$ veskgen multitone --tones 8 --from 200 --to 8000 --block 4096 --channels 2 --distinct ref
+ref.0: 8 tones from 199.219 Hz to 6257.812 Hz at -21.03 dBFS each (-12.00 dBFS in all), crest factor 9.08 dB, 1 block of 4096 samples at 48000 Hz
+ref.1: 8 tones from 257.812 Hz to 8003.906 Hz at -21.03 dBFS each (-12.00 dBFS in all), crest factor 10.29 dB, 1 block of 4096 samples at 48000 Hz
+$ veskgen multitone --tones 8 --from 200 --to 8000 --block 4096 --blocks 4 --channels 2 --distinct cap
+cap.0: 8 tones from 199.219 Hz to 6257.812 Hz at -21.03 dBFS each (-12.00 dBFS in all), crest factor 9.08 dB, 4 blocks of 4096 samples at 48000 Hz
+cap.1: 8 tones from 257.812 Hz to 8003.906 Hz at -21.03 dBFS each (-12.00 dBFS in all), crest factor 10.29 dB, 4 blocks of 4096 samples at 48000 Hz
+$ veskgen multitone --tones 8 --from 200 --to 8000 --block 8192 long.raw
+long.raw: 8 tones from 199.219 Hz to 7998.047 Hz at -21.03 dBFS each (-12.00 dBFS in all), crest factor 10.30 dB, 1 block of 8192 samples at 48000 Hz
+$ veskgen sine --block 4096 --blocks 4 sine.raw
+sine.raw: 996.094 Hz at -6.00 dBFS, crest factor 3.01 dB, 4 blocks of 4096 samples at 48000 Hz
+$ veskmeasure --reference ref.0 --reference ref.1 --limit flatness<=1 --limit tdn<=-60 --limit crosstalk<=-60 cap.0 sine.raw
+Version: veskmeasure 2018.03.30
+Rate: 48000 Hz, window 1024 samples
+Band: 20 Hz to 20 kHz
+Spectrum: 8192 samples, 5.859 Hz bins
+References: ref.0, ref.1
+Latency range: 65536 samples either way
+Weighting: none
+Channel 0: cap.0 (16384 samples, 16 windows)
+  figure     whole capture              worst window
+  level      -12.000 dBFS               -12.105 dBFS at sample 0
+  peak       -5.929 dBFS                -5.929 dBFS at sample 2048
+  dc         0.0000 %                   -0.6357 % at sample 1024
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Channel 1: sine.raw (16384 samples, 16 windows)
+  figure     whole capture              worst window
+  level      -6.000 dBFS                -6.004 dBFS at sample 0
+  peak       -6.000 dBFS                -6.000 dBFS at sample 1024
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Multitone: blocks of 4096 samples (11.719 Hz per bin), 16 tones in all
+Channel 0: 3 blocks averaged from sample 4096, latency 0 samples, tdn -188.43 dB, flatness 0.000 dB
+  response relative to 878.906 Hz
+     freq (Hz)  gain (dB)  response (dB)  phase (deg)
+       199.219      0.000          0.000         0.00
+       328.125      0.000          0.000         0.00
+       539.062      0.000          0.000         0.00
+       878.906      0.000          0.000         0.00
+      1429.688      0.000          0.000         0.00
+      2343.750      0.000          0.000         0.00
+      3820.312      0.000          0.000         0.00
+      6257.812      0.000          0.000         0.00
+Channel 1: n/a (no stimulus found)
+Crosstalk (dB): input by row, stimulus by column; < marks a pair below the floor
+               0         1
+     0         -       n/a
+     1       n/a         -
+Limits:
+  channel 0   flatness<=1              0.000 dB                 PASS
+  channel 0   tdn<=-60                 -188.43 dB               PASS
+  channel 0   crosstalk<=-60 from 1    n/a (no stimulus found)  FAIL
+  channel 1   flatness<=1              n/a (no stimulus found)  FAIL
+  channel 1   tdn<=-60                 n/a (no stimulus found)  FAIL
+  channel 1   crosstalk<=-60 from 0    n/a (no stimulus found)  FAIL
+Verdict: FAIL, 4 of 6 limits fail.
+[1]
+$ veskmeasure --reference ref.0 --reference long.raw cap.0 cap.1
+! veskmeasure: The multitone references differ in length: 4096 and 8192 samples.
+[2]
+$ veskmeasure --reference ref.0 --reference sine.raw cap.0 cap.1
+! veskmeasure: Reference sine.raw is not a multitone, but another reference is.
+[2]
+$ veskmeasure --reference ref.0 --reference ref.1 cap.0 cap.1 cap.0
+! veskmeasure: --reference is given 2 times for 3 channels: once for all, or once per channel.
+[2]
+# A plain reference that the capture does not match leaves latency and
+# bitexact null in the JSON, with the reason; a driven channel gives the
+# others' crosstalk.
+$ veskmeasure --json - --reference sine.raw cap.0
+{
+  "tool": "veskmeasure",
+  "version": "2018.03.30",
+  "rate_hz": 48000,
+  "window_samples": 1024,
+  "band_hz": [20, 20000],
+  "spectrum_samples": [8192],
+  "bin_hz": [5.85938],
+  "references": ["sine.raw"],
+  "latency_range_samples": 65536,
+  "weighting": "none",
+  "verdict": "PASS",
+  "limits_failed": 0,
+  "channels": [
+    {
+      "channel": 0,
+      "files": "cap.0",
+      "samples": 16384,
+      "windows": 16,
+      "figures": {
+        "level": {"unit": "dBFS", "whole": -12.000, "worst": -12.105, "worst_at": 0},
+        "peak": {"unit": "dBFS", "whole": -5.929, "worst": -5.929, "worst_at": 2048},
+        "dc": {"unit": "%", "whole": 0.0000, "worst": -0.6357, "worst_at": 1024},
+        "freq": {"unit": "Hz", "whole": 1429.6875, "worst": null, "worst_reason": "no tone in the window at sample 0", "worst_at": null},
+        "thd": {"unit": "dB", "whole": -188.70, "whole_percent": 3.675e-08, "worst": -27.67, "worst_percent": 4.135, "worst_at": 0},
+        "thdn": {"unit": "dB", "whole": 8.45, "whole_percent": 264.6, "worst": 8.77, "worst_percent": 274.6, "worst_at": 0},
+        "snr": {"unit": "dB", "whole": -8.45, "worst": -8.77, "worst_at": 0},
+        "noise": {"unit": "dBFS", "whole": -12.58, "worst": -12.38, "worst_at": 2048},
+        "dr": {"unit": "dB", "whole": null, "whole_reason": "tone at -21.0 dBFS, not within -70 to -50 dBFS"},
+        "latency": {"unit": "samples", "whole": null, "whole_reason": "no match within 65536 samples either way"},
+        "bitexact": {"whole": null, "whole_reason": "no match within 65536 samples either way"}
+      },
+      "limits": []
+    }
+  ]
+}
+$ veskmeasure --json - --driven 0 sine.raw cap.0
+{
+  "tool": "veskmeasure",
+  "version": "2018.03.30",
+  "rate_hz": 48000,
+  "window_samples": 1024,
+  "band_hz": [20, 20000],
+  "spectrum_samples": [8192, 8192],
+  "bin_hz": [5.85938, 5.85938],
+  "references": [],
+  "latency_range_samples": 65536,
+  "weighting": "none",
+  "verdict": "PASS",
+  "limits_failed": 0,
+  "channels": [
+    {
+      "channel": 0,
+      "files": "sine.raw",
+      "samples": 16384,
+      "windows": 16,
+      "figures": {
+        "level": {"unit": "dBFS", "whole": -6.000, "worst": -6.004, "worst_at": 0},
+        "peak": {"unit": "dBFS", "whole": -6.000, "worst": -6.000, "worst_at": 1024},
+        "dc": {"unit": "%", "whole": 0.0000, "worst": 0.0000, "worst_at": 0},
+        "freq": {"unit": "Hz", "whole": 996.0937, "worst": 996.0937, "worst_at": 1024},
+        "thd": {"unit": "dB", "whole": -202.75, "whole_percent": 7.286e-09, "worst": -206.45, "worst_percent": 4.76e-09, "worst_at": 1024},
+        "thdn": {"unit": "dB", "whole": -188.40, "whole_percent": 3.8e-08, "worst": -189.09, "worst_percent": 3.51e-08, "worst_at": 1024},
+        "snr": {"unit": "dB", "whole": 188.38, "worst": 189.17, "worst_at": 1024},
+        "noise": {"unit": "dBFS", "whole": -194.40, "worst": -195.09, "worst_at": 1024},
+        "dr": {"unit": "dB", "whole": null, "whole_reason": "tone at -6.0 dBFS, not within -70 to -50 dBFS"}
+      },
+      "limits": []
+    },
+    {
+      "channel": 1,
+      "files": "cap.0",
+      "samples": 16384,
+      "windows": 16,
+      "figures": {
+        "level": {"unit": "dBFS", "whole": -12.000, "worst": -12.105, "worst_at": 0},
+        "peak": {"unit": "dBFS", "whole": -5.929, "worst": -5.929, "worst_at": 2048},
+        "dc": {"unit": "%", "whole": 0.0000, "worst": -0.6357, "worst_at": 1024},
+        "freq": {"unit": "Hz", "whole": 1429.6875, "worst": null, "worst_reason": "no tone in the window at sample 0", "worst_at": null},
+        "thd": {"unit": "dB", "whole": -188.70, "whole_percent": 3.675e-08, "worst": -27.67, "worst_percent": 4.135, "worst_at": 0},
+        "thdn": {"unit": "dB", "whole": 8.45, "whole_percent": 264.6, "worst": 8.77, "worst_percent": 274.6, "worst_at": 0},
+        "snr": {"unit": "dB", "whole": -8.45, "worst": -8.77, "worst_at": 0},
+        "noise": {"unit": "dBFS", "whole": -12.58, "worst": -12.38, "worst_at": 2048},
+        "dr": {"unit": "dB", "whole": null, "whole_reason": "tone at -21.0 dBFS, not within -70 to -50 dBFS"},
+        "crosstalk": {"unit": "dB", "whole": -211.54}
+      },
+      "limits": []
+    }
+  ]
+}
