@@ -9,11 +9,6 @@ constexpr long largest_table = 1 << 21;  // values: 16 MiB
 }  // namespace
 
 void tone_fit::terms_at(int n, double *out) const {
-    if (!table.empty()) {
-        const double *row = &table[static_cast<size_t>(n) * static_cast<size_t>(terms)];
-        for (int k = 0; k < terms; ++k) out[k] = row[k];
-        return;
-    }
     // cos and sin of h w n from those of w n, by rotation.
     double c1 = c[static_cast<size_t>(n)], s1 = s[static_cast<size_t>(n)], ch = c1, sh = s1;
     out[0] = 1;

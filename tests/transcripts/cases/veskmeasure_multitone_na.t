@@ -170,3 +170,92 @@ $ veskmeasure --json - --driven 0 sine.raw cap.0
     }
   ]
 }
+# Channels that share a stimulus match only when each has it; crosstalk
+# from a driven channel without a tone is n/a too.
+$ veskmeasure --reference ref.0 --limit gain-match<=0.1 --limit phase-match<=1 cap.0 sine.raw
+Version: veskmeasure 2018.03.30
+Rate: 48000 Hz, window 1024 samples
+Band: 20 Hz to 20 kHz
+Spectrum: 8192 samples, 5.859 Hz bins
+Reference: ref.0
+Latency range: 65536 samples either way
+Weighting: none
+Channel 0: cap.0 (16384 samples, 16 windows)
+  figure     whole capture              worst window
+  level      -12.000 dBFS               -12.105 dBFS at sample 0
+  peak       -5.929 dBFS                -5.929 dBFS at sample 2048
+  dc         0.0000 %                   -0.6357 % at sample 1024
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Channel 1: sine.raw (16384 samples, 16 windows)
+  figure     whole capture              worst window
+  level      -6.000 dBFS                -6.004 dBFS at sample 0
+  peak       -6.000 dBFS                -6.000 dBFS at sample 1024
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Multitone: blocks of 4096 samples (11.719 Hz per bin), 8 tones in all
+Channel 0: 3 blocks averaged from sample 4096, latency 0 samples, tdn -188.43 dB, flatness 0.000 dB
+  response relative to 878.906 Hz
+     freq (Hz)  gain (dB)  response (dB)  phase (deg)
+       199.219      0.000          0.000         0.00
+       328.125      0.000          0.000         0.00
+       539.062      0.000          0.000         0.00
+       878.906      0.000          0.000         0.00
+      1429.688      0.000          0.000         0.00
+      2343.750      0.000          0.000         0.00
+      3820.312      0.000          0.000         0.00
+      6257.812      0.000          0.000         0.00
+Channel 1: n/a (no stimulus found)
+Channel match: gain n/a, phase n/a (a channel without that tone or latency)
+Limits:
+  channel all gain-match<=0.1          n/a (a channel without that tone or latency) FAIL
+  channel all phase-match<=1           n/a (a channel without that tone or latency) FAIL
+Verdict: FAIL, 2 of 2 limits fail.
+[1]
+= dc.raw
+xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx
+=
+$ veskmeasure --driven 0 --limit crosstalk<=-60 dc.raw sine.raw
+Version: veskmeasure 2018.03.30
+Rate: 48000 Hz, window 1024 samples
+Band: 20 Hz to 20 kHz
+Spectrum: channel 0: 1024 samples, 46.88 Hz bins; channel 1: 8192 samples, 5.859 Hz bins
+Reference: none
+Latency range: 65536 samples either way
+Weighting: none
+Channel 0: dc.raw (1024 samples, 1 windows)
+  figure     whole capture              worst window
+  level      2.480 dBFS                 2.480 dBFS at sample 0
+  peak       -0.527 dBFS                -0.527 dBFS at sample 0
+  dc         94.0337 %                  n/a (capture too short for its tone: 12 periods needed)
+  freq       n/a (capture too short for its tone: 12 periods needed) n/a (capture too short for its tone: 12 periods needed)
+  thd        n/a (capture too short for its tone: 12 periods needed) n/a (capture too short for its tone: 12 periods needed)
+  thdn       n/a (capture too short for its tone: 12 periods needed) n/a (capture too short for its tone: 12 periods needed)
+  snr        n/a (capture too short for its tone: 12 periods needed) n/a (capture too short for its tone: 12 periods needed)
+  noise      n/a (capture too short for its tone: 12 periods needed) n/a (capture too short for its tone: 12 periods needed)
+  dr         n/a (capture too short for its tone: 12 periods needed)
+Channel 1: sine.raw (16384 samples, 16 windows)
+  figure     whole capture              worst window
+  level      -6.000 dBFS                -6.004 dBFS at sample 0
+  peak       -6.000 dBFS                -6.000 dBFS at sample 1024
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       996.0937 Hz                996.0937 Hz at sample 1024
+  thd        -202.75 dB (7.29e-09 %)    -206.45 dB (4.76e-09 %) at sample 1024
+  thdn       -188.40 dB (3.8e-08 %)     -189.09 dB (3.51e-08 %) at sample 1024
+  snr        188.38 dB                  189.17 dB at sample 1024
+  noise      -194.40 dBFS               -195.09 dBFS at sample 1024
+  dr         n/a (tone at -6.0 dBFS, not within -70 to -50 dBFS)
+  crosstalk  n/a (no tone on the driven channel)
+Limits:
+  channel 1   crosstalk<=-60           n/a (no tone on the driven channel) FAIL
+Verdict: FAIL, 1 of 1 limits fail.
+[1]
