@@ -64,6 +64,7 @@ TEST(WholeRun, SetUpMergesSendsAndEndsAsAsked) {
          running("0x4000005", "0xbb80"),
          true},
         {full_c3, "-o standby", c3({set_to("standby; " + full_fields)}), {setup_word("0x6210201")}, false},
+        {full_c3, "-o OFF", c3({set_to("off; " + full_fields)}), {setup_word("0x6210200")}, false},
         {full_c3, "-o Run -k 24000", c3({set_to("running at 24KHz; " + full_fields)}), {setup_word("0x6210203")}},
         {std::nullopt, "-k 44100 -y ,", {rev_b}, {rate("0xac44"), "CONTROL 0x8 0 0 0 len=0"}, true},
     };

@@ -1,4 +1,67 @@
 # The usage texts, and options given as --name=value.
+$ vesksim --help
+Usage: vesksim [options]
+A simulated audio server of Plenar audio test hardware, for veskplay and
+every other client of veskclient. It serves one client session at a time.
+
+Options:
+  --listen ADDR:PORT  where to listen (default 127.0.0.1:1024; port 0 picks a
+                      free port)
+  --port-file PATH    write the port to PATH once listening
+  --hardware c3|b     Plenar-C3 (default) or Plenar-B hardware
+  --outputs N         output channels, 1 to 32 (default 2)
+  --inputs N          input channels, 1 to 32 (default 2)
+  --setup WORD        the C3 set-up word at start (default 0x00000005)
+  --supported MASK    the fields of the set-up word the hardware has
+                      (default 0x07FFFF0F, every field)
+  --speed X           1 plays in real time (default), 0 as fast as the
+                      client reads, any other value (0.001 to 1000000) that
+                      multiple of real time
+  --dut KEY=VALUE,... the device under test of loopback 0 (none); any of:
+                      gain=DB       its gain, -200 to 60 (default exactly half)
+                      delay=N       samples late, 0 to 1000000 (default 24)
+                      noise=DBFS    RMS of a uniform noise, -200 to 0 (a full-
+                                    scale sine is 0 dBFS), or off (default:
+                                    integer steps of up to +-64 24-bit steps)
+                      thd=DB        third harmonic of a full-scale sine, -200
+                                    to -20, or off (default)
+                      crosstalk=DB  input n hears outputs n-1 and n+1 at this
+                                    level, -200 to 0, or off (default)
+                      highpass=HZ   a second-order Butterworth highpass, its
+                                    corner above 0 and below rate/2, or off
+                                    (default)
+                      lowpass=HZ    the same as a lowpass
+                      skew=S        input n a further n*S samples late, 0
+                                    to 1000 (default 0)
+  --once              exit when the first client session ends
+  --verbose           one line per request and reply on standard error
+  --help              show this text
+
+What the inputs hear, by loopback:
+  2 server  the same-numbered output, sample for sample
+  1 i2s     that output through the codec: quantised to 24 bits and 3 samples
+            late
+  0 none    a device under test: by default that output at half amplitude
+            (-6 dB), 24 samples late, with a deterministic noise floor of up
+            to +-64 24-bit steps. With --dut input n hears, delay + n*skew
+            samples late,
+              H(gain * (x - c x^3 + crosstalk * (x[n-1] + x[n+1]))) + noise
+            x being output n (1 = full scale) and c = 4h / (1 + 3h), h the thd
+            as a ratio: a sine of amplitude A below rate/6 gets a THD of
+            cA^2 / (4 - 3cA^2): exactly thd at full scale, about 2 dB lower
+            per dB below it. H is the highpass and lowpass set, bilinear
+            transforms with the corner pre-warped, at the rate output starts
+            at; with K = tan(pi corner/rate), W = tan(pi f/rate)/K, the
+            lowpass gives f a gain of 1/sqrt(1+W^4) and a phase of
+            -atan2(sqrt2 W, 1-W^2), the highpass W^2/sqrt(1+W^4) and
+            180 degrees - atan2(sqrt2 W, 1-W^2). The result is floored to 24
+            bits and saturates.
+Inputs without a same-numbered output hear silence (server, i2s) or the noise
+floor and crosstalk (none). Capture blocks started unaligned begin a quarter
+block early.
+LINK answers with the command bytes themselves.
+The codec halts 80 ms (simulated) after playback ends or stops.
+SIGINT and SIGTERM end the server cleanly.
 $ veskgen --help
 Usage: veskgen sine|multitone [options] FILE...
 Writes stimulus files for veskplay -r: raw signed 32-bit samples in host order,
