@@ -299,3 +299,11 @@ $ veskgen multitone --per-octave '-1e999' a
 ! veskgen: --per-octave takes a number of tones, not "-1e999".
 [1]
 $ ls
+# Leading blanks are read past, in every number option.
+$ veskgen sine --rate ' 48000' --block ' 64' --blocks ' 3' --channels ' 2' --freq ' 1000' --level ' -6' a
+a.0: 750.000 Hz at -6.00 dBFS, crest factor 3.01 dB, 3 blocks of 64 samples at 48000 Hz
+a.1: 750.000 Hz at -6.00 dBFS, crest factor 3.01 dB, 3 blocks of 64 samples at 48000 Hz
+$ veskgen multitone --tones ' 5' --from ' 100' --to ' 10000' --total ' -12' --block 4096 b
+b: 5 tones from 105.469 Hz to 9996.094 Hz at -18.99 dBFS each (-12.00 dBFS in all), crest factor 9.64 dB, 1 block of 4096 samples at 48000 Hz
+$ veskgen multitone --per-octave ' 2' --block 4096 c
+c: 20 tones from 23.438 Hz to 20003.906 Hz at -25.01 dBFS each (-12.00 dBFS in all), crest factor 8.82 dB, 1 block of 4096 samples at 48000 Hz
