@@ -17,7 +17,8 @@ struct tone_fit {
     std::vector<double> gram;     // the matrix itself
     std::vector<double> table;    // the terms at every sample, when small enough to keep
     std::vector<double> c, s;     // the fundamental's cosine and sine
-    void terms_at(int n, double *out) const;  // worked out from c and s, whatever the table
+    // The terms at sample n, worked out from c and s whatever the table.
+    void terms_at(int n, double *out) const;
 };
 
 struct fitted_window {
