@@ -132,6 +132,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
         settings, {analyse_channel(open_capture((folder / "c.raw").string()), {48000, 1024, weighting::a})}, {}};
     std::string script = plot_script(m);
     EXPECT_EQ(plotted_peak(script), std::pair(999.023, -6.02));
+    size_t wave = script.find("$waveform0 << EOD\n") + 18;  // four periods of the tone
+    EXPECT_EQ(std::count(script.begin() + long(wave), script.begin() + long(script.find("EOD", wave)), '\n'), 192);
     measurement short_one{
         settings, {analyse_channel(open_capture((folder / "short.raw").string()), {48000, 1024, weighting::a})}, {}};
     EXPECT_EQ(plotted_peak(plot_script(short_one)), std::pair(3750.0, -6.02));

@@ -293,7 +293,9 @@ TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
                     return static_cast<int32_t>(
                         std::lround(0.5 * std::sin(2 * M_PI * 1000 * n / 48000.0) * 2147483648.0));
                 };
-                std::vector<int32_t> reference, capture = make_signal({1000, -400, -200, -120, length + 70000}, 5);
+                // Around the short reference the capture is digitally silent: some lags meet no energy at all.
+                double floor = length == 4096 ? -400 : -120;
+                std::vector<int32_t> reference, capture = make_signal({1000, -400, -200, floor, length + 70000}, 5);
                 for (int64_t n = 0; n < length; ++n) reference.push_back(stimulus(n));
                 for (int64_t n = std::max<int64_t>(0, delay); n < static_cast<int64_t>(capture.size()); ++n)
                     capture[static_cast<size_t>(n)] += stimulus(n - delay);
