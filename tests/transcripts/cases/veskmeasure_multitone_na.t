@@ -259,3 +259,42 @@ Limits:
   channel 1   crosstalk<=-60           n/a (no tone on the driven channel) FAIL
 Verdict: FAIL, 1 of 1 limits fail.
 [1]
+# A name reaches the JSON byte for byte but for quotes, backslashes and
+# control characters (DEL here), which are escaped.
+$ veskgen sine --block 4096 --blocks 2 'a~"\b.raw'
+a~"\b.raw: 996.094 Hz at -6.00 dBFS, crest factor 3.01 dB, 2 blocks of 4096 samples at 48000 Hz
+$ veskmeasure --json - 'a~"\b.raw'
+{
+  "tool": "veskmeasure",
+  "version": "2018.03.30",
+  "rate_hz": 48000,
+  "window_samples": 1024,
+  "band_hz": [20, 20000],
+  "spectrum_samples": [4096],
+  "bin_hz": [11.7188],
+  "references": [],
+  "latency_range_samples": 65536,
+  "weighting": "none",
+  "verdict": "PASS",
+  "limits_failed": 0,
+  "channels": [
+    {
+      "channel": 0,
+      "files": "a~\"\\\u007fb.raw",
+      "samples": 8192,
+      "windows": 8,
+      "figures": {
+        "level": {"unit": "dBFS", "whole": -6.000, "worst": -6.004, "worst_at": 0},
+        "peak": {"unit": "dBFS", "whole": -6.000, "worst": -6.000, "worst_at": 1024},
+        "dc": {"unit": "%", "whole": 0.0000, "worst": 0.0000, "worst_at": 0},
+        "freq": {"unit": "Hz", "whole": 996.0937, "worst": 996.0937, "worst_at": 1024},
+        "thd": {"unit": "dB", "whole": -199.14, "whole_percent": 1.105e-08, "worst": -206.45, "worst_percent": 4.76e-09, "worst_at": 1024},
+        "thdn": {"unit": "dB", "whole": -186.86, "whole_percent": 4.539e-08, "worst": -189.09, "worst_percent": 3.51e-08, "worst_at": 1024},
+        "snr": {"unit": "dB", "whole": 186.93, "worst": 189.17, "worst_at": 1024},
+        "noise": {"unit": "dBFS", "whole": -192.86, "worst": -195.09, "worst_at": 1024},
+        "dr": {"unit": "dB", "whole": null, "whole_reason": "tone at -6.0 dBFS, not within -70 to -50 dBFS"}
+      },
+      "limits": []
+    }
+  ]
+}
