@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <fstream>
 
 #include "channel_analysis.h"
 #include "crosstalk.h"
@@ -138,6 +139,11 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     for (size_t n = 0; n < two_tones.size(); ++n)
         two_tones[n] += static_cast<int32_t>(std::lround(0.1 * std::sin(2 * M_PI * 4102 * n / 16384) * 2147483648.0));
     EXPECT_NEAR(measured(two_tones).whole.freq_hz, 1000, 0.01);
+    // The longest spectrum is 2^22 samples, whatever the rate and length: here 2^24 samples of silence at 10 MHz.
+    temp_folder folder;
+    std::ofstream(folder / "long.raw").close();
+    std::filesystem::resize_file(folder / "long.raw", 64 << 20);
+    EXPECT_EQ(analyse_channel(open_capture((folder / "long.raw").string()), {1e7, 1024}).spectrum.length, 1 << 22);
 }
 
 // A tone just outside the band counts not at all, one just inside or on an
