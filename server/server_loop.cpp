@@ -51,7 +51,8 @@ void print_line(const std::string &line) { std::fprintf(stderr, "%s\n", line.c_s
 
 std::string system_error(const char *what) { return format_text("vesksim: %s: %s", what, std::strerror(errno)); }
 
-int open_listener(const sim_options &options, uint16_t &bound_port) {
+// bound: the address and port the socket was given, as the system says.
+int open_listener(const sim_options &options, sockaddr_in &bound) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         print_line(system_error("socket"));
@@ -75,7 +76,7 @@ int open_listener(const sim_options &options, uint16_t &bound_port) {
         close(fd);
         return -1;
     }
-    bound_port = ntohs(address.sin_port);
+    bound = address;
     return fd;
 }
 
@@ -211,14 +212,17 @@ int run_server(const sim_options &options) {
     sigset_t wait_mask;
     install_signal_handlers(wait_mask);
 
-    uint16_t port = 0;
-    const int listener = open_listener(options, port);
+    sockaddr_in bound{};
+    const int listener = open_listener(options, bound);
     if (listener < 0) return 1;
+    const uint16_t port = ntohs(bound.sin_port);
     if (!options.port_file.empty() && !write_port_file(options.port_file, port)) {
         close(listener);
         return 1;
     }
-    if (options.verbose) print_line(format_text("vesksim: listening on %s:%u", options.listen_address.c_str(), port));
+    char address[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &bound.sin_addr, address, sizeof address);
+    if (options.verbose) print_line(format_text("vesksim: listening on %s:%u", address, port));
 
     loop_state loop{options, {make_device(options), std::nullopt}, {}, 1, false, {}};
     std::vector<uint8_t> buffer(read_chunk);
