@@ -1,5 +1,7 @@
 #include "frame.h"
 
+#include <array>
+
 namespace wire {
 
 uint32_t load_be32(const uint8_t *p) {
@@ -26,8 +28,12 @@ header decode_header(const uint8_t *bytes) {
 }
 
 void encode_header(const header &head, uint8_t *out) {
-    const uint32_t words[7] = {head.magic, head.command, head.arg0, head.arg1, head.arg2, head.arg3, head.length};
-    for (int i = 0; i < 7; ++i) store_be32(out + 4 * i, words[i]);
+    const std::array<uint32_t, 7> words = {head.magic, head.command, head.arg0,  head.arg1,
+                                           head.arg2,  head.arg3,    head.length};
+    for (uint32_t word : words) {
+        store_be32(out, word);
+        out += 4;
+    }
 }
 
 }  // namespace wire
