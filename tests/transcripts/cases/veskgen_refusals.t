@@ -51,6 +51,15 @@ $ veskgen multitone --distinct a
 $ veskgen sine --from 20 a
 ! veskgen: --from is for multitone.
 [1]
+$ veskgen sine --to 2000 a
+! veskgen: --to is for multitone.
+[1]
+$ veskgen sine --tones 5 a
+! veskgen: --tones is for multitone.
+[1]
+$ veskgen sine --per-octave 2 a
+! veskgen: --per-octave is for multitone.
+[1]
 $ veskgen sine --block 8 a
 ! veskgen: --block takes a whole number from 16 to 65536, not "8".
 [1]
