@@ -130,6 +130,11 @@ TEST_F(PlayedSequence, PlaysTheStagedSequenceSampleForSampleUntilStoppedAtAWhole
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(playback().first, VESK_PLAYBACK_HALTED);
     EXPECT_EQ(stage(VESK_STAGE_RESET, {}, 0, 0), 0);  // staging works again
+    // A loop that holds no block is none: the stream ends after the block before it.
+    ASSERT_EQ(stage(VESK_STAGE_DATA, {a0.data(), a1.data()}, 1, 7), 0);
+    ASSERT_EQ(stage(VESK_STAGE_DATA | VESK_STAGE_LOOP_START, {a0.data(), a1.data()}, 0, 8), 0);
+    ASSERT_EQ(vesk_control_output(client.get(), VESK_OUTPUT_START), 0);
+    EXPECT_EQ(read_to_end(client.get(), 0x7, 10).size(), 1u);
 }
 
 // In real time a read gets the blocks played so far, and the end of the
