@@ -185,6 +185,7 @@ TEST(GenCommand, WritesEveryChannelWhole) {
     for (const char *name : {"ms.0", "ms.1"}) {
         std::vector<uint8_t> bytes = read_file(folder / name);
         ASSERT_EQ(bytes.size(), 3u * 64 * 4) << name;
+        EXPECT_EQ(std::filesystem::status(folder / name).permissions(), std::filesystem::perms(0644)) << name;
         for (size_t b = 1; b < 3; ++b)
             EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, bytes.begin() + b * 256));
     }

@@ -91,6 +91,7 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.json")), lines_of(text_of(golden / "small_case.json")));
     EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
+    EXPECT_EQ(std::filesystem::status(c.folder / "out.json").permissions(), std::filesystem::perms(0644));
     // Weighted, the noise figures say so wherever they appear.
     r = run_veskmeasure({"--weighting", "a", "--limit", "thdn<=-70", "--limit", "noise<=-110", "--limit", "dr>=110",
                          "--junit", "a.xml", "good.raw"},
