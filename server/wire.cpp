@@ -9,17 +9,13 @@ reply ordinary_reply(uint32_t val0, uint32_t val1, uint32_t val2, uint32_t val3)
 }
 
 reply error_reply(int32_t code, const std::string &text) {
-    reply r{{VESK_MAGIC, VESK_STATUS_ERROR, static_cast<uint32_t>(code), 0, 0, 0, 0},
+    return {{VESK_MAGIC, VESK_STATUS_ERROR, static_cast<uint32_t>(code), 0, 0, 0, 0},
             payload_bytes(text.begin(), text.end()),
             false};
-    r.head.length = static_cast<uint32_t>(r.payload.size());
-    return r;
 }
 
 reply data_reply(payload_bytes payload, uint32_t val0, uint32_t val1, uint32_t val2, uint32_t val3) {
-    reply r{{VESK_MAGIC, VESK_STATUS_DATA, val0, val1, val2, val3, 0}, std::move(payload), false};
-    r.head.length = static_cast<uint32_t>(r.payload.size());
-    return r;
+    return {{VESK_MAGIC, VESK_STATUS_DATA, val0, val1, val2, val3, 0}, std::move(payload), false};
 }
 
 }  // namespace vesksim

@@ -35,6 +35,7 @@ struct unset_allocator : std::allocator<T> {
 };
 using payload_bytes = std::vector<uint8_t, unset_allocator<uint8_t>>;
 
+// head.magic and head.length are set when the reply is queued.
 struct reply {
     header head;
     payload_bytes payload;
