@@ -132,10 +132,11 @@ TEST(Connect, UnansweredConnections) {
 }
 
 TEST(Connect, ShutdownClosesAForgottenConnection) {
-    fake::server server;  // serves one connection at a time
-    // On descriptor 0 too, as in a process started with its standard input closed.
+    // On descriptor 0 too, as in a process started with its standard input closed. The child starts its
+    // own server: a fork while a server thread runs could inherit a lock that thread held.
     EXPECT_EXIT(
         {
+            fake::server server;
             close(0);
             vesk_instance *on_zero = new_instance(16).release();
             bool was_zero = vesk_connect(on_zero, server.address().c_str()) == 0 && on_zero->socket == 0;
@@ -143,6 +144,7 @@ TEST(Connect, ShutdownClosesAForgottenConnection) {
             std::exit(was_zero && fcntl(0, F_GETFD) == -1 ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
+    fake::server server;  // serves one connection at a time
     vesk_instance *forgotten = new_instance(16).release();
     ASSERT_EQ(vesk_connect(forgotten, server.address().c_str()), 0);
     vesk_shutdown(forgotten);
