@@ -62,6 +62,9 @@ TEST(Measurement, FindsTheFiguresOfKnownSignals) {
             EXPECT_NEAR(f.whole.thd_db, s.thd_db, 0.5);
         }
         EXPECT_NEAR(f.whole.thdn_db, expected_thdn_db(s), 0.5);
+        if (expected_thdn_db(s) > s.noise_dbfs - s.level_dbfs + 30) {  // windows too, where noise is far under
+            EXPECT_NEAR(f.worst.value.thdn_db, expected_thdn_db(s), 0.5);
+        }
         if (s.noise_dbfs > -150) {
             EXPECT_NEAR(f.whole.snr_db, expected_snr_db(s), 0.5);
         }
