@@ -31,6 +31,16 @@ void expect_good_session(const vesksim_child &sim) {
     close(fd);
 }
 
+// User and system time the process has had.
+double cpu_seconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    double ticks = 0;
+    for (int n = 1; n <= 15 && stat >> field; ++n)  // a name holds no blank here
+        if (n >= 14) ticks += std::stod(field);
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
 TEST(Malformed, InputNeverCostsTheNextSession) {
     vesksim_child sim({"--speed", "0"});
     // What is sent, and whether the server hangs up at once.
@@ -61,8 +71,12 @@ TEST(Malformed, ReadsAreBoundedAndAClientThatStopsReadingBlocksNoOne) {
     for (const auto &[asked, given] : {std::pair(7u, 7u), std::pair(13u, 12u)})
         EXPECT_EQ(raw_exchange(fd, VESK_CMD_READ_INPUT, 0xFFFFFFFF, asked).value().val3, given) << asked;
     // 16 MiB of captured blocks, more than the socket buffers hold, that
-    // nobody reads.
+    // nobody reads, and a request behind them that waits without a busy loop.
     ASSERT_TRUE(raw_send_bytes(fd, frame(VESK_MAGIC, VESK_CMD_READ_INPUT, 0xFFFFFFFF, 2, 0, 0, 0)));
+    ASSERT_TRUE(raw_send_bytes(fd, frame(VESK_MAGIC, VESK_CMD_QUERY, 0, 0, 0, 0, 0)));
+    double cpu_before = cpu_seconds(sim.process.pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_LT(cpu_seconds(sim.process.pid) - cpu_before, 0.25);
 
     const int other = raw_connect(sim.port);
     EXPECT_EQ(raw_exchange(other, VESK_CMD_CONNECT, VESK_PROTOCOL_VERSION, 64).value().text(),
