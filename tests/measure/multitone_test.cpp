@@ -168,7 +168,8 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
             EXPECT_EQ(m.latency, c.latency);
         }
         ASSERT_GE(m.latency, 0);
-        double worst = 0;
+        double worst = 0, low = 1e9, high = 0;  // the band's edges fall on tones
+        for (double f : m.freq_hz) low = f >= 100 ? std::min(low, f) : low, high = f <= 10000 ? std::max(high, f) : high;
         for (size_t t = 0; t < stimulus.size(); ++t) {
             double f = stimulus[t].bin * c.rate / c.block;
             EXPECT_NEAR(m.freq_hz[t], f, 1e-9);
@@ -177,9 +178,9 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
             EXPECT_NEAR(m.response_db[t], response, 0.005) << f;
             double phase = degrees(c.h(f)) - 360 * f * (c.delay - static_cast<double>(m.latency)) / c.rate;
             EXPECT_NEAR(wrap(m.phase_deg[t] - phase), 0, 0.05) << f;
-            if (f >= 100 && f <= 10000) worst = std::max(worst, std::fabs(response));
+            if (f >= low && f <= high) worst = std::max(worst, std::fabs(response));
         }
-        EXPECT_NEAR(flatness_db(m, 100, 10000), worst, 0.005);
+        EXPECT_NEAR(flatness_db(m, low, high), worst, 0.005);
         double nearest = 1e9;
         for (const tone &t : stimulus) nearest = std::min(nearest, std::fabs(t.bin * c.rate / c.block - 1000));
         EXPECT_EQ(std::fabs(m.response_at_hz - 1000), nearest);
