@@ -79,3 +79,7 @@ multitone_result measure_multitone(const std::vector<multitone_input> &inputs, d
 // Largest |response| over the tones from low_hz to high_hz; NaN when a
 // tone there has none or no tone lies there.
 double flatness_db(const multitone_channel &channel, double low_hz, double high_hz);
+
+// Why a channel that has its stimulus has no tdn, or no flatness.
+constexpr const char *no_tdn_why = "no bin between the tones";
+constexpr const char *no_flatness_why = "a tone in the band below the floor, or none there";

@@ -14,8 +14,8 @@ double channel_value(const multitone_channel &c, const limit &l) {
 std::string channel_missing(const multitone_channel &c, const limit &l) {
     if (!c.why.empty()) return c.why;
     switch (l.which) {
-    case figure::flatness: return "a tone in the band below the floor, or none there";
-    case figure::tdn: return "no bin between the tones";
+    case figure::flatness: return no_flatness_why;
+    case figure::tdn: return no_tdn_why;
     default: return c.latency_why;
     }
 }

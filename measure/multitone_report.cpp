@@ -25,6 +25,11 @@ std::string json_number(double value, int decimals) {
     return fixed(value, decimals);
 }
 
+// A figure's own reason: none when it was measured or the channel's reason covers it.
+std::string own_why(const multitone_channel &c, double value, const char *why) {
+    return std::isnan(value) && c.why.empty() ? why : "";
+}
+
 std::string json_text(const std::string &text) {
     if (text.empty()) return "null";
     std::string out = "\"";
@@ -39,6 +44,10 @@ std::string json_array(size_t count, each value) {
     return out + "]";
 }
 
+std::string in_db(double value, int decimals, const char *why) {
+    return std::isnan(value) ? "n/a (" + std::string(why) + ")" : fixed(value, decimals) + " dB";
+}
+
 std::string channel_head(const multitone_channel &c, size_t index) {
     char line[320];
     if (!c.why.empty()) {
@@ -51,7 +60,8 @@ std::string channel_head(const multitone_channel &c, size_t index) {
     if (!c.stimulus) return text + ", no stimulus of its own\n";
     text += ", latency " + (c.latency >= 0 ? std::to_string(c.latency) + " samples" : "n/a (" + c.latency_why + ")");
     if (!c.freq_hz.empty())
-        text += ", tdn " + fixed(c.tdn_db, 2) + " dB, flatness " + fixed(flatness_db(c, 0, all_band), 3) + " dB";
+        text += ", tdn " + in_db(c.tdn_db, 2, no_tdn_why) + ", flatness " +
+                in_db(flatness_db(c, 0, all_band), 3, no_flatness_why);
     return text + "\n";
 }
 
@@ -126,13 +136,16 @@ std::string multitone_json(const multitone_result &r, double rate) {
     for (size_t c = 0; c < r.channels.size(); ++c) {
         const multitone_channel &ch = r.channels[c];
         size_t tones = ch.freq_hz.size();
+        double flatness = flatness_db(ch, 0, all_band);
         text +=
             std::string(c ? "," : "") + "\n      {\"channel\": " + std::to_string(c) +
             ", \"reason\": " + json_text(ch.why) + ", \"blocks\": " + std::to_string(ch.blocks) +
             ", \"first_sample\": " + std::to_string(ch.first_sample) +
             ", \"latency\": " + (ch.latency >= 0 ? std::to_string(ch.latency) : "null") +
             ", \"latency_reason\": " + json_text(ch.latency_why) + ", \"tdn_db\": " + json_number(ch.tdn_db, 2) +
-            ", \"flatness_db\": " + json_number(flatness_db(ch, 0, all_band), 3) +
+            ", \"tdn_reason\": " + json_text(own_why(ch, ch.tdn_db, no_tdn_why)) +
+            ", \"flatness_db\": " + json_number(flatness, 3) +
+            ", \"flatness_reason\": " + json_text(own_why(ch, flatness, no_flatness_why)) +
             ", \"response_relative_to_hz\": " + (tones ? json_number(ch.response_at_hz, 3) : "null") +
             ",\n       \"freq_hz\": " + json_array(tones, [&](size_t t) { return json_number(ch.freq_hz[t], 3); }) +
             ",\n       \"gain_db\": " + json_array(tones, [&](size_t t) { return json_number(ch.gain_db[t], 3); }) +

@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 
+#include "measure_error.h"
 #include "measure_support.h"
 #include "multitone.h"
 #include "multitone_plot.h"
@@ -169,7 +170,8 @@ TEST(Multitone, ResponseAndPhaseOfAKnownDevice) {
         }
         ASSERT_GE(m.latency, 0);
         double worst = 0, low = 1e9, high = 0;  // the band's edges fall on tones
-        for (double f : m.freq_hz) low = f >= 100 ? std::min(low, f) : low, high = f <= 10000 ? std::max(high, f) : high;
+        for (double f : m.freq_hz)
+            low = f >= 100 ? std::min(low, f) : low, high = f <= 10000 ? std::max(high, f) : high;
         for (size_t t = 0; t < stimulus.size(); ++t) {
             double f = stimulus[t].bin * c.rate / c.block;
             EXPECT_NEAR(m.freq_hz[t], f, 1e-9);
@@ -337,6 +339,11 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
                      48000);
         EXPECT_TRUE(r.channels[0].blocks == 2 && r.channels[1].blocks == 2) << r.channels[1].why;
     }
+    const multitone_reference longer = find_tones(capture(stimulus, 2 * block, 2 * block));
+    EXPECT_THROW(
+        measured({{capture(stimulus, block, 4 * block), reference}, {capture(stimulus, block, 4 * block), longer}},
+                 48000),
+        measure_error);
 }
 
 }  // namespace

@@ -300,3 +300,143 @@ $ veskmeasure --json - 'a~"\b.raw'
     }
   ]
 }
+# Tones on neighbouring bins leave no bin for tdn; a band without a tone
+# has no flatness; a channel that only listens while no stimulus is found
+# has no crosstalk.
+$ veskgen multitone --tones 5 --from 3000 --to 6000 --block 64 near
+near: 5 tones from 3000.000 Hz to 6000.000 Hz at -18.99 dBFS each (-12.00 dBFS in all), crest factor 4.67 dB, 1 block of 64 samples at 48000 Hz
+$ veskgen multitone --tones 5 --from 3000 --to 6000 --block 64 --blocks 32 near-cap
+near-cap: 5 tones from 3000.000 Hz to 6000.000 Hz at -18.99 dBFS each (-12.00 dBFS in all), crest factor 4.67 dB, 32 blocks of 64 samples at 48000 Hz
+$ veskgen sine --block 64 --blocks 32 sine64.raw
+sine64.raw: 750.000 Hz at -6.00 dBFS, crest factor 3.01 dB, 32 blocks of 64 samples at 48000 Hz
+$ veskmeasure --reference near --limit tdn<=-60 --limit flatness[21000:22000]<=1 near-cap
+Version: veskmeasure 2018.03.30
+Rate: 48000 Hz, window 1024 samples
+Band: 20 Hz to 20 kHz
+Spectrum: 1024 samples, 46.88 Hz bins
+Reference: near
+Latency range: 65536 samples either way
+Weighting: none
+Channel 0: near-cap (2048 samples, 2 windows)
+  figure     whole capture              worst window
+  level      -12.000 dBFS               -12.000 dBFS at sample 0
+  peak       -10.341 dBFS               -10.341 dBFS at sample 0
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Multitone: blocks of 64 samples (750.000 Hz per bin), 5 tones in all
+Channel 0: 31 blocks averaged from sample 64, latency 0 samples, tdn n/a (no bin between the tones), flatness 0.000 dB
+  response relative to 3000.000 Hz
+     freq (Hz)  gain (dB)  response (dB)  phase (deg)
+      3000.000      0.000          0.000         0.00
+      3750.000      0.000          0.000         0.00
+      4500.000      0.000          0.000         0.00
+      5250.000      0.000          0.000         0.00
+      6000.000      0.000          0.000         0.00
+Crosstalk (dB): input by row, stimulus by column; < marks a pair below the floor
+               0
+     0         -
+Limits:
+  channel 0   tdn<=-60                 n/a (no bin between the tones) FAIL
+  channel 0   flatness[21000:22000]<=1 n/a (a tone in the band below the floor, or none there) FAIL
+Verdict: FAIL, 2 of 2 limits fail.
+[1]
+$ veskmeasure --json - --reference near near-cap
+{
+  "tool": "veskmeasure",
+  "version": "2018.03.30",
+  "rate_hz": 48000,
+  "window_samples": 1024,
+  "band_hz": [20, 20000],
+  "spectrum_samples": [1024],
+  "bin_hz": [46.875],
+  "references": ["near"],
+  "latency_range_samples": 65536,
+  "weighting": "none",
+  "verdict": "PASS",
+  "limits_failed": 0,
+  "channels": [
+    {
+      "channel": 0,
+      "files": "near-cap",
+      "samples": 2048,
+      "windows": 2,
+      "figures": {
+        "level": {"unit": "dBFS", "whole": -12.000, "worst": -12.000, "worst_at": 0},
+        "peak": {"unit": "dBFS", "whole": -10.341, "worst": -10.341, "worst_at": 0},
+        "dc": {"unit": "%", "whole": 0.0000, "worst": 0.0000, "worst_at": 0},
+        "freq": {"unit": "Hz", "whole": null, "whole_reason": "a multitone", "worst": null, "worst_reason": "a multitone", "worst_at": null},
+        "thd": {"unit": "dB", "whole": null, "whole_reason": "a multitone", "whole_percent": null, "worst": null, "worst_reason": "a multitone", "worst_percent": null, "worst_at": null},
+        "thdn": {"unit": "dB", "whole": null, "whole_reason": "a multitone", "whole_percent": null, "worst": null, "worst_reason": "a multitone", "worst_percent": null, "worst_at": null},
+        "snr": {"unit": "dB", "whole": null, "whole_reason": "a multitone", "worst": null, "worst_reason": "a multitone", "worst_at": null},
+        "noise": {"unit": "dBFS", "whole": null, "whole_reason": "a multitone", "worst": null, "worst_reason": "a multitone", "worst_at": null},
+        "dr": {"unit": "dB", "whole": null, "whole_reason": "a multitone"}
+      },
+      "limits": []
+    }
+  ],
+  "limits": [],
+  "multitone": {
+    "block_samples": 64,
+    "bin_hz": 750.000000,
+    "tones": 5,
+    "channels": [
+      {"channel": 0, "reason": null, "blocks": 31, "first_sample": 64, "latency": 0, "latency_reason": null, "tdn_db": null, "tdn_reason": "no bin between the tones", "flatness_db": 0.000, "flatness_reason": null, "response_relative_to_hz": 3000.000,
+       "freq_hz": [3000.000, 3750.000, 4500.000, 5250.000, 6000.000],
+       "gain_db": [0.000, 0.000, 0.000, 0.000, 0.000],
+       "response_db": [0.000, 0.000, 0.000, 0.000, 0.000],
+       "phase_deg": [0.00, 0.00, 0.00, 0.00, 0.00]}
+    ],
+    "gain_match_db": null,
+    "phase_match_deg": null,
+    "match_reason": "no tone common to two channels",
+    "crosstalk_db": [[null]],
+    "crosstalk_below_floor": [[false]]
+  }
+}
+$ veskmeasure --driven 0 --reference near --limit crosstalk<=-60 --limit latency=0 sine64.raw near-cap
+Version: veskmeasure 2018.03.30
+Rate: 48000 Hz, window 1024 samples
+Band: 20 Hz to 20 kHz
+Spectrum: 1024 samples, 46.88 Hz bins
+Reference: near
+Latency range: 65536 samples either way
+Weighting: none
+Channel 0: sine64.raw (2048 samples, 2 windows)
+  figure     whole capture              worst window
+  level      -6.000 dBFS                -6.000 dBFS at sample 0
+  peak       -6.000 dBFS                -6.000 dBFS at sample 0
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Channel 1: near-cap (2048 samples, 2 windows)
+  figure     whole capture              worst window
+  level      -12.000 dBFS               -12.000 dBFS at sample 0
+  peak       -10.341 dBFS               -10.341 dBFS at sample 0
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       n/a (a multitone)          n/a (a multitone)
+  thd        n/a (a multitone)          n/a (a multitone)
+  thdn       n/a (a multitone)          n/a (a multitone)
+  snr        n/a (a multitone)          n/a (a multitone)
+  noise      n/a (a multitone)          n/a (a multitone)
+  dr         n/a (a multitone)
+Multitone: blocks of 64 samples (750.000 Hz per bin), 5 tones in all
+Channel 0: n/a (no stimulus found)
+Channel 1: n/a (no stimulus found on any channel)
+Crosstalk (dB): input by row, stimulus by column; < marks a pair below the floor
+               0         1
+     0         -         -
+     1       n/a         -
+Limits:
+  channel 0   latency=0                n/a (no stimulus found)  FAIL
+  channel 1   crosstalk<=-60 from 0    n/a (no stimulus found on any channel) FAIL
+Verdict: FAIL, 2 of 2 limits fail.
+[1]
