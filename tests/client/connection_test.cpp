@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -53,9 +54,9 @@ TEST(Control, ServerSettingsOnTheWire) {
 }
 
 TEST(Control, HardwareSetupWaitsAtLeastTenSeconds) {
-    connected_client client(16, 200, {fake::late(fake::ordinary(), 400ms), fake::late(fake::ordinary(), 400ms)});
+    connected_client client(16, 1, {fake::late(fake::ordinary(), 400ms), fake::late(fake::ordinary(), 400ms)});
     EXPECT_EQ(vesk_control(client.get(), 256, 0x1234), 0) << vesk_errtext(client.get());
-    EXPECT_EQ(client.get()->progress_timeout_ms, 200u);
+    EXPECT_EQ(client.get()->progress_timeout_ms, 1u);
     EXPECT_EQ(client.result(vesk_control(client.get(), 4, 48000)), (outcome{-3, "Timed out receiving network traffic"}))
         << "other settings keep the progress time-out";
 
@@ -130,6 +131,16 @@ TEST(Connect, UnansweredConnections) {
     }
     close(queued);
     close(busy);
+    // No descriptor left for a socket.
+    rlimit limits{};
+    getrlimit(RLIMIT_NOFILE, &limits);
+    const int lowest_free = dup(2);
+    close(lowest_free);
+    const rlimit none{rlim_t(lowest_free), limits.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &none);
+    const outcome refused = outcome_of(i, vesk_connect(i, "127.0.0.1:9"));
+    setrlimit(RLIMIT_NOFILE, &limits);
+    EXPECT_EQ(refused, (outcome{-3, "Could not create socket: Too many open files"}));
 }
 
 TEST(Connect, ShutdownClosesAForgottenConnection) {
