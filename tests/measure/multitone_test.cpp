@@ -97,6 +97,7 @@ TEST(Multitone, FindsTonesOnlyInAMultitone) {
         {"30 tones", capture(multitone(4096, 30), 4096, 4096), 30},
         {"two tones", capture({{3, 0.3}, {10, 0.3}}, 4096, 4096), 2},
         {"two tones, one halfway up", capture({{3, 0.3}, {1024, 0.3}}, 4096, 4096), 2},
+        {"an odd block's top bin", capture({{3, 0.3}, {2047, 0.3}}, 4095, 4095), 2},
         {"channel 0 of 32 interleaved", capture(multitone(4096, 16, 0, 32), 4096, 4096), 16},
         {"a sine and its harmonics", capture({{64, 0.3}, {128, 3e-4}, {192, 3e-4}}, 4096, 4096), 0},
         {"a pattern repeated", repeated, 0},
