@@ -146,17 +146,15 @@ TEST(Connect, UnansweredConnections) {
 TEST(Connect, ShutdownClosesAForgottenConnection) {
     // On descriptor 0 too, as in a process started with its standard input closed; the server is a
     // process of its own, as a thread waiting in accept would take the lowest descriptor first.
-    {
-        vesksim_child sim;
-        const int input = dup(0);
-        close(0);
-        vesk_instance *on_zero = new_instance(16).release();
-        EXPECT_EQ(vesk_connect(on_zero, sim.address().c_str()), 0);
-        EXPECT_EQ(on_zero->socket, 0);
-        vesk_shutdown(on_zero);
-        EXPECT_EQ(fcntl(0, F_GETFD), -1);
-        if (input >= 0) dup2(input, 0), close(input);
-    }
+    vesksim_child sim;
+    const int input = dup(0);
+    close(0);
+    vesk_instance *on_zero = new_instance(16).release();
+    EXPECT_EQ(vesk_connect(on_zero, sim.address().c_str()), 0);
+    EXPECT_EQ(on_zero->socket, 0);
+    vesk_shutdown(on_zero);
+    EXPECT_EQ(fcntl(0, F_GETFD), -1);
+    if (input >= 0) dup2(input, 0), close(input);
     fake::server server;  // serves one connection at a time
     vesk_instance *forgotten = new_instance(16).release();
     ASSERT_EQ(vesk_connect(forgotten, server.address().c_str()), 0);

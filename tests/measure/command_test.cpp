@@ -11,7 +11,6 @@
 #include "child_process.h"
 #include "command_line.h"
 #include "measure_support.h"
-#include "measured_how.h"
 #include "measurement.h"
 #include "plot.h"
 #include "program_run.h"

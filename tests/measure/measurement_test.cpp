@@ -233,9 +233,6 @@ TEST(Measurement, FiguresReadAsTheirNamesAndLimitsHoldOrNot) {
         {figure::level, -6.0205, "-6.021"}, {figure::latency, -37, "-37"},
     };
     for (const auto &[which, value, text] : names) EXPECT_EQ(format_number(which, value), text);
-    for (const char *malformed :
-         {" thd<=-3", "thd <=-3", "thd<= -3", "level=-6+- 1", "level=-6+-", "thd<=-3 ", "thd<=inf"})
-        EXPECT_THROW(parse_limit(malformed), measure_error) << malformed;
     const std::tuple<const char *, double, bool> cases[] = {
         {"thdn<=-80", -80, true},         {"thdn<=-80", -79.99, false}, {"snr>=100.5", 100.5, true},
         {"snr>=100.5", 100.4, false},     {"level=-6±0.5", -5.5, true}, {"level=-6±0.5", -6.51, false},

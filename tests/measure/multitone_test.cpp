@@ -235,6 +235,14 @@ TEST(Multitone, ChannelsMatchAndCoupleAsBuilt) {
     EXPECT_NEAR(r.gain_match_db, 20 * std::log10(1.03 / 0.98), 0.005);
     EXPECT_NEAR(r.phase_match_deg, phase, 0.05);
     EXPECT_TRUE(r.crosstalk.empty());
+    // Exact channels two samples apart: a tone on a quarter of the block turns by half a period.
+    tones quarter = common;
+    quarter.push_back({block / 4, 0.1});
+    std::vector<int32_t> exact = capture(quarter, block, 5 * block + 2), later = exact;
+    later.insert(later.begin(), 2, 0);
+    multitone_reference reference = find_tones(capture(quarter, block, block));
+    r = measured({{later, reference}, {exact, reference}}, 48000);
+    EXPECT_EQ(r.phase_match_deg, 180) << r.match_why;
 
     // Distinct stimuli on four channels; input i hears coupling[i][j] of
     // output j. The noise floor falls with the blocks averaged: a pair

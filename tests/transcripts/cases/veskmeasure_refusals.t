@@ -32,6 +32,27 @@ $ veskmeasure --json out.json --junit out.xml --window 8192 good.raw
 $ veskmeasure --json out.json --junit out.xml --limit thd<-3 good.raw
 ! veskmeasure: Malformed limit "thd<-3".
 [2]
+$ veskmeasure --json out.json --junit out.xml --limit ' thd<=-3' good.raw
+! veskmeasure: Unknown figure " thd" in limit " thd<=-3".
+[2]
+$ veskmeasure --json out.json --junit out.xml --limit 'thd <=-3' good.raw
+! veskmeasure: Unknown figure "thd " in limit "thd <=-3".
+[2]
+$ veskmeasure --json out.json --junit out.xml --limit 'thd<= -3' good.raw
+! veskmeasure: Malformed limit "thd<= -3".
+[2]
+$ veskmeasure --json out.json --junit out.xml --limit 'level=-6+- 1' good.raw
+! veskmeasure: Malformed limit "level=-6+- 1".
+[2]
+$ veskmeasure --json out.json --junit out.xml --limit 'level=-6+-' good.raw
+! veskmeasure: Malformed limit "level=-6+-".
+[2]
+$ veskmeasure --json out.json --junit out.xml --limit 'thd<=-3 ' good.raw
+! veskmeasure: Malformed limit "thd<=-3 ".
+[2]
+$ veskmeasure --json out.json --junit out.xml --limit 'thd<=inf' good.raw
+! veskmeasure: Malformed limit "thd<=inf".
+[2]
 $ veskmeasure --json out.json --junit out.xml --limit loudness<=3 good.raw
 ! veskmeasure: Unknown figure "loudness" in limit "loudness<=3".
 [2]
