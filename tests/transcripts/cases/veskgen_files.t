@@ -33,3 +33,24 @@ $ cat d.json
     }
   ]
 }
+# Crowded low tones: the seventh leaves bin 8, the octave of the fourth, for
+# the free bin beside the sixth.
+$ veskgen multitone --tones 8 --from 20 --to 15000 --block 64 --describe crowded.json crowded
+crowded: 8 tones from 750.000 Hz to 15000.000 Hz at -21.03 dBFS each (-12.00 dBFS in all), crest factor 3.77 dB, 1 block of 64 samples at 48000 Hz
+$ cat crowded.json
+{
+  "rate": 48000,
+  "block": 64,
+  "blocks": 1,
+  "channels": [
+    {
+      "file": "crowded",
+      "total_level_dbfs": -12.0000,
+      "crest_factor_db": 3.7737,
+      "bins": [1, 2, 3, 4, 5, 6, 7, 20],
+      "freq_hz": [750.000000, 1500.000000, 2250.000000, 3000.000000, 3750.000000, 4500.000000, 5250.000000, 15000.000000],
+      "level_dbfs": [-21.0309, -21.0309, -21.0309, -21.0309, -21.0309, -21.0309, -21.0309, -21.0309],
+      "phase_deg": [0.1417, -40.1623, -93.3045, 78.0709, 33.3682, 143.7534, -62.3972, 154.0337]
+    }
+  ]
+}
