@@ -71,22 +71,24 @@ TEST(Follower, PrintsALineForEveryCrossingFromTheSecond) {
     };
     // A crossing is three negative samples and then three that are not: a
     // sample of the other sign among them (47..52 for the rise at 50) leaves
-    // no crossing, or moves it a sample.
-    for (const auto &[at, interval] : {std::pair{46, "40..40"},
-                                       {47, ""},
-                                       {48, ""},
-                                       {49, "39..39"},
-                                       {50, "41..41"},
-                                       {51, ""},
-                                       {52, ""},
-                                       {53, "40..40"}}) {
-        block flipped = pulses(100, {10, 50});
-        flipped[size_t(at)] = -flipped[size_t(at)];
-        cases.push_back({{flipped},
-                         48000,
-                         size_t(*interval != 0),
-                         "input unlocked (1 intervals, " + std::string(interval) + ")" + small});
-    }
+    // no crossing, or moves it a sample; a zero is not negative.
+    for (const auto &[at, flipped, zeroed] : {std::tuple{46, "40..40", "40..40"},
+                                              {47, "", ""},
+                                              {48, "", ""},
+                                              {49, "39..39", "39..39"},
+                                              {50, "41..41", "40..40"},
+                                              {51, "", "40..40"},
+                                              {52, "", "40..40"},
+                                              {53, "40..40", "40..40"}})
+        for (bool zero : {false, true}) {
+            block changed = pulses(100, {10, 50});
+            changed[size_t(at)] = zero ? 0 : -changed[size_t(at)];
+            const char *interval = zero ? zeroed : flipped;
+            cases.push_back({{changed},
+                             48000,
+                             size_t(*interval != 0),
+                             "input unlocked (1 intervals, " + std::string(interval) + ")" + small});
+        }
     for (const auto &[peak, share] : extremes)
         cases.push_back({{pulses(100, {10, 60}, 10, peak == INT32_MAX ? INT32_MIN : -peak, peak)},
                          48000,

@@ -2,7 +2,6 @@
 // and the command line's files, lines and statuses.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <complex>
 #include <set>
@@ -138,19 +137,6 @@ TEST(GenSignal, LogGridSpansTheRangeAndAvoidsHarmonicsWhereTheSpacingAllows) {
     EXPECT_THROW(log_spaced_bins({48000, 16, 1, 23999, 8}), gen_error);
 }
 
-struct gen_run {
-    int status;
-    std::string output, error;
-};
-
-gen_run run_veskgen(const std::vector<std::string> &args, const std::filesystem::path &work) {
-    child_process child(built_program("veskgen"), args, work, work / ".." / "veskgen.err");
-    int status = exit_status(child.finish(std::chrono::seconds(30)));
-    std::string error = text_of(work / ".." / "veskgen.err");
-    std::filesystem::remove(work / ".." / "veskgen.err");
-    return {status, child.output(), error};
-}
-
 // The refused forms are in the transcripts.
 TEST(GenCommand, ASignalWhileWritingLeavesNoFileAndEndsTheRunByIt) {
     // 262 MB asked for, 32 MB allowed: a run that ignored the signal fails
@@ -178,10 +164,11 @@ TEST(GenCommand, ASignalWhileWritingLeavesNoFileAndEndsTheRunByIt) {
 // description of this run are a transcript.
 TEST(GenCommand, WritesEveryChannelWhole) {
     temp_folder folder;
-    gen_run r = run_veskgen(words("multitone --tones 4 --from 1000 --to 8000 --level -20 --block 64 --blocks 3 "
-                                  "--channels 2 --distinct ms"),
-                            folder.path);
-    EXPECT_EQ(r.status, 0);
+    child_process run(built_program("veskgen"),
+                      words("multitone --tones 4 --from 1000 --to 8000 --level -20 --block 64 --blocks 3 "
+                            "--channels 2 --distinct ms"),
+                      folder.path);
+    EXPECT_EQ(exit_status(run.finish(std::chrono::seconds(30))), 0);
     for (const char *name : {"ms.0", "ms.1"}) {
         std::vector<uint8_t> bytes = read_file(folder / name);
         ASSERT_EQ(bytes.size(), 3u * 64 * 4) << name;
