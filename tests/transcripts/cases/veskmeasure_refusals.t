@@ -83,6 +83,9 @@ $ veskmeasure --json out.json --junit out.xml --frobnicate good.raw
 $ veskmeasure --json out.json --junit out.xml --plot-range 0:-10 good.raw
 ! veskmeasure: --plot-range takes LOW:HIGH in dB, LOW below HIGH, not "0:-10".
 [2]
+$ veskmeasure --json out.json --junit out.xml --plot-range -10: good.raw
+! veskmeasure: --plot-range takes LOW:HIGH in dB, LOW below HIGH, not "-10:".
+[2]
 $ veskmeasure --json out.json --junit out.xml --weighting c good.raw
 ! veskmeasure: --weighting takes a, 468 or none, not "c".
 [2]
