@@ -181,10 +181,11 @@ TEST(MeasureCommand, ReportsStayValidForAnyBytesInAName) {
                               "import json, sys, xml.dom.minidom\n"
                               "name = json.load(open(sys.argv[1], encoding='utf-8'))['channels'][0]['files']\n"
                               "xml.dom.minidom.parse(sys.argv[2])\n"
-                              "sys.stdout.buffer.write(name.encode('latin-1' if max(name) < chr(256) else 'utf-8'))\n",
-                              (folder / "r.json").string(), (folder / "r.xml").string()});
+                              "sys.stdout.buffer.write(name.encode(sys.argv[3]))\n",
+                              (folder / "r.json").string(), (folder / "r.xml").string(),
+                              name == every_byte ? "latin-1" : "utf-8"});
         EXPECT_EQ(python.finish(std::chrono::seconds(20)), 0);
-        // Bytes that are not UTF-8 come back as the code points of their values.
+        // Bytes that are not UTF-8 come back as the code points of their values, and UTF-8 as itself.
         EXPECT_EQ(python.output().substr(0, name == every_byte ? name.size() : valid.size()),
                   name == every_byte ? name : valid);
     }

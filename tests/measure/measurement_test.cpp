@@ -1,6 +1,7 @@
 // The measurements on signals whose figures are known.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <fstream>
@@ -104,6 +105,8 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     for (int32_t &v : dc_and_noise) v += 1 << 29;
     std::vector<int32_t> sub_lsb(48000, 0);  // a stray LSB now and then
     for (size_t n = 0; n < sub_lsb.size(); n += 7) sub_lsb[n] = n % 2 ? 1 : -1;
+    std::vector<int32_t> one_lsb(48000);  // 12 kHz: the mean square of a sine of one LSB, exactly
+    for (size_t n = 1; n < one_lsb.size(); n += 2) one_lsb[n] = n % 4 == 1 ? 1 : -1;
     // A second harmonic at Nyquist is (-1)^n: its mean square is its amplitude squared.
     std::vector<int32_t> nyquist(48000);
     for (size_t n = 0; n < nyquist.size(); ++n)
@@ -112,6 +115,7 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     const std::tuple<const char *, std::vector<int32_t>, std::string> cases[] = {
         {"silence", std::vector<int32_t>(48000, 0), "silence"},
         {"under one LSB", sub_lsb, "silence"},
+        {"a sine of one LSB", one_lsb, "silence"},
         {"DC alone", std::vector<int32_t>(48000, 1 << 29), "no tone"},
         {"DC of -3 %", std::vector<int32_t>(48000, -static_cast<int32_t>(0.03 * 2147483648.0)), "no tone"},
         {"a few samples", make_signal({1000, -6, -200, -200, 16}), "capture too short for its tone: 12 periods needed"},
@@ -123,6 +127,7 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
         SCOPED_TRACE(what);
         channel_figures f = measured(x, std::min<int64_t>(1024, static_cast<int64_t>(x.size())));
         EXPECT_EQ(f.whole.tone_missing, missing);
+        EXPECT_EQ(f.whole.level_dbfs == -HUGE_VAL, std::count(x.begin(), x.end(), 0) == std::ssize(x));
         if (!missing.empty()) {
             EXPECT_TRUE(std::isnan(f.whole.freq_hz) && std::isnan(f.whole.thd_db) && std::isnan(f.worst.value.thdn_db));
             EXPECT_EQ(f.worst.value.tone_missing, missing);
