@@ -73,7 +73,7 @@ struct multitone_result {
     std::vector<std::vector<crosstalk_cell>> crosstalk;
 };
 
-// Throws measure_error when the references differ in length.
+// The references share one length: the plan of references refuses any others.
 multitone_result measure_multitone(const std::vector<multitone_input> &inputs, double rate);
 
 // Largest |response| over the tones from low_hz to high_hz; NaN when a

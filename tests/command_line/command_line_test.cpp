@@ -137,9 +137,10 @@ TEST(CommandLine, OptionRanges) {
 }
 
 // Options act in the order they are met: notices print as they come, a later
-// value wins, a later version does not save a bad value. Help is a transcript.
-TEST(CommandLine, OrderFlagsAndVersion) {
-    const std::string version = version_text(), ramp = "Requesting ramp-up and ramp-down blocks.\n";
+// value wins, a later help or version does not save a bad value.
+TEST(CommandLine, OrderFlagsHelpAndVersion) {
+    const std::string usage = usage_text(), version = version_text(),
+                      ramp = "Requesting ramp-up and ramp-down blocks.\n";
     expect_parses({
         {{}, proceeds, "", "blocks=100 quiet=10 end=1 samples=1024 hz=440 rate=48000 analyze=-1 junk=1 loopback=0"},
         {{"-QQ", "5"}, proceeds, "", "quiet=5 sync_check=0"},
@@ -152,9 +153,14 @@ TEST(CommandLine, OrderFlagsAndVersion) {
          proceeds,
          ramp + "stop_ms = 250\nSetting infinite timeouts for debugging.\n",
          "ramp=1 stop=250 timeouts=0,0"},
+        {{"-w", "-b5", "-h"}, 1, ramp + usage},
+        {{"-w", "-?"}, 0, ramp + usage},
         {{"-v", "-b", "0"}, 0, version},
         {{"-ts", "200", "-V"}, 0, "stop_ms = 200\n" + version},
     });
+    // An unknown word or a missing argument prints the usage text and fails; asking for it does not.
+    expect_parses(ending(1, usage, {{"-"}, {""}, {"file.raw"}, {"-b"}, {"-c3"}}));
+    expect_parses(ending(0, usage, {{"-h"}, {"/H", "-b", "0"}, {"/?"}}));
 }
 
 }  // namespace
