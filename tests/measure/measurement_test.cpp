@@ -156,14 +156,15 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
 
 // A tone just outside the band counts not at all, one just inside or on an
 // edge wholly, by its frequency rather than its nearest bin's (0.73 Hz bins
-// over 144000 samples, 2.93 Hz over 32768).
+// over 144000 samples, 2.93 Hz over 32768), a tenth harmonic (of 2 kHz) too.
 TEST(Measurement, BandEdgesHoldForTones) {
-    const std::tuple<double, int64_t> cases[] = {
-        {19, 144000},   {19.9, 144000},   {20, 144000},   {21, 144000},    {19990, 32768},
-        {20000, 32768}, {20000.5, 32768}, {20010, 32768}, {20000, 144000}, {20000.4, 144000},
+    const std::tuple<double, int64_t, double> cases[] = {
+        {19, 144000, 1000},    {19.9, 144000, 1000},  {20, 144000, 1000},    {21, 144000, 1000},
+        {19990, 32768, 1000},  {20000, 32768, 1000},  {20000.5, 32768, 1000}, {20010, 32768, 1000},
+        {20000, 144000, 1000}, {20000.4, 144000, 1000}, {20000, 32768, 2000},
     };
-    for (const auto &[hz, samples] : cases) {
-        std::vector<int32_t> x = make_signal({1000, -6, -200, -130, samples}),
+    for (const auto &[hz, samples, fundamental] : cases) {
+        std::vector<int32_t> x = make_signal({fundamental, -6, -200, -130, samples}),
                              beside = make_signal({hz, -46, -200, -400, samples});
         for (size_t n = 0; n < x.size(); ++n) x[n] += beside[n];
         for (weighting w : {weighting::none, weighting::a}) {
