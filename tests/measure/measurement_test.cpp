@@ -159,8 +159,8 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
 // over 144000 samples, 2.93 Hz over 32768), a tenth harmonic (of 2 kHz) too.
 TEST(Measurement, BandEdgesHoldForTones) {
     const std::tuple<double, int64_t, double> cases[] = {
-        {19, 144000, 1000},    {19.9, 144000, 1000},  {20, 144000, 1000},    {21, 144000, 1000},
-        {19990, 32768, 1000},  {20000, 32768, 1000},  {20000.5, 32768, 1000}, {20010, 32768, 1000},
+        {19, 144000, 1000},    {19.9, 144000, 1000},    {20, 144000, 1000},     {21, 144000, 1000},
+        {19990, 32768, 1000},  {20000, 32768, 1000},    {20000.5, 32768, 1000}, {20010, 32768, 1000},
         {20000, 144000, 1000}, {20000.4, 144000, 1000}, {20000, 32768, 2000},
     };
     for (const auto &[hz, samples, fundamental] : cases) {
@@ -319,6 +319,19 @@ TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
                 EXPECT_TRUE(delay > 65536 ? !m.missing.empty() : m.missing == missing) << m.missing;
                 EXPECT_EQ(m.missing.empty() ? m.latency : delay, delay);
             }
+    // A reference so slow that its lobe runs over the ends of the range.
+    auto slow = [](int64_t n) {
+        return static_cast<int32_t>(std::lround(0.5 * std::sin(n / 8000.0 + 0.3) * 2147483648.0));
+    };
+    for (int64_t delay : {-40, -39, 39, 40}) {
+        std::vector<int32_t> reference, capture;
+        for (int64_t n = 0; n < 4096; ++n) reference.push_back(slow(n)), capture.push_back(slow(n - delay));
+        write_capture(folder / "r.raw", reference);
+        write_capture(folder / "c.raw", capture);
+        reference_match m = match_reference(open_capture((folder / "c.raw").string()),
+                                            open_capture((folder / "r.raw").string()), false, 40);
+        EXPECT_EQ(std::tie(m.missing, m.latency), std::make_tuple(std::string(), delay)) << delay;
+    }
 }
 
 }  // namespace
