@@ -81,10 +81,10 @@ TEST(MeasureCommand, RefusesAnOutputThatIsAnInputByALinkAndAPlotGnuplotCannotDra
 TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     small_case c;
     std::ofstream(c.folder / "limits.txt") << "# the usual\nthd<=-50\n\n  snr>=100\n";
-    measure_result r = run_veskmeasure({"--reference", "ref.raw", "--latency-range", "15", "--limits", "limits.txt",
-                                        "--limit", "bitexact", "--limit", "worst:level=-6+-0.1", "--json", "out.json",
-                                        "--junit", "out.xml", "good.raw"},
-                                       c.folder.path);
+    measure_result r =
+        run_veskmeasure(words("--reference ref.raw --latency-range 15 --limits limits.txt --limit bitexact "
+                              "--limit worst:level=-6+-0.1 --json out.json --junit out.xml good.raw"),
+                        c.folder.path);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case.txt")));
@@ -92,9 +92,9 @@ TEST(MeasureCommand, ReportsAndPlotOfASmallCase) {
     EXPECT_EQ(lines_of(text_of(c.folder / "out.xml")), lines_of(text_of(golden / "small_case.xml")));
     EXPECT_EQ(std::filesystem::status(c.folder / "out.json").permissions(), std::filesystem::perms(0644));
     // Weighted, the noise figures say so wherever they appear.
-    r = run_veskmeasure({"--weighting", "a", "--limit", "thdn<=-70", "--limit", "noise<=-110", "--limit", "dr>=110",
-                         "--junit", "a.xml", "good.raw"},
-                        c.folder.path);
+    r = run_veskmeasure(
+        words("--weighting a --limit thdn<=-70 --limit noise<=-110 --limit dr>=110 --junit a.xml good.raw"),
+        c.folder.path);
     EXPECT_EQ(lines_of(r.output), lines_of(text_of(golden / "small_case_a.txt")));
     EXPECT_EQ(lines_of(text_of(c.folder / "a.xml")), lines_of(text_of(golden / "small_case_a.xml")));
     // A report that nobody can read any more fails the run; the files stay.
@@ -159,7 +159,8 @@ TEST(MeasureCommand, PlotShowsTheSpectrumItsMarksAndFigures) {
         bins[static_cast<size_t>(std::lround(2000 / m.channels[0].spectrum.bin_hz))] = harmonic;
         EXPECT_EQ(plot_script(m).find("\"2\"\n") != std::string::npos, harmonic > 10 * floor + 0x1p-63) << harmonic;
     }
-    m.channels[0].whole.freq_hz = 12000;  // its 2nd harmonic in the last bin
+    EXPECT_EQ(plot_script(m).find("\n24000.000 "), std::string::npos);  // equal bins drawn at the first, not the top
+    m.channels[0].whole.freq_hz = 12000;                                // its 2nd harmonic in the last bin
     EXPECT_NE(plot_script(m).find("$marks0 << EOD\n12000.000"), std::string::npos);
 }
 

@@ -40,8 +40,7 @@ measure_result run_veskmeasure(const std::vector<std::string> &args, const std::
     child_process child("/usr/bin/env", concat({"PATH=" + path, built_program("veskmeasure")}, args), work, error_file);
     result.status = exit_status(child.finish(std::chrono::seconds(60)));
     result.output = child.output();
-    std::vector<uint8_t> error = read_file(error_file);
-    result.error.assign(error.begin(), error.end());
+    result.error = text_of(error_file);
     std::filesystem::remove(error_file);
     return result;
 }

@@ -320,12 +320,10 @@ TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
                 EXPECT_EQ(m.missing.empty() ? m.latency : delay, delay);
             }
     // A reference so slow that its lobe runs over the ends of the range.
-    auto slow = [](int64_t n) {
-        return static_cast<int32_t>(std::lround(0.5 * std::sin(n / 8000.0 + 0.3) * 2147483648.0));
-    };
     for (int64_t delay : {-40, -39, 39, 40}) {
-        std::vector<int32_t> reference, capture;
-        for (int64_t n = 0; n < 4096; ++n) reference.push_back(slow(n)), capture.push_back(slow(n - delay));
+        std::vector<int32_t> reference = make_signal({0.5, -6, -200, -400, 4096}), capture = reference;
+        if (delay > 0) capture.insert(capture.begin(), static_cast<size_t>(delay), 0);
+        if (delay < 0) capture.erase(capture.begin(), capture.begin() - delay);
         write_capture(folder / "r.raw", reference);
         write_capture(folder / "c.raw", capture);
         reference_match m = match_reference(open_capture((folder / "c.raw").string()),

@@ -61,12 +61,6 @@ bool child_process::read_some(steady_clock::time_point deadline) {
     return got > 0;
 }
 
-bool child_process::wait_for_output(const std::string &wanted, std::chrono::milliseconds limit) {
-    const auto deadline = steady_clock::now() + limit;
-    while (text.find(wanted) == std::string::npos && read_some(deadline)) {}
-    return text.find(wanted) != std::string::npos;
-}
-
 void child_process::send(int signal_number) const {
     if (!ended) kill(pid, signal_number);
 }

@@ -25,8 +25,6 @@ struct child_process {
     child_process(const child_process &) = delete;
     child_process &operator=(const child_process &) = delete;
 
-    // Reads output until it holds text, or the limit passes; true when it does.
-    bool wait_for_output(const std::string &text, std::chrono::milliseconds limit);
     void send(int signal_number) const;
     bool running();
     // Reads the rest of the output and waits for the end, at most limit;
