@@ -282,10 +282,11 @@ TEST(Measurement, CrosstalkReadsOnlyTheDrivenTone) {
 // The latency over delays, shapes and lengths of reference: exact, or n/a
 // with the reason when the reference cannot give it.
 TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
-    enum shape { white, silence_then_sine, sine, silence, quiet_white };
+    enum shape { white, silence_then_sine, sine_then_silence, sine, silence, quiet_white };
     const std::tuple<shape, std::string> shapes[] = {
         {white, ""},
         {silence_then_sine, ""},
+        {sine_then_silence, ""},
         {sine, "ambiguous: the reference repeats within 65536 samples either way"},
         {silence, "silent reference"},
         {quiet_white, ""},  // -40 dBFS: under one full-scale sample's energy in all
@@ -302,6 +303,7 @@ TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
                         return noise[static_cast<size_t>(n + 100000)] / (form == white ? 1 : 100);
                     if (form == silence) return 0;
                     if (form == silence_then_sine && n < length / 2) return 0;
+                    if (form == sine_then_silence && n >= length / 2) return 0;
                     return static_cast<int32_t>(
                         std::lround(0.5 * std::sin(2 * M_PI * 1000 * n / 48000.0) * 2147483648.0));
                 };
@@ -315,8 +317,13 @@ TEST(Measurement, LatencyIsExactOrSaysWhyNot) {
                 write_capture(folder / "c.raw", capture);
                 reference_match m = match_reference(open_capture((folder / "c.raw").string()),
                                                     open_capture((folder / "r.raw").string()), false);
-                // Beyond the range: nothing there, or only its repetitions.
-                EXPECT_TRUE(delay > 65536 ? !m.missing.empty() : m.missing == missing) << m.missing;
+                // Beyond the range: nothing there, or only its repetitions. A
+                // sine that ends before the capture starts is not heard.
+                bool unheard = form == sine_then_silence && delay <= -length / 2;
+                EXPECT_TRUE(delay > 65536
+                                ? !m.missing.empty()
+                                : m.missing == (unheard ? "silent capture within 65536 samples either way" : missing))
+                    << m.missing;
                 EXPECT_EQ(m.missing.empty() ? m.latency : delay, delay);
             }
     // A reference so slow that its lobe runs over the ends of the range.

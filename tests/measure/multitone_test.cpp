@@ -340,6 +340,10 @@ TEST(Multitone, WhatTheCaptureCannotHoldIsNotANumber) {
     multitone_result r = measured(
         {{capture(stimulus, block, 8 * block, 2 * block), reference}, {std::vector<int32_t>(block), {}}}, 48000);
     EXPECT_EQ(r.channels[1].why, "no whole block after the latency");
+    // Gains that match say nothing of phases that cannot be known.
+    const multitone_reference twice = find_tones(capture(repeating, block, block));
+    r = measured({{capture(repeating, block, 8 * block), twice}, {capture(repeating, block, 8 * block), twice}}, 48000);
+    EXPECT_TRUE(r.match_why == "a channel without that tone or latency" && std::isnan(r.phase_match_deg));
     // One block is left to settle when two or more remain after it; a channel
     // that only listens follows, from sample 0 too.
     for (int whole : {2, 3}) {
