@@ -5,10 +5,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "client_test_support.h"
+#include "text_lines.h"
 
 namespace {
 
@@ -106,8 +105,7 @@ TEST(Texts, DebugLogAppendsLinesAndKeepsErrno) {
     debug(instance, "first %d", 1);
     EXPECT_EQ(errno, ENOSPC);
     debug(instance, "%s", std::string(2000, 'z').c_str());
-    std::ifstream file(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "first 1\r\n" + std::string(1023, 'z') + "\r\n");
+    EXPECT_EQ(text_of(path), "first 1\r\n" + std::string(1023, 'z') + "\r\n");
     unlink(path.c_str());
 
     std::snprintf(instance->log_path, sizeof instance->log_path, "/nonexistent-dir/log");
