@@ -154,6 +154,18 @@ TEST(Measurement, SignalsWithoutAToneOrAtTheEdges) {
     EXPECT_EQ(analyse_channel(open_capture((folder / "long.raw").string()), {1e7, 1024}).spectrum.length, 1 << 22);
 }
 
+// A capture that shrinks or goes away after it was opened is an error, never read forever.
+TEST(Measurement, CaptureThatShrinksOrGoesIsAnError) {
+    temp_folder folder;
+    write_capture(folder / "c.raw", std::vector<int32_t>(100));
+    const capture_source c = open_capture((folder / "c.raw").string());
+    std::vector<int32_t> out(100);
+    std::filesystem::resize_file(folder / "c.raw", 40);
+    EXPECT_THROW(read_samples(c, 0, 100, out.data()), measure_error);
+    std::filesystem::remove(folder / "c.raw");
+    EXPECT_THROW(read_samples(c, 0, 100, out.data()), measure_error);
+}
+
 // A tone just outside the band counts not at all, one just inside or on an
 // edge wholly, by its frequency rather than its nearest bin's (0.73 Hz bins
 // over 144000 samples, 2.93 Hz over 32768), a tenth harmonic (of 2 kHz) too.
