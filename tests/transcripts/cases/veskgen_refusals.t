@@ -75,6 +75,12 @@ $ veskgen sine --freq 1e-999 a
 $ veskgen sine --channels 3 a b
 ! veskgen: 2 files named for 3 channels: give one name, or one per channel.
 [1]
+$ veskgen sine --channels 2 a b c
+! veskgen: 3 files named for 2 channels: give one name, or one per channel.
+[1]
+$ veskgen sine a b
+! veskgen: 2 files named for 1 channel: give one name, or one per channel.
+[1]
 $ veskgen sine --channels 2 a ./a
 ! veskgen: ./a is named twice.
 [1]
