@@ -53,7 +53,7 @@ std::string summary_lines(const gen_settings &s, const std::vector<channel_stimu
     std::string text;
     for (size_t c = 0; c < channels.size(); ++c) {
         const channel_stimulus &ch = channels[c];
-        append(text, "%s: ", s.files[c].c_str());
+        text += s.files[c] + ": ";  // whole, however long
         if (ch.bins.size() == 1)
             append(text, "%.3f Hz at %.2f dBFS", hz_of(ch.bins[0], s), ch.tone_level_dbfs);
         else

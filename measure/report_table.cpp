@@ -22,20 +22,22 @@ std::string with_unit(figure which, double value, const std::string &missing = {
     return text;
 }
 
+// Left-aligned in a column of width bytes; a longer text is kept whole.
+std::string padded(std::string text, size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
+
 std::string row(const char *name, const std::string &whole, const std::string &worst = {}) {
-    char line[256];
-    std::snprintf(line, sizeof line, "  %-10s %-26s %s", name, whole.c_str(), worst.c_str());
-    std::string text = line;
+    std::string text = "  " + padded(name, 10) + " " + padded(whole, 26) + " " + worst;
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text + "\n";
 }
 
 std::string channel_block(const measurement &m, int index) {
     const channel_figures &c = m.channels[static_cast<size_t>(index)];
-    char head[512];
-    std::snprintf(head, sizeof head, "Channel %d: %s (%lld samples, %lld windows)\n", index, c.name.c_str(),
-                  static_cast<long long>(c.samples), static_cast<long long>(c.worst.count));
-    std::string text = head;
+    std::string text = "Channel " + std::to_string(index) + ": " + c.name + " (" + std::to_string(c.samples) +
+                       " samples, " + std::to_string(c.worst.count) + " windows)\n";
     text += row("figure", "whole capture", "worst window");
     weighting w = m.settings.noise_weighting;
     for (figure which : {figure::level, figure::peak, figure::dc, figure::freq, figure::thd, figure::thdn, figure::snr,
@@ -79,14 +81,12 @@ std::string format_table(const measurement &m) {
     if (m.results.empty()) return text + "No limits given.\n";
     text += "Limits:\n";
     for (const limit_result &r : m.results) {
-        char line[512];
         std::string channel = r.channel < 0 ? "all" : std::to_string(r.channel);
         std::string what = r.checked->text + (r.source >= 0 ? " from " + std::to_string(r.source) : "");
         std::string measured =
             (r.bound ? "< " : "") + with_unit(r.checked->which, r.measured, r.missing, m.settings.noise_weighting);
-        std::snprintf(line, sizeof line, "  channel %-3s %-24s %-24s %s\n", channel.c_str(), what.c_str(),
-                      measured.c_str(), r.pass ? "PASS" : "FAIL");
-        text += line;
+        text += "  channel " + padded(channel, 3) + " " + padded(what, 24) + " " + padded(measured, 24) + " " +
+                (r.pass ? "PASS" : "FAIL") + "\n";
     }
     char verdict[128];
     int count = static_cast<int>(m.results.size());

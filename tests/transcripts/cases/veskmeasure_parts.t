@@ -72,3 +72,26 @@ Limits:
   channel 0   bitexact                 n/a (no match within 100 samples either way) FAIL
 Verdict: FAIL, 1 of 1 limits fail.
 [1]
+# Names and limits of any length are printed whole.
+$ veskmeasure --limit level<=0.000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000 part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw
+Version: veskmeasure 2018.03.30
+Rate: 48000 Hz, window 1024 samples
+Band: 20 Hz to 20 kHz
+Spectrum: 32768 samples, 1.465 Hz bins
+Reference: none
+Latency range: 65536 samples either way
+Weighting: none
+Channel 0: part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw,part.raw (92160 samples, 90 windows)
+  figure     whole capture              worst window
+  level      -6.000 dBFS                -6.000 dBFS at sample 0
+  peak       -6.000 dBFS                -6.000 dBFS at sample 0
+  dc         0.0000 %                   0.0000 % at sample 0
+  freq       1500.0000 Hz               1500.0000 Hz at sample 1024
+  thd        -192.82 dB (2.29e-08 %)    -192.82 dB (2.29e-08 %) at sample 0
+  thdn       -191.77 dB (2.58e-08 %)    -191.85 dB (2.56e-08 %) at sample 0
+  snr        198.45 dB                  198.84 dB at sample 0
+  noise      -197.77 dBFS               -197.85 dBFS at sample 0
+  dr         n/a (tone at -6.0 dBFS, not within -70 to -50 dBFS)
+Limits:
+  channel 0   level<=0.000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000 -6.000 dBFS              PASS
+Verdict: PASS, 1 of 1 limits hold.
