@@ -26,6 +26,9 @@ $ veskmeasure --json out.json --junit out.xml odd.raw
 $ veskmeasure --json out.json --junit out.xml --rate 0 good.raw
 ! veskmeasure: --rate takes a whole number from 1 to 10000000, not "0".
 [2]
+$ veskmeasure --json out.json --junit out.xml --window 1024x good.raw
+! veskmeasure: --window takes a whole number from 16 to 4194304, not "1024x".
+[2]
 $ veskmeasure --json out.json --junit out.xml --window 8192 good.raw
 ! veskmeasure: good.raw holds 4096 samples, fewer than the window of 8192.
 [2]
