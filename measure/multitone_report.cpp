@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "report_json.h"
+
 namespace {
 
 constexpr double all_band = std::numeric_limits<double>::infinity();
@@ -30,12 +32,7 @@ std::string own_why(const multitone_channel &c, double value, const char *why) {
     return std::isnan(value) && c.why.empty() ? why : "";
 }
 
-std::string json_text(const std::string &text) {
-    if (text.empty()) return "null";
-    std::string out = "\"";
-    for (char ch : text) out += ch == '"' || ch == '\\' ? std::string("\\") + ch : std::string(1, ch);
-    return out + "\"";
-}
+std::string json_text(const std::string &text) { return text.empty() ? "null" : json_quoted(text); }
 
 template <typename each>
 std::string json_array(size_t count, each value) {

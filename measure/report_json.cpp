@@ -9,18 +9,9 @@
 #include "multitone_report.h"
 #include "utf8_text.h"
 
-namespace {
-
-// JSON has no NaN or infinity: a figure not measured is null (with its
-// reason beside it), an infinity the string "inf" or "-inf".
-std::string number(figure which, double value) {
-    if (std::isinf(value)) return value > 0 ? "\"inf\"" : "\"-inf\"";
-    return std::isnan(value) ? "null" : format_number(which, value);
-}
-
 // A byte that is not part of valid UTF-8 is written as the code point of
 // its value (\u00XX), so that a name stays both valid JSON and recoverable.
-std::string quoted(const std::string &text) {
+std::string json_quoted(const std::string &text) {
     std::string out = "\"";
     for (size_t at = 0; at < text.size();) {
         auto ch = static_cast<unsigned char>(text[at]);
@@ -42,6 +33,15 @@ std::string quoted(const std::string &text) {
     return out + "\"";
 }
 
+namespace {
+
+// JSON has no NaN or infinity: a figure not measured is null (with its
+// reason beside it), an infinity the string "inf" or "-inf".
+std::string number(figure which, double value) {
+    if (std::isinf(value)) return value > 0 ? "\"inf\"" : "\"-inf\"";
+    return std::isnan(value) ? "null" : format_number(which, value);
+}
+
 std::string percent(double db) {
     if (std::isnan(db)) return "null";
     if (std::isinf(db)) return db > 0 ? "\"inf\"" : "0";
@@ -52,14 +52,14 @@ std::string percent(double db) {
 
 // ", "key_reason": "why"' when the value is not measured.
 std::string reason(const char *key, double value, const std::string &why) {
-    return std::isnan(value) ? std::string(", \"") + key + "_reason\": " + quoted(why) : "";
+    return std::isnan(value) ? std::string(", \"") + key + "_reason\": " + json_quoted(why) : "";
 }
 
 std::string signal_figure(const channel_figures &c, figure which, weighting w) {
     const figure_info &info = info_of(which);
     double whole = figure_value(c, which, false), worst = figure_value(c, which, true);
     double start = signal_value(c.worst.start, which);
-    std::string text = "        " + quoted(info.name) + ": {\"unit\": " + quoted(unit_of(which, w)) +
+    std::string text = "        " + json_quoted(info.name) + ": {\"unit\": " + json_quoted(unit_of(which, w)) +
                        ", \"whole\": " + number(which, whole);
     text += reason("whole", whole, missing_reason(c, which, false));
     if (!info.has_worst) return text + "}";
@@ -77,7 +77,7 @@ std::string limit_object(const limit_result &r) {
                                                                    : r.measured != 0      ? "true"
                                                                                           : "false")
                                                                 : number(r.checked->which, r.measured);
-    return "{\"limit\": " + quoted(r.checked->text) + ", \"worst\": " + (r.checked->worst ? "true" : "false") +
+    return "{\"limit\": " + json_quoted(r.checked->text) + ", \"worst\": " + (r.checked->worst ? "true" : "false") +
            (r.source >= 0 ? ", \"from\": " + std::to_string(r.source) : "") + ", \"measured\": " + measured +
            reason("measured", r.measured, r.missing) + (r.bound ? ", \"below_floor\": true" : "") +
            ", \"verdict\": \"" + (r.pass ? "PASS" : "FAIL") + "\"}";
@@ -85,7 +85,8 @@ std::string limit_object(const limit_result &r) {
 
 std::string channel_object(const measurement &m, int index) {
     const channel_figures &c = m.channels[static_cast<size_t>(index)];
-    std::string text = "    {\n      \"channel\": " + std::to_string(index) + ",\n      \"files\": " + quoted(c.name) +
+    std::string text = "    {\n      \"channel\": " + std::to_string(index) +
+                       ",\n      \"files\": " + json_quoted(c.name) +
                        ",\n      \"samples\": " + std::to_string(c.samples) +
                        ",\n      \"windows\": " + std::to_string(c.worst.count) + ",\n      \"figures\": {\n";
     std::string separator;
@@ -95,7 +96,7 @@ std::string channel_object(const measurement &m, int index) {
         separator = ",\n";
     }
     if (c.reference.compared && !c.reference.missing.empty()) {
-        std::string why = quoted(c.reference.missing);
+        std::string why = json_quoted(c.reference.missing);
         text += ",\n        \"latency\": {\"unit\": \"samples\", \"whole\": null, \"whole_reason\": " + why +
                 "},\n        \"bitexact\": {\"whole\": null, \"whole_reason\": " + why + "}";
     } else if (c.reference.compared) {
@@ -131,7 +132,7 @@ std::string settings_fields(const measurement &m) {
         line, sizeof line,
         "  \"tool\": \"veskmeasure\",\n  \"version\": %s,\n  \"rate_hz\": %.0f,\n  \"window_samples\": %lld,\n"
         "  \"band_hz\": [%g, %g],\n",
-        quoted(tool_version()).c_str(), m.settings.rate, static_cast<long long>(m.settings.window), band_bottom_hz,
+        json_quoted(tool_version()).c_str(), m.settings.rate, static_cast<long long>(m.settings.window), band_bottom_hz,
         band_top_hz(m.settings.rate));
     std::string text = line, samples, bins, references;
     for (const channel_figures &c : m.channels) {
@@ -139,7 +140,7 @@ std::string settings_fields(const measurement &m) {
         bins += line;
         samples += (samples.empty() ? "" : ", ") + std::to_string(c.spectrum.length);
     }
-    for (const std::string &r : m.settings.references) references += (references.empty() ? "" : ", ") + quoted(r);
+    for (const std::string &r : m.settings.references) references += (references.empty() ? "" : ", ") + json_quoted(r);
     text += "  \"spectrum_samples\": [" + samples + "],\n  \"bin_hz\": [" + bins + "],\n  \"references\": [" +
             references + "],\n  \"latency_range_samples\": " + std::to_string(m.settings.latency_range) +
             ",\n  \"weighting\": \"" + weighting_name(m.settings.noise_weighting) + "\",\n";
