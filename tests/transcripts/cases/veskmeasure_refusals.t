@@ -83,6 +83,9 @@ $ veskmeasure --json out.json --junit out.xml --driven 1 good.raw
 $ veskmeasure --json out.json --junit out.xml --frobnicate good.raw
 ! veskmeasure: Unknown option --frobnicate (see veskmeasure --help).
 [2]
+$ veskmeasure --json out.json --junit out.xml -x good.raw
+! veskmeasure: Unknown option -x (see veskmeasure --help).
+[2]
 $ veskmeasure --json out.json --junit out.xml --plot-range 0:-10 good.raw
 ! veskmeasure: --plot-range takes LOW:HIGH in dB, LOW below HIGH, not "0:-10".
 [2]
